@@ -1,0 +1,34 @@
+// The device query: one UDP request to port 9758 of a device and the reading of its reply.
+// Plain C++ without Qt, so that it builds for Windows and Linux alike.
+#pragma once
+
+#include <cstdint>
+
+// Usage state of the device, written through the caller's pointer.
+enum OrvaneState : std::uint32_t {
+    ORVANE_NOT_REACHABLE = 0,
+    ORVANE_USED_BY_OTHER_PC = 1,
+    ORVANE_USED_BY_THIS_PC = 2,
+    ORVANE_AVAILABLE = 3,
+};
+
+// Result codes; 0 means success.
+constexpr std::uint32_t ERR_QUERY_REPLY = 13;
+constexpr std::uint32_t ERR_NO_HOST_ADDRESS = 32;
+constexpr std::uint32_t ERR_QUERY_SOCKET = 64;
+constexpr std::uint32_t ERR_QUERY_TRANSFER = 65;
+constexpr std::uint32_t ERR_SOCKETS_NOT_INITIALISED = 10093;
+
+constexpr std::uint16_t ORVANE_QUERY_PORT = 9758;
+constexpr unsigned ORVANE_NAME_BUFFER_SIZE = 128;
+
+// Starts the platform's sockets (Windows Sockets 2.0); 0 or 10093.
+std::uint32_t dwInitSockets();
+
+// Ends what dwInitSockets started; the result is the platform's and may be ignored.
+int iCleanupSockets();
+
+// Asks the device at pszAddress (dotted-quad ASCII) for its state, waiting at most dwTimeoutMs
+// for the reply. pszName points to the caller's zeroed buffer of ORVANE_NAME_BUFFER_SIZE bytes.
+std::uint32_t dwGetOrvaneState(const char *pszAddress, std::uint32_t dwTimeoutMs, char *pszName,
+                               OrvaneState *peState);

@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test.
+# usage: scripts/test.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install-deps.sh build test
+cmake -S . -B build -G Ninja -DORVANE_BUILD_TESTS=ON
+cmake --build build
+ctest --test-dir build --output-on-failure -j "$(nproc)"

@@ -1,0 +1,78 @@
+#include "app/StartupAddress.h"
+
+#include "widgets/OM_IPDialog.h"
+#include "widgets/OM_IPValidator.h"
+#include "widgets/OrvaneVersion.h"
+
+#include <QMessageBox>
+
+namespace orvane {
+
+namespace {
+
+constexpr int kExitAfterOption = 0;
+constexpr int kExitDialogNotAccepted = 1;
+
+bool isHelpOption(const QString &sArgument) {
+    return sArgument == QLatin1String("/?") || sArgument == QLatin1String("-h") ||
+           sArgument == QLatin1String("--help");
+}
+
+bool isVersionOption(const QString &sArgument) {
+    return sArgument == QLatin1String("-v") || sArgument == QLatin1String("--version");
+}
+
+void showInformation(const QString &sTitle, const QString &sText) {
+    QMessageBox::information(nullptr, sTitle, sText, QMessageBox::Ok, QMessageBox::NoButton);
+}
+
+bool isAcceptableAddress(QString sText) {
+    OM_IPValidator oValidator(nullptr);
+    int iPos = 0;
+    return oValidator.validate(sText, iPos) == QValidator::Acceptable;
+}
+
+// The dialog never shows the rejected argument: it opens with its own hint text.
+std::optional<int> askForAddress(const QString &sMessage, QString &sIPAddress) {
+    OM_IPDialog oDialog(sMessage, nullptr);
+    if (oDialog.exec() != QDialog::Accepted) {
+        return kExitDialogNotAccepted;
+    }
+    sIPAddress = oDialog.GetIPAddress();
+    return std::nullopt;
+}
+
+} // namespace
+
+QString helpText(const char *szProgram) {
+    return QLatin1String("Usage:\n") + QString::fromLatin1(szProgram) + QLatin1String(" <IP>") +
+           QLatin1String("\n") + QLatin1String("-h, --help:    Show this help.\n") +
+           QLatin1String("-v, --version: Show version information and quit.\n");
+}
+
+QString versionText() {
+    return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionBuild);
+}
+
+std::optional<int> obtainStartupAddress(int argc, char **argv, QString &sIPAddress) {
+    if (argc <= 1) {
+        return askForAddress(QStringLiteral("No IP address provided on command line."), sIPAddress);
+    }
+
+    // Only the first argument counts; an option anywhere else is ignored.
+    sIPAddress = QString::fromLatin1(argv[1]);
+    if (isHelpOption(sIPAddress)) {
+        showInformation(QStringLiteral("Help"), helpText(argv[0]));
+        return kExitAfterOption;
+    }
+    if (isVersionOption(sIPAddress)) {
+        showInformation(QStringLiteral("Version"), versionText());
+        return kExitAfterOption;
+    }
+    if (!isAcceptableAddress(sIPAddress)) {
+        return askForAddress(QStringLiteral("Provided IP address is invalid."), sIPAddress);
+    }
+    return std::nullopt;
+}
+
+} // namespace orvane

@@ -1,0 +1,40 @@
+#include "app/StartupAddress.h"
+#include "monitor/OM_Main.h"
+
+#include <QApplication>
+#include <QString>
+
+#include <optional>
+
+namespace {
+
+// SubWindow | WindowMaximizeButtonHint | WindowStaysOnTopHint: a small always-on-top window.
+constexpr int kMonitorWindowFlags = 0x48012;
+
+// The first query failed inside the monitor's construction and the user has seen the error
+// box; the window is never shown.
+constexpr int kExitFirstQueryFailed = 2;
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    // Arguments that the toolkit consumes (such as -platform) are gone from argc and argv
+    // before the program looks at them.
+    QApplication oApplication(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Halvorn GmbH"));
+    QApplication::setApplicationName(QStringLiteral("Orvane Monitor"));
+
+    QString sIPAddress;
+    if (const std::optional<int> exitCode = orvane::obtainStartupAddress(argc, argv, sIPAddress)) {
+        return *exitCode;
+    }
+
+    // Declared after the address and the application object, so it is destroyed before them:
+    // its destructor still saves the settings.
+    OM_Main oMain(sIPAddress, nullptr, Qt::WindowFlags(kMonitorWindowFlags));
+    if (oMain.hasFailed()) {
+        return kExitFirstQueryFailed;
+    }
+    oMain.show();
+    return QApplication::exec();
+}

@@ -2,9 +2,12 @@
 // from a thread of its own, with what the test or the user has set. Plain C++ without Qt.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <string>
+#include <thread>
 
 namespace simdevice {
 
@@ -27,6 +30,27 @@ public:
     void beSilent();                             // takes requests, answers nothing
 
     std::size_t requestsSeen() const;
+
+    // What the device answers now, and the bytes of the last request it saw.
+    bool isSilent() const;
+    std::string answer() const;
+    std::string lastRequest() const;
+    bool isRunning() const;
+
+private:
+    void serve();
+    void answerRequest(const char *request, std::size_t length, const void *sender,
+                       unsigned senderLength);
+
+    mutable std::mutex mutex;
+    std::string reply = "captureORVANE#0.0.0.0";
+    bool silent = false;
+    std::string lastRequestBytes;
+    std::atomic<std::size_t> requests{0};
+
+    int socketFd = -1;
+    int wakeFds[2] = {-1, -1}; // a pipe that wakes the answering thread to stop
+    std::thread thread;
 };
 
 } // namespace simdevice

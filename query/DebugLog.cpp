@@ -1,0 +1,78 @@
+#include "query/DebugLog.h"
+
+#include "query/Platform.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <string>
+
+namespace {
+
+struct TimeBase {
+    bool bSet = false;
+    std::uint32_t dwTick = 0;
+};
+
+TimeBase &timeBase() {
+    static TimeBase base;
+    return base;
+}
+
+std::uint32_t dwElapsedSinceFirstLine() {
+    const orvane::PlatformLayer &layer = orvane::platform();
+    TimeBase &base = timeBase();
+    if (!base.bSet) {
+        base.dwTick = layer.tickCount();
+        base.bSet = true;
+    }
+    // Unsigned arithmetic absorbs one wrap of the tick counter.
+    return layer.tickCount() - base.dwTick;
+}
+
+void vAppendToLogFile(const char *pszLine) {
+    const std::string path = orvane::platform().logFilePath();
+    if (path.empty()) {
+        return;
+    }
+    std::FILE *file = std::fopen(path.c_str(), "at");
+    if (file == nullptr) {
+        return;
+    }
+    std::fprintf(file, "%s", pszLine);
+    std::fclose(file);
+}
+
+} // namespace
+
+int iFormatTimeStamp(std::uint32_t dwElapsedMs, char *pszBuffer, std::size_t size) {
+    return std::snprintf(pszBuffer, size, "%05u.%03u s: ", unsigned(dwElapsedMs / 1000),
+                         unsigned(dwElapsedMs % 1000));
+}
+
+void vWriteDebugLog(const char *pszFormat, ...) {
+    char szLine[DEBUG_LOG_LINE_SIZE];
+    int iStampLength = iFormatTimeStamp(dwElapsedSinceFirstLine(), szLine, sizeof szLine);
+    if (iStampLength < 0) {
+        return;
+    }
+    va_list arguments;
+    va_start(arguments, pszFormat);
+    std::vsnprintf(szLine + iStampLength, sizeof szLine - std::size_t(iStampLength), pszFormat,
+                   arguments);
+    va_end(arguments);
+    vAppendToLogFile(szLine);
+}
+
+const char *pszGetErrorText(int iErrorCode) {
+    static char szErrorText[ERROR_TEXT_SIZE];
+    const std::string text = orvane::platform().errorMessage(iErrorCode);
+    const std::size_t length = text.copy(szErrorText, sizeof szErrorText - 1);
+    szErrorText[length] = '\0';
+    return szErrorText;
+}
+
+namespace orvane::testing {
+void resetDebugLogTimeBase() {
+    timeBase() = TimeBase{};
+}
+} // namespace orvane::testing

@@ -1,0 +1,113 @@
+#include "query/OrvaneQuery.h"
+
+#include "query/DebugLog.h"
+#include "query/DottedQuad.h"
+#include "query/LocalAddressMatch.h"
+#include "query/OrvaneReply.h"
+#include "query/Platform.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr char ROUTINE_NAME[] = "OrvaneMonitor::dwGetOrvaneState";
+constexpr char STATE_REQUEST[] = "state"; // sent with its NUL: 6 bytes
+constexpr char SEND_FAILURE_LINE[] = "%s: Error broadcasting to the clients %s \n";
+constexpr char RECEIVE_FAILURE_LINE[] = "%s: Error receiving message: %s\n";
+
+void vReportSendFailure(int iErrorCode) {
+    std::printf(SEND_FAILURE_LINE, ROUTINE_NAME, pszGetErrorText(iErrorCode));
+    std::fflush(stdout);
+    if (byDebugLevel >= 1) {
+        vWriteDebugLog(SEND_FAILURE_LINE, ROUTINE_NAME, pszGetErrorText(iErrorCode));
+    }
+}
+
+void vReportReceiveFailure(int iErrorCode) {
+    std::printf(RECEIVE_FAILURE_LINE, ROUTINE_NAME, pszGetErrorText(iErrorCode));
+    std::fflush(stdout);
+    if (byDebugLevel >= 3) {
+        vWriteDebugLog(RECEIVE_FAILURE_LINE, ROUTINE_NAME, pszGetErrorText(iErrorCode));
+    }
+}
+
+OrvaneState eStateForUser(const OrvaneReply &reply) {
+    if (bIsFreeUserAddress(reply)) {
+        return ORVANE_AVAILABLE;
+    }
+    return bIsThisPCAddress(reply.pszUser, reply.userLength) ? ORVANE_USED_BY_THIS_PC
+                                                             : ORVANE_USED_BY_OTHER_PC;
+}
+
+// Waits for the reply and reads it; the socket stays open for the caller to close.
+std::uint32_t dwReceiveReply(orvane::SocketHandle socket, char *pszName, OrvaneState *peState) {
+    const orvane::PlatformLayer &layer = orvane::platform();
+    char buffer[ORVANE_REPLY_SIZE] = {};
+    const long received = layer.receiveFrom(socket, buffer, sizeof buffer);
+    if (received < 0) {
+        const int iErrorCode = layer.lastSocketError();
+        if (layer.isTimeoutError(iErrorCode)) {
+            *peState = ORVANE_NOT_REACHABLE;
+            return 0;
+        }
+        vReportReceiveFailure(iErrorCode);
+        return ERR_QUERY_TRANSFER;
+    }
+    if (std::size_t(received) > sizeof buffer) {
+        // Cut to the buffer it would be a different reply; the device sent something else.
+        vReportReceiveFailure(layer.messageTooLongError);
+        return ERR_QUERY_TRANSFER;
+    }
+    const OrvaneReply reply = parseOrvaneReply(buffer, std::size_t(received));
+    if (!reply.bHasSeparator) {
+        return ERR_QUERY_REPLY;
+    }
+    std::memcpy(pszName, buffer, reply.nameLength);
+    *peState = eStateForUser(reply);
+    return 0;
+}
+
+std::uint32_t dwQueryOnSocket(orvane::SocketHandle socket, const char *pszAddress,
+                              std::uint32_t dwTimeoutMs, char *pszName, OrvaneState *peState) {
+    const orvane::PlatformLayer &layer = orvane::platform();
+    if (layer.setReceiveTimeout(socket, dwTimeoutMs) != 0) {
+        if (byDebugLevel >= 1) {
+            vWriteDebugLog("%s: ERROR setting receive timeout, socket will be closed\n",
+                           ROUTINE_NAME);
+        }
+        return ERR_QUERY_SOCKET;
+    }
+    if (layer.sendTo(socket, STATE_REQUEST, sizeof STATE_REQUEST, dwDottedQuadToIPv4(pszAddress),
+                     ORVANE_QUERY_PORT) < 0) {
+        vReportSendFailure(layer.lastSocketError());
+        return ERR_QUERY_TRANSFER;
+    }
+    return dwReceiveReply(socket, pszName, peState);
+}
+
+} // namespace
+
+std::uint32_t dwInitSockets() {
+    return orvane::platform().startSockets() == 0 ? 0 : ERR_SOCKETS_NOT_INITIALISED;
+}
+
+int iCleanupSockets() {
+    return orvane::platform().cleanupSockets();
+}
+
+std::uint32_t dwGetOrvaneState(const char *pszAddress, std::uint32_t dwTimeoutMs, char *pszName,
+                               OrvaneState *peState) {
+    const orvane::PlatformLayer &layer = orvane::platform();
+    const orvane::SocketHandle socket = layer.createSocket();
+    if (socket == orvane::INVALID_SOCKET_HANDLE) {
+        if (byDebugLevel >= 1) {
+            vWriteDebugLog("%s: ERROR in creating socket\n", ROUTINE_NAME);
+        }
+        return ERR_QUERY_SOCKET;
+    }
+    const std::uint32_t dwResult =
+        dwQueryOnSocket(socket, pszAddress, dwTimeoutMs, pszName, peState);
+    layer.closeSocket(socket);
+    return dwResult;
+}

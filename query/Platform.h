@@ -1,0 +1,52 @@
+// The one seam between the network layer and the operating system: the five pass-through socket
+// operations and the few other services the query and its log need. Linux and Windows each
+// provide one table (PlatformLinux.cpp, PlatformWindows.cpp; CMake picks one).
+//
+// The query reaches the platform only through platform(). Tests and fuzzers install a table of
+// their own (see query/testing/ScopedPlatform.h) to make operations fail, to deliver arbitrary
+// datagrams or to redirect the log; the program itself never installs one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orvane {
+
+using SocketHandle = std::uintptr_t;
+constexpr SocketHandle INVALID_SOCKET_HANDLE = ~SocketHandle(0);
+
+struct PlatformLayer {
+    // The five pass-through socket operations. They add no behaviour to the platform's calls;
+    // they only hide the platform's types. Addresses and ports are in host byte order.
+    SocketHandle (*createSocket)(); // IPv4 datagram socket, protocol 0
+    int (*closeSocket)(SocketHandle socket);
+    int (*setReceiveTimeout)(SocketHandle socket, std::uint32_t timeoutMs); // SO_RCVTIMEO
+    long (*sendTo)(SocketHandle socket, const void *data, std::size_t length,
+                   std::uint32_t ipv4Address, std::uint16_t port);
+    // Receives one datagram of which at most capacity bytes are stored. Returns the datagram's
+    // real length, which exceeds capacity when the datagram did not fit, or -1 on failure.
+    long (*receiveFrom)(SocketHandle socket, void *buffer, std::size_t capacity);
+
+    std::uint32_t (*startSockets)(); // 0 or the platform's error code
+    int (*cleanupSockets)();
+    int (*lastSocketError)();
+    bool (*isTimeoutError)(int code);
+    int messageTooLongError; // the code that stands for a datagram too long for the buffer
+    std::string (*errorMessage)(int code);
+
+    // Every IPv4 address of this PC as dotted-quad text; 0 or ERR_NO_HOST_ADDRESS.
+    std::uint32_t (*getLocalAddresses)(std::vector<std::string> *addresses);
+    std::uint32_t (*tickCount)(); // milliseconds, wraps after 2^32
+    std::string (*logFilePath)(); // empty when there is no place for the log
+};
+
+// The table of the platform the program was built for.
+const PlatformLayer &nativePlatform();
+
+// The table in use; the native one unless a test installed another.
+const PlatformLayer &platform();
+void installPlatform(const PlatformLayer &layer);
+
+} // namespace orvane

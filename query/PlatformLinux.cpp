@@ -1,0 +1,161 @@
+// The platform layer on Linux: BSD sockets, the interface list, a monotonic clock and the log in
+// the per-user state directory.
+#include "query/OrvaneQuery.h"
+#include "query/Platform.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <ifaddrs.h>
+#include <netinet/in.h>
+#include <pwd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace orvane {
+
+namespace {
+
+constexpr char LOG_FILE_NAME[] = "hvcxdrv_debug.txt";
+
+int toFd(SocketHandle socket) {
+    return static_cast<int>(socket);
+}
+
+SocketHandle createSocket() {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+    return fd < 0 ? INVALID_SOCKET_HANDLE : SocketHandle(fd);
+}
+
+int closeSocket(SocketHandle socket) {
+    return ::close(toFd(socket));
+}
+
+int setReceiveTimeout(SocketHandle socket, std::uint32_t timeoutMs) {
+    timeval timeout{};
+    timeout.tv_sec = time_t(timeoutMs / 1000);
+    timeout.tv_usec = suseconds_t(timeoutMs % 1000) * 1000;
+    return ::setsockopt(toFd(socket), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+}
+
+long sendTo(SocketHandle socket, const void *data, std::size_t length, std::uint32_t ipv4Address,
+            std::uint16_t port) {
+    sockaddr_in destination{};
+    destination.sin_family = AF_INET;
+    destination.sin_port = htons(port);
+    destination.sin_addr.s_addr = htonl(ipv4Address);
+    return ::sendto(toFd(socket), data, length, 0, reinterpret_cast<sockaddr *>(&destination),
+                    sizeof destination);
+}
+
+long receiveFrom(SocketHandle socket, void *buffer, std::size_t capacity) {
+    // The kernel cuts a long datagram silently; MSG_TRUNC makes it tell the real length.
+    sockaddr_in sender{};
+    socklen_t senderLength = sizeof sender;
+    return ::recvfrom(toFd(socket), buffer, capacity, MSG_TRUNC,
+                      reinterpret_cast<sockaddr *>(&sender), &senderLength);
+}
+
+std::uint32_t startSockets() {
+    return 0;
+}
+
+int cleanupSockets() {
+    return 0;
+}
+
+int lastSocketError() {
+    return errno;
+}
+
+bool isTimeoutError(int code) {
+    return code == EAGAIN || code == EWOULDBLOCK;
+}
+
+std::string errorMessage(int code) {
+    return std::strerror(code);
+}
+
+std::uint32_t getLocalAddresses(std::vector<std::string> *addresses) {
+    ifaddrs *interfaces = nullptr;
+    if (::getifaddrs(&interfaces) != 0) {
+        return ERR_NO_HOST_ADDRESS;
+    }
+    for (const ifaddrs *entry = interfaces; entry != nullptr; entry = entry->ifa_next) {
+        if (entry->ifa_addr == nullptr || entry->ifa_addr->sa_family != AF_INET) {
+            continue;
+        }
+        char text[INET_ADDRSTRLEN] = {};
+        const auto *address = reinterpret_cast<const sockaddr_in *>(entry->ifa_addr);
+        if (::inet_ntop(AF_INET, &address->sin_addr, text, sizeof text) != nullptr) {
+            addresses->push_back(text);
+        }
+    }
+    ::freeifaddrs(interfaces);
+    return 0;
+}
+
+std::uint32_t tickCount() {
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    const std::uint64_t milliseconds =
+        std::uint64_t(now.tv_sec) * 1000u + std::uint64_t(now.tv_nsec) / 1000000u;
+    return std::uint32_t(milliseconds);
+}
+
+std::string homeDirectory() {
+    const char *home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') {
+        return home;
+    }
+    const passwd *user = ::getpwuid(::getuid());
+    return user != nullptr && user->pw_dir != nullptr ? user->pw_dir : "";
+}
+
+// The per-user state directory; relative values of XDG_STATE_HOME are ignored, as the XDG rules
+// ask.
+std::string stateDirectory() {
+    const char *stateHome = std::getenv("XDG_STATE_HOME");
+    if (stateHome != nullptr && stateHome[0] == '/') {
+        return stateHome;
+    }
+    const std::string home = homeDirectory();
+    return home.empty() ? "" : home + "/.local/state";
+}
+
+// Creates the directory and any missing parents, private to the user.
+bool makeDirectories(const std::string &path) {
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            return false;
+        }
+        if (slash == std::string::npos) {
+            return true;
+        }
+    }
+}
+
+std::string logFilePath() {
+    const std::string directory = stateDirectory();
+    if (directory.empty() || !makeDirectories(directory)) {
+        return "";
+    }
+    return directory + "/" + LOG_FILE_NAME;
+}
+
+} // namespace
+
+const PlatformLayer &nativePlatform() {
+    static const PlatformLayer layer = {
+        createSocket, closeSocket,       setReceiveTimeout, sendTo,         receiveFrom,
+        startSockets, cleanupSockets,    lastSocketError,   isTimeoutError, EMSGSIZE,
+        errorMessage, getLocalAddresses, tickCount,         logFilePath,
+    };
+    return layer;
+}
+
+} // namespace orvane

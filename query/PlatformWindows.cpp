@@ -1,0 +1,140 @@
+// The platform layer on Windows: Windows Sockets 2, the host's own address list, the system's
+// message table, the tick count and the log at the root of drive c:.
+#include "query/OrvaneQuery.h"
+#include "query/Platform.h"
+
+// winsock2.h must come before windows.h.
+#include <winsock2.h>
+
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+
+namespace orvane {
+
+namespace {
+
+constexpr char LOG_FILE_PATH[] = "c:\\hvcxdrv_debug.txt";
+constexpr int HOST_NAME_SIZE = 256;
+
+SOCKET toSocket(SocketHandle socket) {
+    return static_cast<SOCKET>(socket);
+}
+
+SocketHandle createSocket() {
+    const SOCKET socket = ::socket(AF_INET, SOCK_DGRAM, 0);
+    return socket == INVALID_SOCKET ? INVALID_SOCKET_HANDLE : SocketHandle(socket);
+}
+
+int closeSocket(SocketHandle socket) {
+    return ::closesocket(toSocket(socket));
+}
+
+int setReceiveTimeout(SocketHandle socket, std::uint32_t timeoutMs) {
+    const DWORD timeout = timeoutMs;
+    return ::setsockopt(toSocket(socket), SOL_SOCKET, SO_RCVTIMEO,
+                        reinterpret_cast<const char *>(&timeout), sizeof timeout);
+}
+
+long sendTo(SocketHandle socket, const void *data, std::size_t length, std::uint32_t ipv4Address,
+            std::uint16_t port) {
+    sockaddr_in destination{};
+    destination.sin_family = AF_INET;
+    destination.sin_port = htons(port);
+    destination.sin_addr.s_addr = htonl(ipv4Address);
+    const int sent = ::sendto(toSocket(socket), static_cast<const char *>(data), int(length), 0,
+                              reinterpret_cast<const sockaddr *>(&destination), sizeof destination);
+    return sent == SOCKET_ERROR ? -1 : sent;
+}
+
+// A datagram longer than the buffer fails here with WSAEMSGSIZE.
+long receiveFrom(SocketHandle socket, void *buffer, std::size_t capacity) {
+    sockaddr_in sender{};
+    int senderLength = sizeof sender;
+    const int received = ::recvfrom(toSocket(socket), static_cast<char *>(buffer), int(capacity), 0,
+                                    reinterpret_cast<sockaddr *>(&sender), &senderLength);
+    return received == SOCKET_ERROR ? -1 : received;
+}
+
+std::uint32_t startSockets() {
+    WSADATA data;
+    return std::uint32_t(::WSAStartup(MAKEWORD(2, 0), &data));
+}
+
+int cleanupSockets() {
+    return ::WSACleanup();
+}
+
+int lastSocketError() {
+    return ::WSAGetLastError();
+}
+
+bool isTimeoutError(int code) {
+    return code == WSAETIMEDOUT;
+}
+
+std::string narrowText(const wchar_t *wide) {
+    const int size = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) {
+        return "";
+    }
+    std::string text(std::size_t(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, &text[0], size, nullptr, nullptr);
+    text.resize(std::size_t(size - 1)); // without the terminator
+    return text;
+}
+
+std::string errorMessage(int code) {
+    wchar_t *message = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, DWORD(code), 0, reinterpret_cast<wchar_t *>(&message), 0, nullptr);
+    if (length == 0 || message == nullptr) {
+        return "Unknown error " + std::to_string(code);
+    }
+    std::string text = narrowText(message);
+    ::LocalFree(message);
+    return text;
+}
+
+std::uint32_t getLocalAddresses(std::vector<std::string> *addresses) {
+    char hostName[HOST_NAME_SIZE] = {};
+    if (::gethostname(hostName, HOST_NAME_SIZE - 1) != 0) {
+        return ERR_NO_HOST_ADDRESS;
+    }
+    const hostent *host = ::gethostbyname(hostName);
+    if (host == nullptr || host->h_addrtype != AF_INET) {
+        return ERR_NO_HOST_ADDRESS;
+    }
+    for (char **entry = host->h_addr_list; *entry != nullptr; ++entry) {
+        in_addr address;
+        std::memcpy(&address, *entry, sizeof address);
+        const char *text = ::inet_ntoa(address);
+        if (text != nullptr) {
+            addresses->push_back(text);
+        }
+    }
+    return 0;
+}
+
+std::uint32_t tickCount() {
+    return ::GetTickCount();
+}
+
+std::string logFilePath() {
+    return LOG_FILE_PATH;
+}
+
+} // namespace
+
+const PlatformLayer &nativePlatform() {
+    static const PlatformLayer layer = {
+        createSocket, closeSocket,       setReceiveTimeout, sendTo,         receiveFrom,
+        startSockets, cleanupSockets,    lastSocketError,   isTimeoutError, WSAEMSGSIZE,
+        errorMessage, getLocalAddresses, tickCount,         logFilePath,
+    };
+    return layer;
+}
+
+} // namespace orvane

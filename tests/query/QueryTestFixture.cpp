@@ -1,0 +1,82 @@
+#include "QueryTestFixture.h"
+
+#include "query/DebugLog.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#ifdef _WIN32
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+std::string &redirectedLogPath() {
+    static std::string path;
+    return path;
+}
+
+std::string redirectedLog() {
+    return redirectedLogPath();
+}
+
+} // namespace
+
+void QueryTest::SetUp() {
+    const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
+    redirectedLogPath() = ::testing::TempDir() + "orvane_" + info->test_suite_name() + "_" +
+                          info->name() + "_" + std::to_string(getpid()) + ".txt";
+    std::remove(redirectedLogPath().c_str());
+    orvane::PlatformLayer layer = orvane::platform();
+    layer.logFilePath = redirectedLog;
+    guard = std::make_unique<orvane::testing::ScopedPlatform>(layer);
+    orvane::testing::resetDebugLogTimeBase();
+}
+
+void QueryTest::TearDown() {
+    guard.reset();
+    std::remove(redirectedLogPath().c_str());
+}
+
+void QueryTest::usePlatform(const orvane::PlatformLayer &layer) {
+    orvane::installPlatform(layer);
+}
+
+orvane::PlatformLayer QueryTest::basePlatform() const {
+    return orvane::platform();
+}
+
+std::string QueryTest::logFilePath() {
+    return redirectedLogPath();
+}
+
+std::string QueryTest::readLog() {
+    std::ifstream file(redirectedLogPath(), std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+std::uint32_t QueryTest::query(const char *address, std::uint32_t timeoutMs) {
+    std::memset(name, 0, sizeof name);
+    state = STATE_NOT_WRITTEN;
+    ::testing::internal::CaptureStdout();
+    const std::uint32_t result = dwGetOrvaneState(address, timeoutMs, name, &state);
+    std::fflush(stdout);
+    stdoutText = ::testing::internal::GetCapturedStdout();
+    return result;
+}
+
+bool isAllZero(const char *buffer, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+        if (buffer[i] != 0) {
+            return false;
+        }
+    }
+    return true;
+}

@@ -1,0 +1,101 @@
+#include "tools/simdevice/DeviceOptions.h"
+
+#include <arpa/inet.h>
+
+namespace simdevice {
+
+namespace {
+
+bool parsePort(const std::string &text, std::uint16_t *port) {
+    if (text.empty() || text.size() > 5 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const unsigned long value = std::stoul(text);
+    if (value == 0 || value > 65535) {
+        return false;
+    }
+    *port = std::uint16_t(value);
+    return true;
+}
+
+bool isDottedQuad(const std::string &text) {
+    in_addr address;
+    return ::inet_pton(AF_INET, text.c_str(), &address) == 1;
+}
+
+// Applies one option with its value; false with a reason when the value is bad.
+bool applyOption(const std::string &option, const std::string &value, DeviceOptions *options,
+                 std::string *error) {
+    if (option == "--address") {
+        options->address = value;
+        if (!isDottedQuad(value)) {
+            *error = "--address needs a dotted-quad IPv4 address, not '" + value + "'";
+            return false;
+        }
+    } else if (option == "--port") {
+        if (!parsePort(value, &options->port)) {
+            *error = "--port needs a number from 1 to 65535, not '" + value + "'";
+            return false;
+        }
+    } else if (option == "--name") {
+        options->name = value;
+    } else {
+        options->user = value;
+    }
+    return true;
+}
+
+bool takesValue(const std::string &option) {
+    return option == "--address" || option == "--port" || option == "--name" || option == "--user";
+}
+
+} // namespace
+
+bool parseDeviceOptions(const std::vector<std::string> &arguments, DeviceOptions *options,
+                        std::string *error) {
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        std::string option = arguments[i];
+        if (option == "-h" || option == "--help") {
+            options->help = true;
+            continue;
+        }
+        if (option == "--allow-non-loopback") {
+            options->allowNonLoopback = true;
+            continue;
+        }
+        std::string value;
+        const std::size_t equals = option.find('=');
+        if (equals != std::string::npos) {
+            value = option.substr(equals + 1);
+            option.resize(equals);
+        } else if (takesValue(option)) {
+            if (i + 1 >= arguments.size()) {
+                *error = option + " needs a value";
+                return false;
+            }
+            value = arguments[++i];
+        }
+        if (!takesValue(option)) {
+            *error = "unknown argument '" + arguments[i] + "'";
+            return false;
+        }
+        if (!applyOption(option, value, options, error)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string deviceUsage(const std::string &program) {
+    return "usage: " + program +
+           " [--address A] [--port P] [--name NAME] [--user ADDR] [--allow-non-loopback]"
+           " [-h|--help]\n"
+           "Plays an Orvane device: answers every \"state\" request on UDP port P of address A\n"
+           "with NAME#ADDR. Defaults: 127.0.0.1, 9758, \"captureORVANE\", \"0.0.0.0\".\n"
+           "Only loopback addresses (127.0.0.0/8) unless --allow-non-loopback is given.\n"
+           "Reads commands from standard input (type \"help\"); ends at end of input,\n"
+           "on SIGINT or SIGTERM.\n";
+}
+
+} // namespace simdevice

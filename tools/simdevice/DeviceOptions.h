@@ -1,0 +1,25 @@
+// The command line of orvane-simdevice.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace simdevice {
+
+struct DeviceOptions {
+    std::string address = "127.0.0.1";
+    std::uint16_t port = 9758;
+    std::string name = "captureORVANE";
+    std::string user = "0.0.0.0";
+    bool allowNonLoopback = false;
+    bool help = false;
+};
+
+// Reads the arguments after the program name. On a bad argument returns false and says why.
+bool parseDeviceOptions(const std::vector<std::string> &arguments, DeviceOptions *options,
+                        std::string *error);
+
+std::string deviceUsage(const std::string &program);
+
+} // namespace simdevice

@@ -1,0 +1,176 @@
+#include "monitor/OM_Main.h"
+
+#include "monitor/OM_Boxes.h"
+#include "monitor/OM_HelpTexts.h"
+#include "monitor/OM_Placement.h"
+#include "monitor/OM_Settings.h"
+#include "widgets/OM_IPDialog.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QMenu>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+const char *const kLabelToolTip = "green = Available\ncyan = Used by this PC\nyellow = Used by "
+                                  "other PC\nred = No connection\n\nRight-click system tray icon "
+                                  "for options.";
+
+} // namespace
+
+OM_Main::OM_Main(const QString &sIPAddress, QWidget *parent, Qt::WindowFlags flags)
+    : QWidget(parent, flags), sIPAddress(sIPAddress) {
+    createStateLabel();
+    createLayout();
+    bShowStatusMessages = OM_Settings::readShowStatusMessages();
+    createTrayIcon(createTrayMenu());
+    dwInitSockets(); // a failed start surfaces as the first query's error
+    refreshState();
+    startPolling();
+}
+
+OM_Main::~OM_Main() {
+    iCleanupSockets();
+    // A window that was never shown has no position of its own; keep the one saved earlier.
+    const std::optional<QPoint> oPosition =
+        bFirstShow ? std::nullopt : std::optional<QPoint>(pos());
+    OM_Settings::writeOnExit(oPosition, bShowStatusMessages);
+}
+
+void OM_Main::createStateLabel() {
+    poStateLabel = new OM_Label(this);
+    poStateLabel->setText(sIPAddress);
+    poStateLabel->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Minimum);
+    poStateLabel->setMinimumSize(120, 20);
+    poStateLabel->setAlignment(Qt::AlignCenter);
+    poStateLabel->setToolTip(QString::fromLatin1(kLabelToolTip));
+    connect(this, &OM_Main::sigSetLabelState, poStateLabel, &OM_Label::slSetState);
+}
+
+void OM_Main::createLayout() {
+    auto *poLayout = new QVBoxLayout(this);
+    poLayout->setContentsMargins(0, 0, 0, 0);
+    poLayout->setSpacing(0);
+    poLayout->addWidget(poStateLabel);
+}
+
+QMenu *OM_Main::createTrayMenu() {
+    auto *poMenu = new QMenu(this);
+    poActionShow = poMenu->addAction(tr("Show"));
+    connect(poActionShow, &QAction::triggered, this, &QWidget::show);
+    poActionHide = poMenu->addAction(tr("Hide"));
+    connect(poActionHide, &QAction::triggered, this, &QWidget::hide);
+    poMenu->addSeparator();
+    connect(poMenu->addAction(tr("Change IP address")), &QAction::triggered, this,
+            &OM_Main::slChangeIPAddress);
+    poMenu->addSeparator();
+    poActionShowStatusMessages = poMenu->addAction(tr("Show Status Messages"));
+    connect(poActionShowStatusMessages, &QAction::triggered, this,
+            &OM_Main::slSetShowStatusMessages);
+    poActionShowStatusMessages->setCheckable(true);
+    poActionShowStatusMessages->setChecked(bShowStatusMessages);
+    poMenu->addSeparator();
+    poActionOpenWebInterface = poMenu->addAction(tr("Open Web interface"));
+    connect(poActionOpenWebInterface, &QAction::triggered, this, &OM_Main::slOpenWebInterface);
+    poMenu->addSeparator();
+    connect(poMenu->addAction(tr("About")), &QAction::triggered, this, &OM_Main::slAbout);
+    QAction *poActionHelp = poMenu->addAction(tr("Help"));
+    poActionHelp->setShortcut(QKeySequence(QStringLiteral("F1")));
+    connect(poActionHelp, &QAction::triggered, this, &OM_Main::slHelp);
+    poMenu->addSeparator();
+    connect(poMenu->addAction(tr("Quit")), &QAction::triggered, qApp, &QCoreApplication::quit);
+    return poMenu;
+}
+
+void OM_Main::createTrayIcon(QMenu *poMenu) {
+    // No image and not visible yet: the first successful refresh gives it both.
+    poTrayIcon = new QSystemTrayIcon(this);
+    poTrayIcon->setContextMenu(poMenu);
+    connect(poTrayIcon, &QSystemTrayIcon::activated, this, &OM_Main::slIconActivated);
+}
+
+void OM_Main::startPolling() {
+    if (bFailed)
+        return; // the program is ending; no further queries
+    lTimerId = startTimer(lPollInterval);
+}
+
+void OM_Main::showEvent(QShowEvent *event) {
+    if (bFirstShow) {
+        placeOnFirstShow();
+        bFirstShow = false;
+    }
+    poActionShow->setEnabled(false);
+    poActionHide->setEnabled(true);
+    QWidget::showEvent(event);
+}
+
+void OM_Main::placeOnFirstShow() {
+    move(OM_Placement::firstShowPosition(OM_Settings::readPosition(), size()));
+}
+
+void OM_Main::hideEvent(QHideEvent *event) {
+    poActionShow->setEnabled(true);
+    poActionHide->setEnabled(false);
+    QWidget::hideEvent(event);
+}
+
+void OM_Main::keyPressEvent(QKeyEvent *event) {
+    // Only the key counts: Shift+Escape closes and Ctrl+F1 helps as well.
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        killTimer(lTimerId);
+        close();
+        break;
+    case Qt::Key_F1:
+        slHelp();
+        break;
+    default:
+        break;
+    }
+}
+
+void OM_Main::slIconActivated(QSystemTrayIcon::ActivationReason eReason) {
+    switch (eReason) {
+    case QSystemTrayIcon::DoubleClick:
+    case QSystemTrayIcon::Trigger:
+    case QSystemTrayIcon::MiddleClick:
+        setVisible(!isVisible());
+        break;
+    default:
+        break; // the context menu opens by itself
+    }
+}
+
+void OM_Main::slSetShowStatusMessages() {
+    bShowStatusMessages = !bShowStatusMessages;
+    poActionShowStatusMessages->setChecked(bShowStatusMessages);
+}
+
+void OM_Main::slOpenWebInterface() {
+    QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + sIPAddress));
+}
+
+void OM_Main::slChangeIPAddress() {
+    OM_IPDialog oDialog(QString(), this);
+    oDialog.ui.poLineEdit->setText(sIPAddress);
+    if (OM_Boxes::runDialog(oDialog) != QDialog::Accepted)
+        return;
+    sIPAddress = oDialog.GetIPAddress();
+    poStateLabel->setText(sIPAddress);
+    sDeviceKindName.clear();
+    refreshState();
+}
+
+void OM_Main::slHelp() {
+    OM_Boxes::information(this, tr("Orvane Monitor Help"), OM_HelpTexts::helpText(sDeviceKindName));
+}
+
+void OM_Main::slAbout() {
+    OM_Boxes::information(this, tr("About Orvane Monitor"), OM_HelpTexts::aboutText());
+}

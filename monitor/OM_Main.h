@@ -1,0 +1,75 @@
+#pragma once
+
+#include "query/OrvaneQuery.h"
+#include "widgets/OM_Label.h"
+
+#include <QString>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+#include <cstdint>
+
+class QAction;
+class QMenu;
+
+// The monitor: a small always-on-top window showing the device address in the state colour, the
+// tray icon with its menu, and the poll timer that refreshes both every ten seconds.
+class OM_Main : public QWidget {
+    Q_OBJECT
+
+public:
+    // Exit code of the program when a query failed fatally.
+    static constexpr int kExitQueryFailed = 2;
+
+    OM_Main(const QString &sIPAddress, QWidget *parent, Qt::WindowFlags flags);
+    ~OM_Main() override;
+
+    // True once a query has failed fatally. When the first query, made during construction, fails
+    // there is no event loop to end yet: the caller must not show the window and must end the
+    // program with kExitQueryFailed itself.
+    bool hasFailed() const { return bFailed; }
+
+signals:
+    void sigSetLabelState(OM_Label::STATE);
+
+private slots:
+    void slHelp();
+    void slAbout();
+    void slIconActivated(QSystemTrayIcon::ActivationReason eReason);
+    void slSetShowStatusMessages();
+    void slOpenWebInterface();
+    void slChangeIPAddress();
+
+protected:
+    void timerEvent(QTimerEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void createStateLabel();
+    void createLayout();
+    QMenu *createTrayMenu();
+    void createTrayIcon(QMenu *poMenu);
+    void startPolling();
+    void placeOnFirstShow();
+
+    void refreshState();
+    void presentState(OrvaneState eState, const QString &sReplyName);
+    void failFatally();
+
+    OM_Label *poStateLabel = nullptr;
+    QString sIPAddress;
+    QSystemTrayIcon *poTrayIcon = nullptr;
+    std::int32_t lTimerId = 0;
+    std::int32_t lPollInterval = 10000;
+    QAction *poActionShow = nullptr;
+    QAction *poActionHide = nullptr;
+    QAction *poActionShowStatusMessages = nullptr;
+    QAction *poActionOpenWebInterface = nullptr;
+    bool bFirstShow = true;
+    bool bShowStatusMessages = true;
+    std::int32_t lLastState = -1;
+    QString sDeviceKindName;
+    bool bFailed = false;
+};

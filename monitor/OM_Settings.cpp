@@ -1,0 +1,59 @@
+#include "monitor/OM_Settings.h"
+
+#include <QSettings>
+#include <QVariant>
+
+namespace OM_Settings {
+
+namespace {
+
+const char *const kGroup = "Orvane Monitor";
+const char *const kKeyPosition = "pos";
+const char *const kKeyShowStatusMessages = "StateChangedMessage";
+
+// The store entered at the monitor's group for as long as the object lives. On Windows this is
+// the registry key; elsewhere a string that names the registry would become a file of that name
+// in the current directory, so the platform's per-user store of the organisation is used.
+class GroupStore {
+public:
+    GroupStore()
+#ifdef Q_OS_WIN
+        : oSettings(QStringLiteral("HKEY_CURRENT_USER\\Software\\Halvorn GmbH"),
+                    QSettings::NativeFormat)
+#else
+        : oSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvorn GmbH"))
+#endif
+    {
+        oSettings.beginGroup(QLatin1String(kGroup));
+    }
+    ~GroupStore() {
+        oSettings.endGroup();
+    }
+    GroupStore(const GroupStore &) = delete;
+    GroupStore &operator=(const GroupStore &) = delete;
+
+    QSettings oSettings;
+};
+
+} // namespace
+
+bool readShowStatusMessages() {
+    GroupStore oStore;
+    return oStore.oSettings.value(QLatin1String(kKeyShowStatusMessages), true).toBool();
+}
+
+std::optional<QPoint> readPosition() {
+    GroupStore oStore;
+    if (!oStore.oSettings.contains(QLatin1String(kKeyPosition)))
+        return std::nullopt;
+    return oStore.oSettings.value(QLatin1String(kKeyPosition), QPoint()).toPoint();
+}
+
+void writeOnExit(const std::optional<QPoint> &oPosition, bool bShowStatusMessages) {
+    GroupStore oStore;
+    if (oPosition)
+        oStore.oSettings.setValue(QLatin1String(kKeyPosition), *oPosition);
+    oStore.oSettings.setValue(QLatin1String(kKeyShowStatusMessages), bShowStatusMessages);
+}
+
+} // namespace OM_Settings

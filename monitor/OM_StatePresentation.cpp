@@ -1,0 +1,61 @@
+#include "monitor/OM_StatePresentation.h"
+
+#include <QCoreApplication>
+#include <QPainter>
+#include <QPixmap>
+
+namespace OM_StatePresentation {
+
+namespace {
+
+const char *const kRelayHost = "Relay Host";
+const char *const kTrayImage = ":/OrvaneMonitor/trayicon.png";
+constexpr int kIconSize = 16;
+
+QString trMain(const char *pszText) {
+    return QCoreApplication::translate("OM_Main", pszText);
+}
+
+} // namespace
+
+Look lookOfState(OrvaneState eState, const QString &sKind) {
+    switch (eState) {
+    case ORVANE_USED_BY_OTHER_PC:
+        return {OM_Label::LABEL_USED_BY_OTHER_PC, QColor(Qt::yellow),
+                sKind + " is now used by another PC.", sKind + trMain(" used by another PC")};
+    case ORVANE_USED_BY_THIS_PC:
+        return {OM_Label::LABEL_USED_BY_THIS_PC, QColor(Qt::cyan),
+                sKind + " is now used by this PC.", sKind + trMain(" used by this PC")};
+    case ORVANE_AVAILABLE:
+        return {OM_Label::LABEL_AVAILABLE, QColor(Qt::green), sKind + " is now available.",
+                sKind + trMain(" available")};
+    case ORVANE_NOT_REACHABLE:
+    default:
+        return {OM_Label::LABEL_NO_CONNECTION, QColor(Qt::red), "No connection to " + sKind + ".",
+                trMain("Cannot connect to ") + sKind};
+    }
+}
+
+QString deviceKindName(const QString &sReplyName) {
+    if (sReplyName.isEmpty())
+        return QString::fromLatin1(kRelayHost);
+    if (sReplyName.contains(QLatin1String("66")))
+        return QStringLiteral("sourceORVANE");
+    return QStringLiteral("captureORVANE");
+}
+
+QString titleText(const QString &sReplyName) {
+    return sReplyName.isEmpty() ? QString::fromLatin1(kRelayHost) : sReplyName;
+}
+
+QIcon drawStateIcon(const QColor &oColour) {
+    QPixmap oCanvas(kIconSize, kIconSize);
+    const QPixmap oTrayImage(QString::fromLatin1(kTrayImage));
+    oCanvas.fill(oColour);
+    QPainter oPainter(&oCanvas);
+    oPainter.drawPixmap(0, 0, oTrayImage);
+    oPainter.end();
+    return QIcon(oCanvas);
+}
+
+} // namespace OM_StatePresentation

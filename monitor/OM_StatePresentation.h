@@ -1,0 +1,33 @@
+#pragma once
+
+#include "query/OrvaneQuery.h"
+#include "widgets/OM_Label.h"
+
+#include <QColor>
+#include <QIcon>
+#include <QString>
+
+// How a device state is shown: label colour, tray icon, tooltip, window title and balloon text.
+namespace OM_StatePresentation {
+
+struct Look {
+    OM_Label::STATE eLabelState;
+    QColor oColour;
+    QString sBalloonText;
+    QString sToolTip;
+};
+
+// The signs of a state for a device of the given kind ("captureORVANE", ...).
+Look lookOfState(OrvaneState eState, const QString &sDeviceKindName);
+
+// The kind of device that gave this reply name: a Relay Host gives none, and the names of the
+// signal-output models contain "66".
+QString deviceKindName(const QString &sReplyName);
+
+// Window and balloon title: the reply name, or "Relay Host" for a reply without one.
+QString titleText(const QString &sReplyName);
+
+// A 16 by 16 square of the colour with the program's tray image drawn over it.
+QIcon drawStateIcon(const QColor &oColour);
+
+} // namespace OM_StatePresentation

@@ -1,0 +1,154 @@
+#include "MonitorTestSupport.h"
+
+#include "monitor/OM_Balloon.h"
+
+#include <QAbstractButton>
+#include <QAbstractEventDispatcher>
+#include <QDialog>
+#include <QIcon>
+#include <QImage>
+#include <QMenu>
+#include <QPalette>
+#include <QPixmap>
+#include <QTimerEvent>
+
+namespace monitortest {
+
+namespace {
+
+constexpr int kPollInterval = 10000;
+constexpr int kSafetyTimeMs = 10000;
+constexpr int kSettleTimeMs = 50;
+
+QObject *poLoopScope = nullptr; // lives while runEventLoop runs
+
+} // namespace
+
+SettingsSandbox::SettingsSandbox() {
+    qputenv("XDG_CONFIG_HOME", oDir.path().toLocal8Bit());
+    qputenv("HOME", oDir.path().toLocal8Bit());
+}
+
+MonitorSettings::MonitorSettings()
+    : oSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvorn GmbH")) {
+    oSettings.beginGroup(QStringLiteral("Orvane Monitor"));
+}
+
+MonitorSettings::~MonitorSettings() {
+    oSettings.endGroup();
+}
+
+void clearMonitorSettings() {
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvorn GmbH"))
+        .clear();
+}
+
+std::unique_ptr<simdevice::SimulatedDevice> startDevice(const char *pszAddress, const char *pszName,
+                                                        const char *pszUser) {
+    auto poDevice = std::make_unique<simdevice::SimulatedDevice>();
+    std::string sError;
+    if (!poDevice->start(pszAddress, 9758, &sError)) {
+        qWarning("simulated device on %s: %s", pszAddress, sError.c_str());
+        return nullptr;
+    }
+    poDevice->answerWith(pszName, pszUser);
+    return poDevice;
+}
+
+OM_Label *stateLabel(OM_Main &oMain) {
+    return oMain.findChild<OM_Label *>();
+}
+
+QColor labelColour(OM_Main &oMain) {
+    return stateLabel(oMain)->palette().color(QPalette::Window);
+}
+
+QSystemTrayIcon *trayIcon(OM_Main &oMain) {
+    return oMain.findChild<QSystemTrayIcon *>();
+}
+
+QAction *menuEntry(OM_Main &oMain, const QString &sCaption) {
+    const QList<QAction *> oActions = trayIcon(oMain)->contextMenu()->actions();
+    for (QAction *poAction : oActions) {
+        if (poAction->text() == sCaption)
+            return poAction;
+    }
+    return nullptr;
+}
+
+QColor trayIconPixel(OM_Main &oMain, int iX, int iY) {
+    const QImage oImage = trayIcon(oMain)->icon().pixmap(16, 16).toImage();
+    return oImage.pixelColor(iX, iY);
+}
+
+static int pollTimerId(OM_Main &oMain) {
+    const auto oTimers = QAbstractEventDispatcher::instance()->registeredTimers(&oMain);
+    for (const auto &oTimer : oTimers) {
+        if (oTimer.interval == kPollInterval)
+            return oTimer.timerId;
+    }
+    return 0;
+}
+
+bool hasPollTimer(OM_Main &oMain) {
+    return pollTimerId(oMain) != 0;
+}
+
+bool pollNow(OM_Main &oMain) {
+    const int iId = pollTimerId(oMain);
+    if (iId == 0)
+        return false;
+    QTimerEvent oEvent(iId);
+    QCoreApplication::sendEvent(&oMain, &oEvent);
+    return true;
+}
+
+BoxCloser::BoxCloser(std::function<void(QDialog *)> fnAction)
+    : fnDialogAction(std::move(fnAction)) {
+    connect(&oTimer, &QTimer::timeout, this, &BoxCloser::closeActiveModal);
+    oTimer.start(10);
+}
+
+void BoxCloser::closeActiveModal() {
+    auto *poDialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+    if (!poDialog || !poDialog->isVisible())
+        return;
+    if (auto *poBox = qobject_cast<QMessageBox *>(poDialog)) {
+        oSeen.append({poBox->windowTitle(), poBox->text(), poBox->icon()});
+        poBox->buttons().constFirst()->click();
+        return;
+    }
+    oSeen.append({poDialog->windowTitle(), QString(), QMessageBox::NoIcon});
+    if (fnDialogAction)
+        fnDialogAction(poDialog);
+    else
+        poDialog->reject();
+}
+
+BalloonRecorder::BalloonRecorder() {
+    OM_Balloon::setObserver([this](const QString &sTitle, const QString &sText,
+                                   QSystemTrayIcon::MessageIcon eIcon, int iMilliseconds) {
+        oBalloons.append({sTitle, sText, eIcon, iMilliseconds});
+    });
+}
+
+BalloonRecorder::~BalloonRecorder() {
+    OM_Balloon::setObserver({});
+}
+
+int runEventLoop(const std::function<void()> &fnStart, int iTimeoutCode) {
+    QObject oScope;
+    poLoopScope = &oScope;
+    QTimer::singleShot(0, &oScope, fnStart);
+    QTimer::singleShot(kSafetyTimeMs, &oScope,
+                       [iTimeoutCode] { QCoreApplication::exit(iTimeoutCode); });
+    const int iResult = QApplication::exec();
+    poLoopScope = nullptr;
+    return iResult;
+}
+
+void endEventLoopSoon(int iCode) {
+    QTimer::singleShot(kSettleTimeMs, poLoopScope, [iCode] { QCoreApplication::exit(iCode); });
+}
+
+} // namespace monitortest

@@ -1,0 +1,109 @@
+#pragma once
+
+#include "monitor/OM_Main.h"
+#include "tools/simdevice/SimulatedDevice.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QColor>
+#include <QList>
+#include <QMessageBox>
+#include <QObject>
+#include <QSettings>
+#include <QString>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QVariant>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace monitortest {
+
+// Points the per-user settings at a fresh directory; must exist before the application object.
+class SettingsSandbox {
+public:
+    SettingsSandbox();
+
+private:
+    QTemporaryDir oDir;
+};
+
+// The monitor's own store and group, for checking and preparing what it reads and writes.
+class MonitorSettings {
+public:
+    MonitorSettings();
+    ~MonitorSettings();
+    QSettings oSettings;
+};
+void clearMonitorSettings();
+
+// A simulated device on a loopback address of the monitor tests; nullptr if it cannot start.
+std::unique_ptr<simdevice::SimulatedDevice> startDevice(const char *pszAddress,
+                                                        const char *pszName = "captureORVANE demo",
+                                                        const char *pszUser = "0.0.0.0");
+
+// The window's parts, found as a user would: the label, the tray icon and its menu entries.
+OM_Label *stateLabel(OM_Main &oMain);
+QColor labelColour(OM_Main &oMain);
+QSystemTrayIcon *trayIcon(OM_Main &oMain);
+QAction *menuEntry(OM_Main &oMain, const QString &sCaption);
+QColor trayIconPixel(OM_Main &oMain, int iX, int iY);
+
+// Makes the ten-second poll timer fire now; false when the window runs no such timer.
+bool pollNow(OM_Main &oMain);
+bool hasPollTimer(OM_Main &oMain);
+
+// A box seen by the BoxCloser.
+struct SeenBox {
+    QString sTitle;
+    QString sText;
+    QMessageBox::Icon eIcon = QMessageBox::NoIcon;
+};
+
+// Watches for modal boxes and dialogs while it lives, records each and ends it: message boxes
+// through their button, other dialogs through the given action or else by rejecting them.
+class BoxCloser : public QObject {
+public:
+    explicit BoxCloser(std::function<void(QDialog *)> fnDialogAction = {});
+    QList<SeenBox> oSeen;
+
+private:
+    void closeActiveModal();
+    std::function<void(QDialog *)> fnDialogAction;
+    QTimer oTimer;
+};
+
+// Records the balloons of all monitors while it lives.
+struct Balloon {
+    QString sTitle;
+    QString sText;
+    QSystemTrayIcon::MessageIcon eIcon;
+    int iMilliseconds;
+};
+class BalloonRecorder {
+public:
+    BalloonRecorder();
+    ~BalloonRecorder();
+    QList<Balloon> oBalloons;
+};
+
+// Runs the application's event loop after scheduling fnStart in it; ends it with iTimeoutCode
+// when nothing else has ended it within the safety time. Returns the loop's result.
+int runEventLoop(const std::function<void()> &fnStart, int iTimeoutCode = 99);
+
+// Ends the running event loop with iCode once the events now pending have been handled.
+void endEventLoopSoon(int iCode);
+
+} // namespace monitortest
+
+// A test main that gives the tests a settings store of their own.
+#define ORVANE_MONITOR_TEST_MAIN(TestClass)                                                        \
+    int main(int argc, char **argv) {                                                              \
+        monitortest::SettingsSandbox oSandbox;                                                     \
+        QApplication oApplication(argc, argv);                                                     \
+        TestClass oTest;                                                                           \
+        return QTest::qExec(&oTest, argc, argv);                                                   \
+    }

@@ -1,0 +1,290 @@
+// How each device state is shown, how the device kind is named, when balloons come, and what a
+// change of address does.
+#include "MonitorTestSupport.h"
+
+#include <QLineEdit>
+
+using namespace monitortest;
+
+namespace {
+
+const Qt::WindowFlags kMainFlags(0x48012);
+
+// A reply that names no device, as a Relay Host gives it.
+const char *const kRelayReply = "#0.0.0.0";
+
+} // namespace
+
+class TestOMMainState : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init() { clearMonitorSettings(); }
+
+    void eachStateShowsItsSigns_data();
+    void eachStateShowsItsSigns();
+    void deviceKindNameFollowsTheFirstReply_data();
+    void deviceKindNameFollowsTheFirstReply();
+    void relayHostSticksUntilTheAddressChanges();
+    void deviceThatStopsAnsweringTurnsRedAndNamesNoDevice();
+
+    void noBalloonOnTheFirstRefreshOrForAnUnchangedState();
+    void changeShowsInformationBalloonForFiveSeconds();
+    void switchedOffBalloonsStillRecordTheState();
+    void addressChangeComparesWithThePreviousDevicesState();
+
+    void acceptedAddressChangeRefreshesAtOnce();
+    void cancelledAddressChangeKeepsEverything();
+};
+
+void TestOMMainState::eachStateShowsItsSigns_data() {
+    QTest::addColumn<QString>("reply"); // empty: silent device
+    QTest::addColumn<QColor>("colour");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("toolTip");
+    QTest::addColumn<bool>("webInterface");
+    const QColor oGreen(0x00, 0xff, 0x00), oCyan(0x00, 0xff, 0xff), oYellow(0xff, 0xff, 0x00);
+    QTest::newRow("available") << "captureORVANE demo#0.0.0.0" << oGreen << "captureORVANE demo"
+                               << "captureORVANE available" << true;
+    QTest::newRow("used by this PC") << "unit 66#127.0.0.1" << oCyan << "unit 66"
+                                     << "sourceORVANE used by this PC" << true;
+    QTest::newRow("used by other PC") << "captureORVANE#192.0.2.7" << oYellow << "captureORVANE"
+                                      << "captureORVANE used by another PC" << true;
+    QTest::newRow("relay host") << kRelayReply << oGreen << "Relay Host"
+                                << "Relay Host available" << false;
+    QTest::newRow("no connection") << QString() << QColor(0xff, 0x00, 0x00) << "Relay Host"
+                                   << "Cannot connect to Relay Host" << false;
+}
+
+void TestOMMainState::eachStateShowsItsSigns() {
+    QFETCH(QString, reply);
+    QFETCH(QColor, colour);
+    QFETCH(QString, title);
+    QFETCH(QString, toolTip);
+    QFETCH(bool, webInterface);
+    auto poDevice = startDevice("127.0.0.70");
+    QVERIFY(poDevice);
+    if (reply.isEmpty())
+        poDevice->beSilent();
+    else
+        poDevice->answerRaw(reply.toStdString());
+
+    OM_Main oMain(QStringLiteral("127.0.0.70"), nullptr, kMainFlags);
+
+    QVERIFY(!oMain.hasFailed());
+    QCOMPARE(labelColour(oMain), colour);
+    QCOMPARE(stateLabel(oMain)->text(), QStringLiteral("127.0.0.70"));
+    QVERIFY(trayIcon(oMain)->isVisible());
+    // The colour shows around the silhouette; the silhouette's black front and grey top on it.
+    QCOMPARE(trayIconPixel(oMain, 0, 0), colour);
+    QCOMPARE(trayIconPixel(oMain, 15, 15), colour);
+    QCOMPARE(trayIconPixel(oMain, 5, 10), QColor(0x00, 0x00, 0x00));
+    QCOMPARE(trayIconPixel(oMain, 10, 4), QColor(0x1a, 0x1a, 0x1a));
+    QCOMPARE(oMain.windowTitle(), title);
+    QCOMPARE(trayIcon(oMain)->toolTip(), toolTip);
+    QCOMPARE(menuEntry(oMain, "Open Web interface")->isEnabled(), webInterface);
+}
+
+void TestOMMainState::deviceKindNameFollowsTheFirstReply_data() {
+    QTest::addColumn<QString>("firstName");
+    QTest::addColumn<QString>("laterName");
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("plain name") << "captureORVANE demo"
+                                << "x66"
+                                << "captureORVANE";
+    QTest::newRow("66 at the start") << "66 out"
+                                     << "plain"
+                                     << "sourceORVANE";
+    QTest::newRow("66 in the middle") << "src66x"
+                                      << "plain"
+                                      << "sourceORVANE";
+    QTest::newRow("66 at the end") << "source 66"
+                                   << "plain"
+                                   << "sourceORVANE";
+    QTest::newRow("separate sixes") << "6 and 6"
+                                    << "66"
+                                    << "captureORVANE";
+    QTest::newRow("one six") << "unit 6"
+                             << "66"
+                             << "captureORVANE";
+}
+
+void TestOMMainState::deviceKindNameFollowsTheFirstReply() {
+    QFETCH(QString, firstName);
+    QFETCH(QString, laterName);
+    QFETCH(QString, kind);
+    auto poDevice = startDevice("127.0.0.71", firstName.toLatin1().constData());
+    QVERIFY(poDevice);
+    OM_Main oMain(QStringLiteral("127.0.0.71"), nullptr, kMainFlags);
+    QCOMPARE(trayIcon(oMain)->toolTip(), kind + " available");
+
+    poDevice->answerWith(laterName.toStdString(), "0.0.0.0");
+    QVERIFY(pollNow(oMain));
+
+    QCOMPARE(oMain.windowTitle(), laterName);
+    QCOMPARE(trayIcon(oMain)->toolTip(), kind + " available");
+}
+
+void TestOMMainState::relayHostSticksUntilTheAddressChanges() {
+    auto poDevice = startDevice("127.0.0.72");
+    QVERIFY(poDevice);
+    poDevice->beSilent();
+    OM_Main oMain(QStringLiteral("127.0.0.72"), nullptr, kMainFlags);
+    QCOMPARE(trayIcon(oMain)->toolTip(), QStringLiteral("Cannot connect to Relay Host"));
+
+    poDevice->answerWith("captureORVANE demo", "0.0.0.0");
+    QVERIFY(pollNow(oMain));
+    QCOMPARE(oMain.windowTitle(), QStringLiteral("captureORVANE demo"));
+    QCOMPARE(trayIcon(oMain)->toolTip(), QStringLiteral("Relay Host available"));
+    QVERIFY(menuEntry(oMain, "Open Web interface")->isEnabled());
+
+    BoxCloser oCloser([](QDialog *poDialog) { poDialog->accept(); }); // the same address again
+    menuEntry(oMain, "Change IP address")->trigger();
+    QCOMPARE(oCloser.oSeen.size(), 1);
+    QCOMPARE(trayIcon(oMain)->toolTip(), QStringLiteral("captureORVANE available"));
+}
+
+void TestOMMainState::deviceThatStopsAnsweringTurnsRedAndNamesNoDevice() {
+    BalloonRecorder oRecorder;
+    auto poDevice = startDevice("127.0.0.73");
+    QVERIFY(poDevice);
+    OM_Main oMain(QStringLiteral("127.0.0.73"), nullptr, kMainFlags);
+    QVERIFY(menuEntry(oMain, "Open Web interface")->isEnabled());
+
+    poDevice->beSilent();
+    QVERIFY(pollNow(oMain));
+
+    QVERIFY(!oMain.hasFailed());
+    QCOMPARE(labelColour(oMain), QColor(0xff, 0x00, 0x00));
+    QCOMPARE(oMain.windowTitle(), QStringLiteral("Relay Host"));
+    QVERIFY(!menuEntry(oMain, "Open Web interface")->isEnabled());
+    QCOMPARE(oRecorder.oBalloons.size(), 1);
+    QCOMPARE(oRecorder.oBalloons[0].sTitle, QStringLiteral("Relay Host"));
+    QCOMPARE(oRecorder.oBalloons[0].sText, QStringLiteral("No connection to captureORVANE."));
+}
+
+void TestOMMainState::noBalloonOnTheFirstRefreshOrForAnUnchangedState() {
+    BalloonRecorder oRecorder;
+    auto poDevice = startDevice("127.0.0.74");
+    QVERIFY(poDevice);
+    OM_Main oMain(QStringLiteral("127.0.0.74"), nullptr, kMainFlags);
+    QVERIFY(pollNow(oMain));
+    QVERIFY(pollNow(oMain));
+    QCOMPARE(poDevice->requestsSeen(), std::size_t(3));
+    QVERIFY(oRecorder.oBalloons.isEmpty());
+}
+
+void TestOMMainState::changeShowsInformationBalloonForFiveSeconds() {
+    BalloonRecorder oRecorder;
+    auto poDevice = startDevice("127.0.0.75");
+    QVERIFY(poDevice);
+    OM_Main oMain(QStringLiteral("127.0.0.75"), nullptr, kMainFlags);
+
+    const QStringList oUsers = {"127.0.0.1", "192.0.2.7", "0.0.0.0"};
+    for (const QString &sUser : oUsers) {
+        poDevice->answerWith("captureORVANE demo", sUser.toStdString());
+        QVERIFY(pollNow(oMain));
+    }
+
+    QCOMPARE(oRecorder.oBalloons.size(), 3);
+    QCOMPARE(oRecorder.oBalloons[0].sText, QStringLiteral("captureORVANE is now used by this PC."));
+    QCOMPARE(oRecorder.oBalloons[1].sText,
+             QStringLiteral("captureORVANE is now used by another PC."));
+    QCOMPARE(oRecorder.oBalloons[2].sText, QStringLiteral("captureORVANE is now available."));
+    for (const Balloon &oBalloon : std::as_const(oRecorder.oBalloons)) {
+        QCOMPARE(oBalloon.sTitle, QStringLiteral("captureORVANE demo"));
+        QCOMPARE(oBalloon.eIcon, QSystemTrayIcon::Information);
+        QCOMPARE(oBalloon.iMilliseconds, 5000);
+    }
+}
+
+void TestOMMainState::switchedOffBalloonsStillRecordTheState() {
+    BalloonRecorder oRecorder;
+    auto poDevice = startDevice("127.0.0.76");
+    QVERIFY(poDevice);
+    OM_Main oMain(QStringLiteral("127.0.0.76"), nullptr, kMainFlags);
+    QAction *poSwitch = menuEntry(oMain, "Show Status Messages");
+    QVERIFY(poSwitch->isChecked());
+
+    poSwitch->trigger();
+    QVERIFY(!poSwitch->isChecked());
+    poDevice->answerWith("captureORVANE demo", "192.0.2.7");
+    QVERIFY(pollNow(oMain));
+    QVERIFY(oRecorder.oBalloons.isEmpty());
+
+    poSwitch->trigger(); // on again: the change made while off is not announced late
+    QVERIFY(poSwitch->isChecked());
+    QVERIFY(pollNow(oMain));
+    QVERIFY(oRecorder.oBalloons.isEmpty());
+
+    poDevice->answerWith("captureORVANE demo", "0.0.0.0");
+    QVERIFY(pollNow(oMain));
+    QCOMPARE(oRecorder.oBalloons.size(), 1);
+    QCOMPARE(oRecorder.oBalloons[0].sText, QStringLiteral("captureORVANE is now available."));
+}
+
+void TestOMMainState::addressChangeComparesWithThePreviousDevicesState() {
+    BalloonRecorder oRecorder;
+    auto poFirst = startDevice("127.0.0.77");
+    auto poSecond = startDevice("127.0.0.78", "out 66", "192.0.2.7");
+    QVERIFY(poFirst && poSecond);
+    OM_Main oMain(QStringLiteral("127.0.0.77"), nullptr, kMainFlags);
+
+    BoxCloser oCloser([](QDialog *poDialog) {
+        poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"))->setText("127.0.0.78");
+        poDialog->accept();
+    });
+    menuEntry(oMain, "Change IP address")->trigger();
+
+    QCOMPARE(oRecorder.oBalloons.size(), 1);
+    QCOMPARE(oRecorder.oBalloons[0].sTitle, QStringLiteral("out 66"));
+    QCOMPARE(oRecorder.oBalloons[0].sText,
+             QStringLiteral("sourceORVANE is now used by another PC."));
+}
+
+void TestOMMainState::acceptedAddressChangeRefreshesAtOnce() {
+    auto poFirst = startDevice("127.0.0.79");
+    auto poSecond = startDevice("127.0.0.80", "second 66");
+    QVERIFY(poFirst && poSecond);
+    OM_Main oMain(QStringLiteral("127.0.0.79"), nullptr, kMainFlags);
+    QString sFieldText;
+    BoxCloser oCloser([&sFieldText](QDialog *poDialog) {
+        auto *poField = poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"));
+        sFieldText = poField->text();
+        poField->setText("127.0.0.80");
+        poDialog->accept();
+    });
+
+    menuEntry(oMain, "Change IP address")->trigger();
+
+    QCOMPARE(sFieldText, QStringLiteral("127.0.0.79"));
+    QCOMPARE(poSecond->requestsSeen(), std::size_t(1));
+    QCOMPARE(stateLabel(oMain)->text(), QStringLiteral("127.0.0.80"));
+    QCOMPARE(oMain.windowTitle(), QStringLiteral("second 66"));
+    QCOMPARE(trayIcon(oMain)->toolTip(), QStringLiteral("sourceORVANE available"));
+    QVERIFY(hasPollTimer(oMain));
+    QVERIFY(pollNow(oMain));
+    QCOMPARE(poSecond->requestsSeen(), std::size_t(2));
+    QCOMPARE(poFirst->requestsSeen(), std::size_t(1));
+}
+
+void TestOMMainState::cancelledAddressChangeKeepsEverything() {
+    auto poDevice = startDevice("127.0.0.81");
+    QVERIFY(poDevice);
+    OM_Main oMain(QStringLiteral("127.0.0.81"), nullptr, kMainFlags);
+    BoxCloser oCloser([](QDialog *poDialog) {
+        poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"))->setText("127.0.0.82");
+        poDialog->reject();
+    });
+
+    menuEntry(oMain, "Change IP address")->trigger();
+
+    QCOMPARE(oCloser.oSeen.size(), 1);
+    QCOMPARE(poDevice->requestsSeen(), std::size_t(1));
+    QCOMPARE(stateLabel(oMain)->text(), QStringLiteral("127.0.0.81"));
+    QVERIFY(pollNow(oMain));
+    QCOMPARE(poDevice->requestsSeen(), std::size_t(2));
+}
+
+ORVANE_MONITOR_TEST_MAIN(TestOMMainState)
+#include "tst_OM_MainState.moc"

@@ -1,0 +1,328 @@
+// The monitor window itself: its meta-object and menu, settings, placement, keys, tray clicks,
+// the web interface and the Help and About boxes.
+#include "MonitorTestSupport.h"
+
+#include "monitor/OM_HelpTexts.h"
+
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMetaMethod>
+#include <QScreen>
+#include <QUrl>
+
+using namespace monitortest;
+
+namespace {
+
+const Qt::WindowFlags kMainFlags(0x48012);
+
+QRect primaryArea() {
+    return QGuiApplication::primaryScreen()->availableGeometry();
+}
+
+QPoint cornerFor(const QWidget &oWindow) {
+    const QRect oArea = primaryArea();
+    return QPoint(oArea.right() - oWindow.width(), oArea.bottom() - oWindow.height());
+}
+
+} // namespace
+
+// Stands in for the browser.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> oUrls;
+public slots:
+    void open(const QUrl &oUrl) { oUrls.append(oUrl); }
+};
+
+class TestOMMainWindow : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init() { clearMonitorSettings(); }
+
+    void metaObjectListsSignalAndSlotsInOrder();
+    void trayMenuHoldsTheEntriesInOrder();
+
+    void firstRunUsesDefaultsAndTheCorner();
+    void settingsSurviveTheProgram();
+    void savedPositionIsUsedOnlyOnAScreen_data();
+    void savedPositionIsUsedOnlyOnAScreen();
+    void garbagePositionReadsAsOrigin();
+    void laterShowsKeepThePlace();
+    void failedStartKeepsTheSavedPosition();
+
+    void showAndHideEntriesFollowTheWindow();
+    void trayActivationTogglesOnlyForClicks_data();
+    void trayActivationTogglesOnlyForClicks();
+    void escapeStopsPollingAndCloses_data();
+    void escapeStopsPollingAndCloses();
+    void f1ShowsHelpWhateverTheModifiers_data();
+    void f1ShowsHelpWhateverTheModifiers();
+    void otherKeysDoNothing();
+
+    void webInterfaceOpensTheDeviceAddress();
+    void helpNamesTheDeviceKind();
+    void helpWithoutKindLeavesItsPlacesEmpty();
+    void aboutShowsTheVersion();
+
+private:
+    std::unique_ptr<simdevice::SimulatedDevice> poDevice;
+};
+
+void TestOMMainWindow::initTestCase() {
+    poDevice = startDevice("127.0.0.90");
+    QVERIFY(poDevice);
+}
+
+void TestOMMainWindow::metaObjectListsSignalAndSlotsInOrder() {
+    const QMetaObject &oMeta = OM_Main::staticMetaObject;
+    QCOMPARE(oMeta.className(), "OM_Main");
+    const QList<QByteArray> oExpected = {"sigSetLabelState(OM_Label::STATE)",
+                                         "slHelp()",
+                                         "slAbout()",
+                                         "slIconActivated(QSystemTrayIcon::ActivationReason)",
+                                         "slSetShowStatusMessages()",
+                                         "slOpenWebInterface()",
+                                         "slChangeIPAddress()"};
+    QCOMPARE(oMeta.methodCount() - oMeta.methodOffset(), oExpected.size());
+    for (int i = 0; i < oExpected.size(); ++i) {
+        const QMetaMethod oMethod = oMeta.method(oMeta.methodOffset() + i);
+        QCOMPARE(oMethod.methodSignature(), oExpected[i]);
+        QCOMPARE(oMethod.methodType(), i == 0 ? QMetaMethod::Signal : QMetaMethod::Slot);
+        if (i > 0)
+            QCOMPARE(oMethod.access(), QMetaMethod::Private);
+    }
+}
+
+void TestOMMainWindow::trayMenuHoldsTheEntriesInOrder() {
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    QStringList oCaptions;
+    const QList<QAction *> oActions = trayIcon(oMain)->contextMenu()->actions();
+    for (const QAction *poAction : oActions)
+        oCaptions << (poAction->isSeparator() ? QStringLiteral("-") : poAction->text());
+    QCOMPARE(oCaptions,
+             QStringList({"Show", "Hide", "-", "Change IP address", "-", "Show Status Messages",
+                          "-", "Open Web interface", "-", "About", "Help", "-", "Quit"}));
+    QCOMPARE(menuEntry(oMain, "Help")->shortcut(), QKeySequence(Qt::Key_F1));
+    QVERIFY(menuEntry(oMain, "Show Status Messages")->isCheckable());
+    QVERIFY(!menuEntry(oMain, "Show")->isCheckable());
+}
+
+void TestOMMainWindow::firstRunUsesDefaultsAndTheCorner() {
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    QVERIFY(menuEntry(oMain, "Show Status Messages")->isChecked());
+    oMain.show();
+    QCOMPARE(oMain.pos(), cornerFor(oMain));
+    QVERIFY(oMain.width() >= 120 && oMain.height() >= 20);
+}
+
+void TestOMMainWindow::settingsSurviveTheProgram() {
+    const QPoint oPlace(primaryArea().topLeft() + QPoint(30, 40));
+    {
+        OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+        oMain.show();
+        menuEntry(oMain, "Show Status Messages")->trigger();
+        menuEntry(oMain, "Show Status Messages")->trigger();
+        menuEntry(oMain, "Show Status Messages")->trigger(); // only the final state counts
+        oMain.move(oPlace);
+        oMain.hide(); // the position is kept for a hidden window too
+        QVERIFY(!MonitorSettings().oSettings.contains("StateChangedMessage"));
+    }
+    {
+        MonitorSettings oStore;
+        QCOMPARE(oStore.oSettings.value("pos").toPoint(), oPlace);
+        QCOMPARE(oStore.oSettings.value("StateChangedMessage").toBool(), false);
+    }
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    QVERIFY(!menuEntry(oMain, "Show Status Messages")->isChecked());
+    oMain.show();
+    QCOMPARE(oMain.pos(), oPlace);
+}
+
+void TestOMMainWindow::savedPositionIsUsedOnlyOnAScreen_data() {
+    QTest::addColumn<QPoint>("saved");
+    QTest::addColumn<bool>("used");
+    const QRect oArea = primaryArea();
+    QTest::newRow("inside") << oArea.center() << true;
+    QTest::newRow("top left edge") << oArea.topLeft() << true;
+    QTest::newRow("bottom right edge") << oArea.bottomRight() << true;
+    QTest::newRow("just beyond") << oArea.bottomRight() + QPoint(1, 0) << false;
+    QTest::newRow("detached screen") << QPoint(-5000, 300) << false;
+}
+
+void TestOMMainWindow::savedPositionIsUsedOnlyOnAScreen() {
+    QFETCH(QPoint, saved);
+    QFETCH(bool, used);
+    MonitorSettings().oSettings.setValue("pos", saved);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    oMain.show();
+    QCOMPARE(oMain.pos(), used ? saved : cornerFor(oMain));
+}
+
+void TestOMMainWindow::garbagePositionReadsAsOrigin() {
+    MonitorSettings().oSettings.setValue("pos", "not a point");
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    oMain.show();
+    QCOMPARE(oMain.pos(), QPoint(0, 0));
+}
+
+void TestOMMainWindow::laterShowsKeepThePlace() {
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    oMain.show();
+    const QPoint oPlace(primaryArea().topLeft() + QPoint(10, 10));
+    oMain.move(oPlace);
+    oMain.hide();
+    oMain.show();
+    QCOMPARE(oMain.pos(), oPlace);
+}
+
+void TestOMMainWindow::failedStartKeepsTheSavedPosition() {
+    const QPoint oSaved(primaryArea().topLeft() + QPoint(50, 60));
+    MonitorSettings().oSettings.setValue("pos", oSaved);
+    auto poFaulty = startDevice("127.0.0.91");
+    QVERIFY(poFaulty);
+    poFaulty->answerRaw("no separator");
+    {
+        BoxCloser oCloser;
+        OM_Main oMain(QStringLiteral("127.0.0.91"), nullptr, kMainFlags);
+        QVERIFY(oMain.hasFailed());
+    }
+    QCOMPARE(MonitorSettings().oSettings.value("pos").toPoint(), oSaved);
+}
+
+void TestOMMainWindow::showAndHideEntriesFollowTheWindow() {
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    QAction *poShow = menuEntry(oMain, "Show");
+    QAction *poHide = menuEntry(oMain, "Hide");
+    poShow->trigger();
+    QVERIFY(oMain.isVisible());
+    QVERIFY(!poShow->isEnabled() && poHide->isEnabled());
+    poHide->trigger();
+    QVERIFY(!oMain.isVisible());
+    QVERIFY(poShow->isEnabled() && !poHide->isEnabled());
+}
+
+void TestOMMainWindow::trayActivationTogglesOnlyForClicks_data() {
+    QTest::addColumn<int>("reason");
+    QTest::addColumn<bool>("toggles");
+    QTest::newRow("unknown") << int(QSystemTrayIcon::Unknown) << false;
+    QTest::newRow("context") << int(QSystemTrayIcon::Context) << false;
+    QTest::newRow("double click") << int(QSystemTrayIcon::DoubleClick) << true;
+    QTest::newRow("trigger") << int(QSystemTrayIcon::Trigger) << true;
+    QTest::newRow("middle click") << int(QSystemTrayIcon::MiddleClick) << true;
+}
+
+void TestOMMainWindow::trayActivationTogglesOnlyForClicks() {
+    QFETCH(int, reason);
+    QFETCH(bool, toggles);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    const auto eReason = static_cast<QSystemTrayIcon::ActivationReason>(reason);
+    oMain.show();
+    emit trayIcon(oMain)->activated(eReason);
+    QCOMPARE(oMain.isVisible(), !toggles);
+    emit trayIcon(oMain)->activated(eReason);
+    QVERIFY(oMain.isVisible());
+}
+
+void TestOMMainWindow::escapeStopsPollingAndCloses_data() {
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Escape") << int(Qt::NoModifier);
+    QTest::newRow("Shift+Escape") << int(Qt::ShiftModifier);
+}
+
+void TestOMMainWindow::escapeStopsPollingAndCloses() {
+    QFETCH(int, modifiers);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    oMain.show();
+    QVERIFY(hasPollTimer(oMain));
+    QTest::keyClick(&oMain, Qt::Key_Escape, Qt::KeyboardModifiers(modifiers));
+    QVERIFY(!oMain.isVisible());
+    QVERIFY(!hasPollTimer(oMain));
+}
+
+void TestOMMainWindow::f1ShowsHelpWhateverTheModifiers_data() {
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("F1") << int(Qt::NoModifier);
+    QTest::newRow("Ctrl+F1") << int(Qt::ControlModifier);
+}
+
+void TestOMMainWindow::f1ShowsHelpWhateverTheModifiers() {
+    QFETCH(int, modifiers);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    oMain.show();
+    BoxCloser oCloser;
+    QTest::keyClick(&oMain, Qt::Key_F1, Qt::KeyboardModifiers(modifiers));
+    menuEntry(oMain, "Help")->trigger();
+    QCOMPARE(oCloser.oSeen.size(), 2);
+    QCOMPARE(oCloser.oSeen[0].sTitle, QStringLiteral("Orvane Monitor Help"));
+    QCOMPARE(oCloser.oSeen[0].sText, oCloser.oSeen[1].sText);
+    QVERIFY(oMain.isVisible());
+}
+
+void TestOMMainWindow::otherKeysDoNothing() {
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    oMain.show();
+    BoxCloser oCloser;
+    for (Qt::Key eKey : {Qt::Key_F2, Qt::Key_Return, Qt::Key_Q, Qt::Key_Space})
+        QTest::keyClick(&oMain, eKey, Qt::AltModifier);
+    QVERIFY(oCloser.oSeen.isEmpty());
+    QVERIFY(oMain.isVisible());
+    QVERIFY(hasPollTimer(oMain));
+}
+
+void TestOMMainWindow::webInterfaceOpensTheDeviceAddress() {
+    UrlRecorder oBrowser;
+    QDesktopServices::setUrlHandler(QStringLiteral("http"), &oBrowser, "open");
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    menuEntry(oMain, "Open Web interface")->trigger();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
+    QCOMPARE(oBrowser.oUrls, QList<QUrl>({QUrl(QStringLiteral("http://127.0.0.90"))}));
+}
+
+void TestOMMainWindow::helpNamesTheDeviceKind() {
+    poDevice->answerWith("sig 66", "0.0.0.0");
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    poDevice->answerWith("captureORVANE demo", "0.0.0.0");
+    BoxCloser oCloser;
+    menuEntry(oMain, "Help")->trigger();
+    QCOMPARE(oCloser.oSeen.size(), 1);
+    QCOMPARE(oCloser.oSeen[0].eIcon, QMessageBox::Information);
+    QCOMPARE(oCloser.oSeen[0].sText,
+             QStringLiteral("This tool monitors the state of one captureORVANE or sourceORVANE.\n"
+                            "The different colors denote the following states:\n"
+                            " - green:\tsourceORVANE is available for use\n"
+                            " - cyan:\tsourceORVANE is used by this PC\n"
+                            " - yellow:\tsourceORVANE is in use by other PC\n"
+                            " - red:\tsourceORVANE is not available (powered off or network "
+                            "error)\n"
+                            "\n"
+                            "Left-click the system tray icon to toggle visibility of main window.\n"
+                            "Right-click the system tray icon to bring up a context menu.\n"));
+}
+
+void TestOMMainWindow::helpWithoutKindLeavesItsPlacesEmpty() {
+    const QString sText = OM_HelpTexts::helpText(QString());
+    QVERIFY(
+        sText.startsWith("This tool monitors the state of one captureORVANE or sourceORVANE.\n"));
+    QVERIFY(sText.contains("\n - green:\t is available for use\n"));
+    QVERIFY(sText.contains("\n - red:\t is not available (powered off or network error)\n"));
+    QVERIFY(OM_HelpTexts::helpText("Relay Host")
+                .contains("\n - cyan:\tRelay Host is used by this PC\n"));
+}
+
+void TestOMMainWindow::aboutShowsTheVersion() {
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    BoxCloser oCloser;
+    menuEntry(oMain, "About")->trigger();
+    QCOMPARE(oCloser.oSeen.size(), 1);
+    QCOMPARE(oCloser.oSeen[0].sTitle, QStringLiteral("About Orvane Monitor"));
+    QCOMPARE(oCloser.oSeen[0].sText, QStringLiteral("Version: 1.0.13503"));
+    QCOMPARE(oCloser.oSeen[0].eIcon, QMessageBox::Information);
+}
+
+ORVANE_MONITOR_TEST_MAIN(TestOMMainWindow)
+#include "tst_OM_MainWindow.moc"

@@ -1,0 +1,124 @@
+// Status lines, exit codes and JSON built from outcomes, including replies with hostile bytes.
+
+#include "tools/check/CheckReport.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+
+using namespace orvanecheck;
+
+namespace {
+
+CheckOutcome answered(OrvaneState state, const std::string &name, const std::string &user) {
+    CheckOutcome outcome;
+    outcome.address = "10.0.0.1";
+    outcome.timeoutMs = 500;
+    outcome.state = state;
+    outcome.replyName = name;
+    outcome.userAddressKnown = true;
+    outcome.userAddress = user;
+    outcome.rttMs = 0.2104;
+    return outcome;
+}
+
+CheckOutcome failed(std::uint32_t resultCode, std::vector<std::string> messages) {
+    CheckOutcome outcome;
+    outcome.address = "10.0.0.1";
+    outcome.resultCode = resultCode;
+    outcome.networkMessages = std::move(messages);
+    return outcome;
+}
+
+} // namespace
+
+TEST(CheckReport, StatusLinePerState) {
+    const CheckOutcome free = answered(ORVANE_AVAILABLE, "CAPTURE-12", "0.0.0.0");
+    EXPECT_EQ(statusLine(free),
+              "ORVANE OK - captureORVANE \"CAPTURE-12\" available | rtt=0.210ms;;;0;500");
+    EXPECT_EQ(pluginStatusFor(free), PluginStatus::Ok);
+
+    const CheckOutcome mine = answered(ORVANE_USED_BY_THIS_PC, "SRC-6603", "10.0.0.9");
+    EXPECT_EQ(statusLine(mine),
+              "ORVANE OK - sourceORVANE \"SRC-6603\" used by this PC | rtt=0.210ms;;;0;500");
+
+    const CheckOutcome other = answered(ORVANE_USED_BY_OTHER_PC, "", "192.0.2.7 \r\n");
+    EXPECT_EQ(statusLine(other),
+              "ORVANE WARNING - Relay Host used by another PC (192.0.2.7) | rtt=0.210ms;;;0;500");
+    EXPECT_EQ(pluginStatusFor(other), PluginStatus::Warning);
+
+    CheckOutcome silent = answered(ORVANE_NOT_REACHABLE, "", "");
+    silent.timeoutMs = 200;
+    EXPECT_EQ(statusLine(silent), "ORVANE CRITICAL - no answer from 10.0.0.1 within 0.2 s");
+    EXPECT_EQ(pluginStatusFor(silent), PluginStatus::Critical);
+}
+
+TEST(CheckReport, FailureNamesResultCodeAndTheNetworkLayersErrorText) {
+    const CheckOutcome outcome = failed(
+        ERR_QUERY_TRANSFER, {"OrvaneMonitor::dwGetOrvaneState: Error receiving message: Message "
+                             "too long"});
+    EXPECT_EQ(pluginStatusFor(outcome), PluginStatus::Unknown);
+    EXPECT_EQ(statusLine(outcome),
+              "ORVANE UNKNOWN - query of 10.0.0.1 failed with result 65 (sending the request or "
+              "receiving the reply failed): Error receiving message: Message too long");
+    // The network layer's own line follows the status line, never before it.
+    EXPECT_EQ(pluginOutput(outcome), statusLine(outcome) +
+                                         "\nOrvaneMonitor::dwGetOrvaneState: Error receiving "
+                                         "message: Message too long\n");
+
+    EXPECT_EQ(statusLine(failed(ERR_QUERY_REPLY, {})),
+              "ORVANE UNKNOWN - query of 10.0.0.1 failed with result 13 (the reply holds no "
+              "\"#\")");
+}
+
+TEST(CheckReport, SecondsAreShownAsAUserWritesThem) {
+    EXPECT_EQ(formatSeconds(200), "0.2");
+    EXPECT_EQ(formatSeconds(1000), "1");
+    EXPECT_EQ(formatSeconds(1500), "1.5");
+    EXPECT_EQ(formatSeconds(1), "0.001");
+    EXPECT_EQ(formatSeconds(3600000), "3600");
+}
+
+TEST(CheckReport, JsonOfAnAnswerHoldsEveryFieldWithTheReplyBytesIntact) {
+    const CheckOutcome outcome =
+        answered(ORVANE_USED_BY_OTHER_PC, std::string("N\"\\\x01", 4), "192.0.2.7\r\n");
+    const std::string text = jsonReport(outcome);
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1);
+    const nlohmann::json json = nlohmann::json::parse(text);
+    EXPECT_EQ(json["address"], "10.0.0.1");
+    EXPECT_EQ(json["status"], "WARNING");
+    EXPECT_EQ(json["exit_code"], 1);
+    EXPECT_EQ(json["result"], 0);
+    EXPECT_TRUE(json["error"].is_null());
+    EXPECT_EQ(json["state"], 1);
+    EXPECT_EQ(json["state_name"], "ORVANE_USED_BY_OTHER_PC");
+    EXPECT_EQ(json["reply_name"], std::string("N\"\\\x01", 4));
+    EXPECT_EQ(json["device_kind"], "captureORVANE");
+    EXPECT_EQ(json["user_address"], "192.0.2.7\r\n");
+    EXPECT_DOUBLE_EQ(json["rtt_ms"].get<double>(), 0.21);
+    EXPECT_EQ(json["timeout_ms"], 500);
+    EXPECT_TRUE(json["messages"].empty());
+}
+
+TEST(CheckReport, JsonLeavesOutWhatWasNeverLearned) {
+    const nlohmann::json silent =
+        nlohmann::json::parse(jsonReport(answered(ORVANE_NOT_REACHABLE, "", "")));
+    EXPECT_EQ(silent["status"], "CRITICAL");
+    EXPECT_EQ(silent["state"], 0);
+    for (const char *field : {"reply_name", "device_kind", "user_address", "rtt_ms", "error"}) {
+        EXPECT_TRUE(silent[field].is_null()) << field;
+    }
+
+    const nlohmann::json broken = nlohmann::json::parse(
+        jsonReport(failed(ERR_QUERY_TRANSFER, {"OrvaneMonitor::dwGetOrvaneState: x\x01y"})));
+    EXPECT_EQ(broken["status"], "UNKNOWN");
+    EXPECT_EQ(broken["exit_code"], 3);
+    EXPECT_EQ(broken["result"], 65);
+    EXPECT_TRUE(broken["state"].is_null());
+    EXPECT_TRUE(broken["state_name"].is_null());
+    EXPECT_NE(broken["error"].get<std::string>().find("result 65"), std::string::npos);
+    ASSERT_EQ(broken["messages"].size(), 1U);
+    EXPECT_EQ(broken["messages"][0], "OrvaneMonitor::dwGetOrvaneState: x\x01y");
+}

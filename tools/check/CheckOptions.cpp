@@ -1,0 +1,131 @@
+#include "tools/check/CheckOptions.h"
+
+#include "tools/check/TextSafety.h"
+#include "widgets/IPAddressPattern.h"
+
+#include <algorithm>
+#include <regex>
+
+namespace orvanecheck {
+
+namespace {
+
+// An option with a value may be written "-t 2", "-t2", "--timeout 2" or "--timeout=2".
+// Returns true when args[index] is that option; value is then set, or error when it is missing.
+bool takeValue(const std::vector<std::string> &args, std::size_t &index,
+               const std::string &shortName, const std::string &longName, std::string &value,
+               std::string &error) {
+    const std::string &arg = args[index];
+    if (arg == shortName || arg == longName) {
+        if (index + 1 >= args.size()) {
+            error = "option " + escapeForStatusLine(arg) + " needs a value";
+            return true;
+        }
+        value = args[++index];
+        return true;
+    }
+    if (arg.size() > shortName.size() && arg.compare(0, shortName.size(), shortName) == 0 &&
+        arg.compare(0, 2, "--") != 0) {
+        value = arg.substr(shortName.size());
+        return true;
+    }
+    const std::string longPrefix = longName + "=";
+    if (arg.compare(0, longPrefix.size(), longPrefix) == 0) {
+        value = arg.substr(longPrefix.size());
+        return true;
+    }
+    return false;
+}
+
+CheckOptions usageError(const std::string &message) {
+    CheckOptions options;
+    options.action = CheckAction::UsageError;
+    options.error = message;
+    return options;
+}
+
+} // namespace
+
+bool isAcceptedAddress(const std::string &text) {
+    static const std::regex pattern(kIPAddressPattern, std::regex::ECMAScript);
+    return std::regex_match(text, pattern);
+}
+
+bool parseTimeoutSeconds(const std::string &text, std::uint32_t &timeoutMs) {
+    static const std::regex decimal(R"((?:[0-9]+(?:\.[0-9]*)?|\.[0-9]+))", std::regex::ECMAScript);
+    if (!std::regex_match(text, decimal)) {
+        return false;
+    }
+    // Whole milliseconds in integer arithmetic: exact, and no locale or "inf" can get in.
+    const std::size_t point = std::min(text.find('.'), text.size());
+    std::uint64_t milliseconds = 0;
+    for (std::size_t i = 0; i < point; ++i) {
+        milliseconds = milliseconds * 10 + static_cast<std::uint64_t>(text[i] - '0') * 1000;
+        if (milliseconds > kMaxTimeoutMs) {
+            return false;
+        }
+    }
+    const std::string fraction = point < text.size() ? text.substr(point + 1) : std::string();
+    const std::uint64_t scale[] = {100, 10, 1};
+    for (std::size_t i = 0; i < fraction.size() && i < 3; ++i) {
+        milliseconds += static_cast<std::uint64_t>(fraction[i] - '0') * scale[i];
+    }
+    if (fraction.size() > 3 && fraction[3] >= '5') {
+        ++milliseconds; // rounded to the nearest millisecond
+    }
+    if (milliseconds < kMinTimeoutMs || milliseconds > kMaxTimeoutMs) {
+        return false;
+    }
+    timeoutMs = static_cast<std::uint32_t>(milliseconds);
+    return true;
+}
+
+CheckOptions parseCheckOptions(const std::vector<std::string> &args) {
+    CheckOptions options;
+    bool haveAddress = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string &arg = args[i];
+        std::string value;
+        std::string error;
+        if (arg == "-h" || arg == "--help") {
+            options.action = CheckAction::ShowHelp;
+            return options;
+        }
+        if (arg == "-V" || arg == "--version") {
+            options.action = CheckAction::ShowVersion;
+            return options;
+        }
+        if (arg == "--json") {
+            options.json = true;
+        } else if (takeValue(args, i, "-H", "--hostname", value, error)) {
+            if (!error.empty()) {
+                return usageError(error);
+            }
+            if (!isAcceptedAddress(value)) {
+                return usageError("\"" + escapeForStatusLine(value) +
+                                  "\" is not an IPv4 address in dotted-quad form such as "
+                                  "192.168.1.10");
+            }
+            options.address = value;
+            haveAddress = true;
+        } else if (takeValue(args, i, "-t", "--timeout", value, error)) {
+            if (!error.empty()) {
+                return usageError(error);
+            }
+            if (!parseTimeoutSeconds(value, options.timeoutMs)) {
+                return usageError("time-out \"" + escapeForStatusLine(value) +
+                                  "\" is not a number of seconds from 0.001 to 3600");
+            }
+            options.timeoutText = value;
+        } else {
+            return usageError("unknown argument \"" + escapeForStatusLine(arg) + "\"");
+        }
+    }
+    if (!haveAddress) {
+        return usageError("no device address given (-H ADDRESS)");
+    }
+    options.action = CheckAction::Run;
+    return options;
+}
+
+} // namespace orvanecheck

@@ -1,0 +1,33 @@
+// What one check found out: the query's result and the bits of the reply worth showing.
+#pragma once
+
+#include "query/OrvaneQuery.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace orvanecheck {
+
+struct CheckOutcome {
+    std::string address;
+    std::uint32_t timeoutMs = 1000;
+    std::uint32_t resultCode = 0;             // 0, or the failing call's result code
+    OrvaneState state = ORVANE_NOT_REACHABLE; // meaningful only when resultCode is 0
+    std::string replyName;
+    bool userAddressKnown = false; // the reply's user address, exactly as received
+    std::string userAddress;
+    double rttMs = 0.0;
+    std::vector<std::string> networkMessages; // lines the network layer printed meanwhile
+};
+
+// The four plugin states; their values are the exit codes.
+enum class PluginStatus { Ok = 0, Warning = 1, Critical = 2, Unknown = 3 };
+
+PluginStatus pluginStatusFor(const CheckOutcome &outcome);
+const char *pluginStatusName(PluginStatus status);
+
+// True when a reply arrived and was understood (the only case with a round-trip time).
+bool hasAnswer(const CheckOutcome &outcome);
+
+} // namespace orvanecheck

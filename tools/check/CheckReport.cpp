@@ -1,0 +1,178 @@
+#include "tools/check/CheckReport.h"
+
+#include "tools/check/DeviceKind.h"
+#include "tools/check/TextSafety.h"
+
+#include <cstdio>
+
+namespace orvanecheck {
+
+namespace {
+
+const char *const kServiceName = "ORVANE";
+
+std::string formatFixed(double value, int decimals) {
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    return buffer;
+}
+
+const char *stateName(OrvaneState state) {
+    switch (state) {
+    case ORVANE_NOT_REACHABLE:
+        return "ORVANE_NOT_REACHABLE";
+    case ORVANE_USED_BY_OTHER_PC:
+        return "ORVANE_USED_BY_OTHER_PC";
+    case ORVANE_USED_BY_THIS_PC:
+        return "ORVANE_USED_BY_THIS_PC";
+    case ORVANE_AVAILABLE:
+        return "ORVANE_AVAILABLE";
+    }
+    return "unknown";
+}
+
+// captureORVANE "NAME", or just Relay Host, which names itself with nothing.
+std::string deviceLabel(const CheckOutcome &outcome) {
+    const std::string kind = deviceKindName(outcome.replyName);
+    if (outcome.replyName.empty()) {
+        return kind;
+    }
+    return kind + " \"" + escapeForStatusLine(outcome.replyName) + "\"";
+}
+
+std::string answerText(const CheckOutcome &outcome) {
+    switch (outcome.state) {
+    case ORVANE_AVAILABLE:
+        return "available";
+    case ORVANE_USED_BY_THIS_PC:
+        return "used by this PC";
+    case ORVANE_USED_BY_OTHER_PC:
+        break;
+    case ORVANE_NOT_REACHABLE:
+        return "not reachable";
+    }
+    if (!outcome.userAddressKnown) {
+        return "used by another PC";
+    }
+    return "used by another PC (" +
+           escapeForStatusLine(trimTrailingWhitespace(outcome.userAddress)) + ")";
+}
+
+std::string performanceData(const CheckOutcome &outcome) {
+    return "rtt=" + formatFixed(outcome.rttMs, 3) + "ms;;;0;" + std::to_string(outcome.timeoutMs);
+}
+
+std::string failureText(const CheckOutcome &outcome) {
+    std::string text = "result " + std::to_string(outcome.resultCode) + " (" +
+                       describeResultCode(outcome.resultCode) + ")";
+    const std::string detail = networkErrorText(outcome);
+    if (!detail.empty()) {
+        text += ": " + detail;
+    }
+    return text;
+}
+
+std::string messageText(const CheckOutcome &outcome) {
+    switch (pluginStatusFor(outcome)) {
+    case PluginStatus::Ok:
+    case PluginStatus::Warning:
+        return deviceLabel(outcome) + " " + answerText(outcome) + " | " + performanceData(outcome);
+    case PluginStatus::Critical:
+        return "no answer from " + outcome.address + " within " + formatSeconds(outcome.timeoutMs) +
+               " s";
+    case PluginStatus::Unknown:
+        break;
+    }
+    return "query of " + outcome.address + " failed with " + failureText(outcome);
+}
+
+std::string jsonOrNull(bool present, const std::string &json) {
+    return present ? json : "null";
+}
+
+std::string jsonMessages(const CheckOutcome &outcome) {
+    std::string json = "[";
+    for (const std::string &line : outcome.networkMessages) {
+        json += (json.size() > 1 ? "," : "") + jsonString(line);
+    }
+    return json + "]";
+}
+
+} // namespace
+
+std::string formatSeconds(std::uint32_t milliseconds) {
+    std::string text = formatFixed(milliseconds / 1000.0, 3);
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') {
+        text.pop_back();
+    }
+    return text;
+}
+
+std::string describeResultCode(std::uint32_t resultCode) {
+    switch (resultCode) {
+    case ERR_QUERY_REPLY:
+        return "the reply holds no \"#\"";
+    case ERR_QUERY_SOCKET:
+        return "the query socket could not be created or set up";
+    case ERR_QUERY_TRANSFER:
+        return "sending the request or receiving the reply failed";
+    case ERR_SOCKETS_NOT_INITIALISED:
+        return "the sockets could not be started";
+    default:
+        return "unexpected result";
+    }
+}
+
+std::string networkErrorText(const CheckOutcome &outcome) {
+    if (outcome.networkMessages.empty()) {
+        return "";
+    }
+    // The lines read "<routine>: <what failed>"; the routine's name says nothing to a user.
+    const std::string &line = outcome.networkMessages.front();
+    const std::size_t separator = line.find(": ");
+    const std::string text = separator == std::string::npos ? line : line.substr(separator + 2);
+    return escapeForStatusLine(trimTrailingWhitespace(text));
+}
+
+std::string statusLine(const CheckOutcome &outcome) {
+    return std::string(kServiceName) + " " + pluginStatusName(pluginStatusFor(outcome)) + " - " +
+           messageText(outcome);
+}
+
+std::string pluginOutput(const CheckOutcome &outcome) {
+    std::string output = statusLine(outcome) + "\n";
+    for (const std::string &line : outcome.networkMessages) {
+        output += escapeForStatusLine(trimTrailingWhitespace(line)) + "\n";
+    }
+    return output;
+}
+
+std::string usageErrorLine(const std::string &message) {
+    return std::string(kServiceName) + " UNKNOWN - " + message;
+}
+
+std::string jsonReport(const CheckOutcome &outcome) {
+    const PluginStatus status = pluginStatusFor(outcome);
+    const bool succeeded = outcome.resultCode == 0;
+    const bool answered = hasAnswer(outcome);
+    std::string json = "{";
+    json += "\"address\":" + jsonString(outcome.address);
+    json += ",\"status\":" + jsonString(pluginStatusName(status));
+    json += ",\"exit_code\":" + std::to_string(static_cast<int>(status));
+    json += ",\"result\":" + std::to_string(outcome.resultCode);
+    json += ",\"error\":" + jsonOrNull(!succeeded, jsonString(failureText(outcome)));
+    json += ",\"state\":" + jsonOrNull(succeeded, std::to_string(outcome.state));
+    json += ",\"state_name\":" + jsonOrNull(succeeded, jsonString(stateName(outcome.state)));
+    json += ",\"reply_name\":" + jsonOrNull(answered, jsonString(outcome.replyName));
+    json +=
+        ",\"device_kind\":" + jsonOrNull(answered, jsonString(deviceKindName(outcome.replyName)));
+    json += ",\"user_address\":" +
+            jsonOrNull(answered && outcome.userAddressKnown, jsonString(outcome.userAddress));
+    json += ",\"rtt_ms\":" + jsonOrNull(answered, formatFixed(outcome.rttMs, 3));
+    json += ",\"timeout_ms\":" + std::to_string(outcome.timeoutMs);
+    json += ",\"messages\":" + jsonMessages(outcome);
+    return json + "}\n";
+}
+
+} // namespace orvanecheck

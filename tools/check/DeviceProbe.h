@@ -1,0 +1,15 @@
+// One question to one device through the network layer, timed.
+#pragma once
+
+#include "tools/check/CheckOutcome.h"
+
+#include <cstdint>
+#include <string>
+
+namespace orvanecheck {
+
+// Starts the sockets, asks the device once, and shuts the sockets down again. Whatever the
+// network layer prints meanwhile is kept in the outcome instead of reaching standard output.
+CheckOutcome probeDevice(const std::string &address, std::uint32_t timeoutMs);
+
+} // namespace orvanecheck

@@ -1,0 +1,40 @@
+// orvane-check: asks one device once and answers in the form monitoring systems expect.
+
+#include "tools/check/CheckOptions.h"
+#include "tools/check/CheckReport.h"
+#include "tools/check/CheckUsage.h"
+#include "tools/check/DeviceProbe.h"
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+using namespace orvanecheck;
+
+namespace {
+
+int print(const std::string &text, PluginStatus status) {
+    std::fputs(text.c_str(), stdout);
+    std::fflush(stdout);
+    return static_cast<int>(status);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    const CheckOptions options = parseCheckOptions(args);
+    switch (options.action) {
+    case CheckAction::ShowHelp:
+        return print(helpText(), PluginStatus::Ok);
+    case CheckAction::ShowVersion:
+        return print(versionText(), PluginStatus::Ok);
+    case CheckAction::UsageError:
+        return print(usageErrorLine(options.error) + "\n" + usageSynopsis(), PluginStatus::Unknown);
+    case CheckAction::Run:
+        break;
+    }
+    const CheckOutcome outcome = probeDevice(options.address, options.timeoutMs);
+    return print(options.json ? jsonReport(outcome) : pluginOutput(outcome),
+                 pluginStatusFor(outcome));
+}

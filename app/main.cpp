@@ -11,10 +11,6 @@ namespace {
 // SubWindow | WindowMaximizeButtonHint | WindowStaysOnTopHint: a small always-on-top window.
 constexpr int kMonitorWindowFlags = 0x48012;
 
-// The first query failed inside the monitor's construction and the user has seen the error
-// box; the window is never shown.
-constexpr int kExitFirstQueryFailed = 2;
-
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -32,8 +28,10 @@ int main(int argc, char *argv[]) {
     // Declared after the address and the application object, so it is destroyed before them:
     // its destructor still saves the settings.
     OM_Main oMain(sIPAddress, nullptr, Qt::WindowFlags(kMonitorWindowFlags));
+    // The first query failed inside the construction and the user has seen the error box:
+    // the window is never shown and no event loop runs.
     if (oMain.hasFailed()) {
-        return kExitFirstQueryFailed;
+        return OM_Main::kExitQueryFailed;
     }
     oMain.show();
     return QApplication::exec();

@@ -32,6 +32,8 @@ struct PlatformLayer {
     std::uint32_t (*startSockets)(); // 0 or the platform's error code
     int (*cleanupSockets)();
     int (*lastSocketError)();
+    // Whether a failed receive only means that no answer came: the time-out, and on Windows also
+    // the report of a closed port ("port unreachable") that an earlier send drew.
     bool (*isTimeoutError)(int code);
     int messageTooLongError; // the code that stands for a datagram too long for the buffer
     std::string (*errorMessage)(int code);

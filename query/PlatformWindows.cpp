@@ -6,6 +6,7 @@
 // winsock2.h must come before windows.h.
 #include <winsock2.h>
 
+#include <mswsock.h>
 #include <windows.h>
 
 #include <cstring>
@@ -22,9 +23,24 @@ SOCKET toSocket(SocketHandle socket) {
     return static_cast<SOCKET>(socket);
 }
 
+// Windows turns the ICMP "port unreachable" that follows a send to a closed port into a failed
+// next receive (WSAECONNRESET). A device whose service is not up (while it boots, say) would then
+// end the program through the fatal path instead of showing as not reachable, so the report is
+// switched off; isTimeoutError covers a socket where that did not take.
+void ignorePortUnreachable(SOCKET socket) {
+    BOOL report = FALSE;
+    DWORD returned = 0;
+    ::WSAIoctl(socket, SIO_UDP_CONNRESET, &report, sizeof report, nullptr, 0, &returned, nullptr,
+               nullptr);
+}
+
 SocketHandle createSocket() {
     const SOCKET socket = ::socket(AF_INET, SOCK_DGRAM, 0);
-    return socket == INVALID_SOCKET ? INVALID_SOCKET_HANDLE : SocketHandle(socket);
+    if (socket == INVALID_SOCKET) {
+        return INVALID_SOCKET_HANDLE;
+    }
+    ignorePortUnreachable(socket);
+    return SocketHandle(socket);
 }
 
 int closeSocket(SocketHandle socket) {
@@ -70,8 +86,9 @@ int lastSocketError() {
     return ::WSAGetLastError();
 }
 
+// The port-unreachable report means that no one answered, as a time-out does.
 bool isTimeoutError(int code) {
-    return code == WSAETIMEDOUT;
+    return code == WSAETIMEDOUT || code == WSAECONNRESET;
 }
 
 std::string narrowText(const wchar_t *wide) {

@@ -4,7 +4,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh build test
+scripts/install-deps.sh build test windows
 cmake -S . -B build -G Ninja -DORVANE_BUILD_TESTS=ON
 cmake --build build
 ctest --test-dir build --output-on-failure -j "$(nproc)"
+# The network layer again, built for Windows and run under wine.
+scripts/test-windows.sh

@@ -96,6 +96,11 @@ TEST_F(DebugLogTest, ErrorTextIsThePlatformsMessage) {
                         .substr(0, ERROR_TEXT_SIZE - 1));
 }
 
+TEST(ErrorTextTest, CodeWithoutAMessageGetsATextNamingIt) {
+    // No system message exists for this code on either platform.
+    EXPECT_EQ(orvane::nativePlatform().errorMessage(987654321), "Unknown error 987654321");
+}
+
 #ifndef _WIN32
 // The log lives in the per-user state directory, created when missing.
 class LogLocationTest : public ::testing::Test {

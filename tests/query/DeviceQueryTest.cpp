@@ -11,7 +11,8 @@ namespace {
 class DeviceQueryTest : public QueryTest {
 protected:
     // Starts the device on the test's own loopback address.
-    void startDevice(const char *address) {
+    void startDevice(unsigned addressIndex) {
+        const std::string address = TestDevice::loopbackAddress(addressIndex);
         std::string error;
         ASSERT_TRUE(device.start(address, &error)) << error;
         deviceAddress = address;
@@ -32,7 +33,7 @@ protected:
 };
 
 TEST_F(DeviceQueryTest, SendsTheSixByteRequestAndReadsAFreeDevice) {
-    startDevice("127.0.0.10");
+    startDevice(0);
     device.answerWith("captureORVANE", "0.0.0.0");
     ASSERT_EQ(queryDevice(), 0u);
     EXPECT_EQ(state, ORVANE_AVAILABLE);
@@ -44,7 +45,7 @@ TEST_F(DeviceQueryTest, SendsTheSixByteRequestAndReadsAFreeDevice) {
 }
 
 TEST_F(DeviceQueryTest, FreeDeviceWithoutNameOrWithTextAfterTheFreeAddress) {
-    startDevice("127.0.0.11");
+    startDevice(1);
     device.answerWith("", "0.0.0.0");
     ASSERT_EQ(queryDevice(), 0u);
     EXPECT_EQ(state, ORVANE_AVAILABLE);
@@ -57,7 +58,7 @@ TEST_F(DeviceQueryTest, FreeDeviceWithoutNameOrWithTextAfterTheFreeAddress) {
 }
 
 TEST_F(DeviceQueryTest, DeviceHeldByThisPC) {
-    startDevice("127.0.0.12");
+    startDevice(2);
     const std::string local = firstLocalAddress();
     ASSERT_FALSE(local.empty());
     device.answerWith("captureORVANE", local);
@@ -66,7 +67,7 @@ TEST_F(DeviceQueryTest, DeviceHeldByThisPC) {
 }
 
 TEST_F(DeviceQueryTest, UserAddressIsComparedAsExactText) {
-    startDevice("127.0.0.13");
+    startDevice(3);
     const std::string local = firstLocalAddress();
     ASSERT_FALSE(local.empty());
     // A line end belongs to the user address, so it no longer names this PC.
@@ -76,7 +77,7 @@ TEST_F(DeviceQueryTest, UserAddressIsComparedAsExactText) {
 }
 
 TEST_F(DeviceQueryTest, DeviceHeldByAnotherPCOrWithNothingAfterTheHash) {
-    startDevice("127.0.0.14");
+    startDevice(4);
     device.answerWith("captureORVANE", "192.0.2.200");
     ASSERT_EQ(queryDevice(), 0u);
     EXPECT_EQ(state, ORVANE_USED_BY_OTHER_PC);
@@ -88,7 +89,7 @@ TEST_F(DeviceQueryTest, DeviceHeldByAnotherPCOrWithNothingAfterTheHash) {
 }
 
 TEST_F(DeviceQueryTest, OnlyTheFirstHashSeparatesNameFromUser) {
-    startDevice("127.0.0.15");
+    startDevice(5);
     device.answerWith("a", "0.0.0.0#b");
     ASSERT_EQ(queryDevice(), 0u);
     EXPECT_EQ(state, ORVANE_AVAILABLE);
@@ -96,7 +97,7 @@ TEST_F(DeviceQueryTest, OnlyTheFirstHashSeparatesNameFromUser) {
 }
 
 TEST_F(DeviceQueryTest, SilentDeviceTimesOutAsNotReachable) {
-    startDevice("127.0.0.16");
+    startDevice(6);
     device.beSilent();
     ASSERT_EQ(queryDevice(50), 0u);
     EXPECT_EQ(state, ORVANE_NOT_REACHABLE);
@@ -107,7 +108,7 @@ TEST_F(DeviceQueryTest, SilentDeviceTimesOutAsNotReachable) {
 }
 
 TEST_F(DeviceQueryTest, RepliesWithoutAHashInTheirTextAreRejected) {
-    startDevice("127.0.0.17");
+    startDevice(7);
     const std::vector<std::string> replies = {"captureORVANE", std::string(),
                                               std::string("name\0#0.0.0.0", 13)};
     for (const std::string &reply : replies) {
@@ -120,7 +121,7 @@ TEST_F(DeviceQueryTest, RepliesWithoutAHashInTheirTextAreRejected) {
 }
 
 TEST_F(DeviceQueryTest, ReplyFillingAll128BytesWithoutNul) {
-    startDevice("127.0.0.18");
+    startDevice(8);
     const std::string local = firstLocalAddress();
     ASSERT_FALSE(local.empty());
     const std::string longName(128 - 1 - local.size(), 'n');
@@ -132,7 +133,7 @@ TEST_F(DeviceQueryTest, ReplyFillingAll128BytesWithoutNul) {
 }
 
 TEST_F(DeviceQueryTest, ReplyLongerThan128BytesIsAReceiveFailure) {
-    startDevice("127.0.0.19");
+    startDevice(9);
     device.answerWith("captureORVANE", "0.0.0.0" + std::string(130, ' '));
     EXPECT_EQ(queryDevice(), ERR_QUERY_TRANSFER);
     EXPECT_EQ(state, STATE_NOT_WRITTEN);

@@ -56,7 +56,8 @@ std::string QueryTest::logFilePath() {
 }
 
 std::string QueryTest::readLog() {
-    std::ifstream file(redirectedLogPath(), std::ios::binary);
+    // Text mode: on Windows the log is written in text mode too, with CR LF line ends.
+    std::ifstream file(redirectedLogPath());
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();

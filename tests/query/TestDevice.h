@@ -12,6 +12,9 @@ public:
     TestDevice();
     ~TestDevice();
 
+    // The index-th loopback address of the range that this build's tests own.
+    static std::string loopbackAddress(unsigned index);
+
     bool start(const std::string &address, std::string *error);
     void answerWith(const std::string &name, const std::string &user);
     void answerRaw(const std::string &datagram);

@@ -10,6 +10,10 @@ TestDevice::TestDevice() : impl(std::make_unique<Impl>()) {}
 
 TestDevice::~TestDevice() = default;
 
+std::string TestDevice::loopbackAddress(unsigned index) {
+    return "127.0.0." + std::to_string(10 + index);
+}
+
 bool TestDevice::start(const std::string &address, std::string *error) {
     return impl->device.start(address, 9758, error);
 }

@@ -1,0 +1,92 @@
+// What only the Windows platform layer does: the log at the root of drive c:, the system's error
+// texts, and the port-unreachable report of a closed port. Under wine, drive c: is the prefix's.
+#include "FakeSocketLayer.h"
+#include "QueryTestFixture.h"
+
+#include "query/DebugLog.h"
+
+#include <winsock2.h>
+
+#include <windows.h>
+
+#include <fstream>
+#include <regex>
+#include <sstream>
+
+namespace {
+
+// Nothing listens on port 9758 of this address in the tests' range.
+constexpr char CLOSED_PORT_ADDRESS[] = "127.0.0.219";
+constexpr char WINDOWS_LOG_FILE[] = "c:\\hvcxdrv_debug.txt";
+
+// The bytes of the file from offset on, as they are on the disk.
+std::string readBytesFrom(const std::string &path, std::streamoff offset) {
+    std::ifstream file(path, std::ios::binary);
+    file.seekg(offset);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+std::streamoff fileSize(const std::string &path) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    return file ? std::streamoff(file.tellg()) : 0;
+}
+
+class WindowsPlatformTest : public QueryTest {
+protected:
+    void SetUp() override {
+        QueryTest::SetUp();
+        ASSERT_EQ(dwInitSockets(), 0u);
+    }
+    void TearDown() override {
+        iCleanupSockets();
+        QueryTest::TearDown();
+    }
+};
+
+TEST_F(WindowsPlatformTest, LogLinesAreAppendedToTheFileAtTheRootOfDriveC) {
+    ASSERT_EQ(orvane::nativePlatform().logFilePath(), WINDOWS_LOG_FILE);
+    const std::streamoff before = fileSize(WINDOWS_LOG_FILE);
+    fakesocket::Script steps;
+    steps.failCreate = true;
+    orvane::PlatformLayer layer = fakesocket::install(steps);
+    layer.logFilePath = orvane::nativePlatform().logFilePath;
+    usePlatform(layer);
+
+    EXPECT_EQ(query(CLOSED_PORT_ADDRESS), ERR_QUERY_SOCKET);
+    // Appended in text mode: the line feed of the format becomes CR LF on the disk.
+    const std::string appended = readBytesFrom(WINDOWS_LOG_FILE, before);
+    EXPECT_TRUE(std::regex_match(
+        appended, std::regex("[0-9]{5}\\.[0-9]{3} s: OrvaneMonitor::dwGetOrvaneState: ERROR in "
+                             "creating socket\r\n")))
+        << '"' << appended << '"';
+}
+
+TEST_F(WindowsPlatformTest, ClosedPortIsNotReachableLikeASilentDevice) {
+    ASSERT_EQ(query(CLOSED_PORT_ADDRESS, 200), 0u);
+    EXPECT_EQ(state, ORVANE_NOT_REACHABLE);
+    EXPECT_TRUE(isAllZero(name, sizeof name));
+    EXPECT_EQ(stdoutText, "");
+}
+
+TEST_F(WindowsPlatformTest, PortUnreachableReportedOnReceiveIsNoAnswer) {
+    // What a socket without the report switched off gets after sending to a closed port.
+    fakesocket::Script steps;
+    steps.failReceive = true;
+    steps.errorCode = WSAECONNRESET;
+    usePlatform(fakesocket::install(steps));
+    ASSERT_EQ(query(CLOSED_PORT_ADDRESS), 0u);
+    EXPECT_EQ(state, ORVANE_NOT_REACHABLE);
+    EXPECT_EQ(stdoutText, "");
+    EXPECT_EQ(readLog(), "");
+}
+
+TEST_F(WindowsPlatformTest, ErrorTextIsTheSystemMessageWithItsLineEnd) {
+    const std::string text = orvane::nativePlatform().errorMessage(ERROR_ACCESS_DENIED);
+    ASSERT_GE(text.size(), 2u);
+    EXPECT_EQ(text.back(), '\n');
+    EXPECT_STREQ(pszGetErrorText(ERROR_ACCESS_DENIED), text.substr(0, 99).c_str());
+}
+
+} // namespace

@@ -1,0 +1,31 @@
+# The Windows build of the network-layer tests, run through wine by CTest. The tests talk to
+# simulated devices that run natively, in orvane-simdevice-hub: it is built for the build
+# machine alongside, started before the first test that needs it and stopped after the last.
+target_sources(query_tests PRIVATE TestDeviceRemote.cpp WindowsPlatformTest.cpp)
+
+include(ExternalProject)
+set(host_build ${CMAKE_BINARY_DIR}/host)
+set(hub_program ${host_build}/tools/simdevicehub/orvane-simdevice-hub)
+ExternalProject_Add(native_simdevice_hub
+    SOURCE_DIR ${PROJECT_SOURCE_DIR}
+    BINARY_DIR ${host_build}
+    CMAKE_ARGS -DORVANE_BUILD_GUI=OFF -DORVANE_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
+    BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target orvane-simdevice-hub
+    BUILD_BYPRODUCTS ${hub_program}
+    INSTALL_COMMAND ""
+    BUILD_ALWAYS TRUE
+)
+add_dependencies(query_tests native_simdevice_hub)
+
+set(hub_fixture ${CMAKE_CURRENT_SOURCE_DIR}/simdevice-hub-fixture.sh)
+set(hub_state ${CMAKE_CURRENT_BINARY_DIR}/simdevice-hub)
+add_test(NAME simdevice_hub.start COMMAND sh ${hub_fixture} start ${hub_program} ${hub_state})
+add_test(NAME simdevice_hub.stop COMMAND sh ${hub_fixture} stop ${hub_state})
+set_tests_properties(simdevice_hub.start PROPERTIES FIXTURES_SETUP simdevice_hub)
+set_tests_properties(simdevice_hub.stop PROPERTIES FIXTURES_CLEANUP simdevice_hub)
+
+# Listed when CTest runs rather than after the build, so that the build needs no wine.
+gtest_discover_tests(query_tests
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES FIXTURES_REQUIRED simdevice_hub)

@@ -1,0 +1,197 @@
+// Feeds arbitrary bytes to the state query as the datagram the device answered with, through the
+// socket seam, and checks every result against what the reply layout allows: the result code,
+// the state (written only on success, always a known value), the name buffer (only the bytes
+// before the first "#", terminated, nothing written around it) and the socket's life.
+//
+// Built with libFuzzer (-fsanitize=fuzzer) it explores inputs; built without it, ReplayMain.cpp
+// replays the seed corpus as an ordinary test.
+#include "query/OrvaneQuery.h"
+#include "query/Platform.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr orvane::SocketHandle FUZZ_SOCKET = 7;
+constexpr std::size_t REPLY_LIMIT = 128;             // longer datagrams are a receive failure
+constexpr std::uint32_t DEVICE_ADDRESS = 0x7F000082; // 127.0.0.130, never reached
+constexpr unsigned char CANARY = 0xCD;
+constexpr std::size_t CANARY_SIZE = 32;
+constexpr OrvaneState STATE_NOT_WRITTEN = static_cast<OrvaneState>(0xA5A5A5A5u);
+constexpr char FREE_USER[] = "0.0.0.0";
+
+// This PC's addresses, fixed so that no input waits for an interface look-up.
+const std::vector<std::string> &localAddresses() {
+    static const std::vector<std::string> addresses = {"127.0.0.1", "198.51.100.23"};
+    return addresses;
+}
+
+// What the current input has done with the socket.
+struct SocketTrace {
+    const std::uint8_t *datagram = nullptr;
+    std::size_t size = 0;
+    int created = 0;
+    int closed = 0;
+    int sends = 0;
+    std::string request;
+    std::uint32_t destination = 0;
+    std::uint16_t port = 0;
+};
+SocketTrace trace;
+
+orvane::PlatformLayer fuzzPlatform() {
+    orvane::PlatformLayer layer = orvane::nativePlatform();
+    layer.createSocket = [] {
+        ++trace.created;
+        return FUZZ_SOCKET;
+    };
+    layer.closeSocket = [](orvane::SocketHandle socket) {
+        trace.closed += socket == FUZZ_SOCKET ? 1 : 1000;
+        return 0;
+    };
+    layer.setReceiveTimeout = [](orvane::SocketHandle, std::uint32_t) { return 0; };
+    layer.sendTo = [](orvane::SocketHandle, const void *data, std::size_t length,
+                      std::uint32_t address, std::uint16_t port) {
+        ++trace.sends;
+        trace.request.assign(static_cast<const char *>(data), length);
+        trace.destination = address;
+        trace.port = port;
+        return long(length);
+    };
+    // Like the real receive: stores what fits and tells the datagram's real length.
+    layer.receiveFrom = [](orvane::SocketHandle, void *buffer, std::size_t capacity) {
+        if (trace.size > 0) {
+            std::memcpy(buffer, trace.datagram, trace.size < capacity ? trace.size : capacity);
+        }
+        return long(trace.size);
+    };
+    layer.lastSocketError = [] { return 0; };
+    layer.getLocalAddresses = [](std::vector<std::string> *addresses) {
+        *addresses = localAddresses();
+        return std::uint32_t(0);
+    };
+    layer.logFilePath = [] { return std::string(); };
+    return layer;
+}
+
+// The outcome the reply layout prescribes for a datagram, worked out independently of the query.
+struct Outcome {
+    std::uint32_t result = 0;
+    OrvaneState state = STATE_NOT_WRITTEN;
+    std::string name;
+};
+
+Outcome expectedOutcome(const std::uint8_t *data, std::size_t size) {
+    if (size > REPLY_LIMIT) {
+        return {ERR_QUERY_TRANSFER, STATE_NOT_WRITTEN, ""};
+    }
+    std::string text(reinterpret_cast<const char *>(data), size);
+    text = text.substr(0, text.find('\0'));
+    const std::size_t hash = text.find('#');
+    if (hash == std::string::npos) {
+        return {ERR_QUERY_REPLY, STATE_NOT_WRITTEN, ""};
+    }
+    const std::string user = text.substr(hash + 1);
+    OrvaneState state = ORVANE_USED_BY_OTHER_PC;
+    if (user.compare(0, sizeof FREE_USER - 1, FREE_USER) == 0) {
+        state = ORVANE_AVAILABLE;
+    } else {
+        for (const std::string &address : localAddresses()) {
+            if (user == address) {
+                state = ORVANE_USED_BY_THIS_PC;
+            }
+        }
+    }
+    return {0, state, text.substr(0, hash)};
+}
+
+// The caller's name buffer with guard bytes on both sides.
+struct GuardedName {
+    unsigned char before[CANARY_SIZE];
+    char name[ORVANE_NAME_BUFFER_SIZE];
+    unsigned char after[CANARY_SIZE];
+};
+
+[[noreturn]] void fail(const char *what, std::uint32_t result, std::size_t size) {
+    std::fprintf(stderr, "reply fuzzer: %s (result %u, datagram of %zu bytes)\n", what,
+                 unsigned(result), size);
+    std::abort();
+}
+
+bool guardsIntact(const GuardedName &buffer) {
+    for (std::size_t i = 0; i < CANARY_SIZE; ++i) {
+        if (buffer.before[i] != CANARY || buffer.after[i] != CANARY) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The buffer holds exactly the expected name followed by zeros up to its end.
+bool holdsOnly(const GuardedName &buffer, const std::string &name) {
+    if (std::memcmp(buffer.name, name.data(), name.size()) != 0) {
+        return false;
+    }
+    for (std::size_t i = name.size(); i < sizeof buffer.name; ++i) {
+        if (buffer.name[i] != '\0') {
+            return false;
+        }
+    }
+    return true;
+}
+
+void checkSocketUse(std::uint32_t result, std::size_t size) {
+    if (trace.created != 1 || trace.closed != 1) {
+        fail("the socket was not created and closed exactly once", result, size);
+    }
+    if (trace.sends != 1 || trace.request != std::string("state", 6) ||
+        trace.destination != DEVICE_ADDRESS || trace.port != ORVANE_QUERY_PORT) {
+        fail("the request was not the one state request to the device", result, size);
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    static const bool installed = (orvane::installPlatform(fuzzPlatform()), true);
+    (void)installed;
+    trace = SocketTrace{};
+    trace.datagram = data;
+    trace.size = size;
+
+    GuardedName buffer;
+    std::memset(&buffer, CANARY, sizeof buffer);
+    std::memset(buffer.name, 0, sizeof buffer.name);
+    OrvaneState state = STATE_NOT_WRITTEN;
+
+    const std::uint32_t result = dwGetOrvaneState("127.0.0.130", 1000, buffer.name, &state);
+
+    if (result != 0 && result != ERR_QUERY_REPLY && result != ERR_QUERY_TRANSFER) {
+        fail("result outside the codes a delivered datagram can give", result, size);
+    }
+    if (!guardsIntact(buffer)) {
+        fail("bytes written outside the name buffer", result, size);
+    }
+    if (buffer.name[sizeof buffer.name - 1] != '\0') {
+        fail("name buffer no longer terminated", result, size);
+    }
+    if (result == 0 && (state < ORVANE_USED_BY_OTHER_PC || state > ORVANE_AVAILABLE)) {
+        fail("a delivered reply gave a state outside 1 to 3", result, size);
+    }
+    if (result != 0 && state != STATE_NOT_WRITTEN) {
+        fail("state written on a failure", result, size);
+    }
+    const Outcome expected = expectedOutcome(data, size);
+    if (result != expected.result || state != expected.state) {
+        fail("result or state differs from what the reply layout gives", result, size);
+    }
+    if (!holdsOnly(buffer, expected.name)) {
+        fail("name buffer holds more or other than the bytes before the first '#'", result, size);
+    }
+    checkSocketUse(result, size);
+    return 0;
+}

@@ -41,7 +41,8 @@ OrvaneState eStateForUser(const OrvaneReply &reply) {
 }
 
 // Waits for the reply and reads it; the socket stays open for the caller to close.
-std::uint32_t dwReceiveReply(orvane::SocketHandle socket, char *pszName, OrvaneState *peState) {
+std::uint32_t dwReceiveReply(orvane::SocketHandle socket, char *pszName, OrvaneState *peState,
+                             char *pszUser) {
     const orvane::PlatformLayer &layer = orvane::platform();
     char buffer[ORVANE_REPLY_SIZE] = {};
     const long received = layer.receiveFrom(socket, buffer, sizeof buffer);
@@ -64,12 +65,16 @@ std::uint32_t dwReceiveReply(orvane::SocketHandle socket, char *pszName, OrvaneS
         return ERR_QUERY_REPLY;
     }
     std::memcpy(pszName, buffer, reply.nameLength);
+    if (pszUser != nullptr) {
+        std::memcpy(pszUser, reply.pszUser, reply.userLength); // at most 127 bytes
+    }
     *peState = eStateForUser(reply);
     return 0;
 }
 
 std::uint32_t dwQueryOnSocket(orvane::SocketHandle socket, const char *pszAddress,
-                              std::uint32_t dwTimeoutMs, char *pszName, OrvaneState *peState) {
+                              std::uint32_t dwTimeoutMs, char *pszName, OrvaneState *peState,
+                              char *pszUser) {
     const orvane::PlatformLayer &layer = orvane::platform();
     if (layer.setReceiveTimeout(socket, dwTimeoutMs) != 0) {
         if (byDebugLevel >= 1) {
@@ -83,7 +88,7 @@ std::uint32_t dwQueryOnSocket(orvane::SocketHandle socket, const char *pszAddres
         vReportSendFailure(layer.lastSocketError());
         return ERR_QUERY_TRANSFER;
     }
-    return dwReceiveReply(socket, pszName, peState);
+    return dwReceiveReply(socket, pszName, peState, pszUser);
 }
 
 } // namespace
@@ -98,6 +103,11 @@ int iCleanupSockets() {
 
 std::uint32_t dwGetOrvaneState(const char *pszAddress, std::uint32_t dwTimeoutMs, char *pszName,
                                OrvaneState *peState) {
+    return dwGetOrvaneStateAndUser(pszAddress, dwTimeoutMs, pszName, peState, nullptr);
+}
+
+std::uint32_t dwGetOrvaneStateAndUser(const char *pszAddress, std::uint32_t dwTimeoutMs,
+                                      char *pszName, OrvaneState *peState, char *pszUser) {
     const orvane::PlatformLayer &layer = orvane::platform();
     const orvane::SocketHandle socket = layer.createSocket();
     if (socket == orvane::INVALID_SOCKET_HANDLE) {
@@ -107,7 +117,7 @@ std::uint32_t dwGetOrvaneState(const char *pszAddress, std::uint32_t dwTimeoutMs
         return ERR_QUERY_SOCKET;
     }
     const std::uint32_t dwResult =
-        dwQueryOnSocket(socket, pszAddress, dwTimeoutMs, pszName, peState);
+        dwQueryOnSocket(socket, pszAddress, dwTimeoutMs, pszName, peState, pszUser);
     layer.closeSocket(socket);
     return dwResult;
 }

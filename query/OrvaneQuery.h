@@ -32,3 +32,10 @@ int iCleanupSockets();
 // for the reply. pszName points to the caller's zeroed buffer of ORVANE_NAME_BUFFER_SIZE bytes.
 std::uint32_t dwGetOrvaneState(const char *pszAddress, std::uint32_t dwTimeoutMs, char *pszName,
                                OrvaneState *peState);
+
+// The same query, which also hands over the address of the PC that holds the device: every byte
+// of the reply text after the first "#", untrimmed, copied into pszUser (the caller's zeroed
+// buffer of ORVANE_NAME_BUFFER_SIZE bytes) when the reply holds a "#". For callers that report
+// who holds the device, such as a monitoring check.
+std::uint32_t dwGetOrvaneStateAndUser(const char *pszAddress, std::uint32_t dwTimeoutMs,
+                                      char *pszName, OrvaneState *peState, char *pszUser);

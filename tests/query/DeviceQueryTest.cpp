@@ -4,6 +4,8 @@
 
 #include "query/DebugLog.h"
 
+#include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace {
@@ -86,6 +88,24 @@ TEST_F(DeviceQueryTest, DeviceHeldByAnotherPCOrWithNothingAfterTheHash) {
     ASSERT_EQ(queryDevice(), 0u);
     EXPECT_EQ(state, ORVANE_USED_BY_OTHER_PC);
     EXPECT_STREQ(name, "Relay");
+}
+
+TEST_F(DeviceQueryTest, UserAddressIsHandedOverUntrimmedOnRequest) {
+    startDevice(12);
+    char user[ORVANE_NAME_BUFFER_SIZE] = {};
+    device.answerWith("captureORVANE", "192.0.2.200\r\n");
+    ASSERT_EQ(dwGetOrvaneStateAndUser(deviceAddress.c_str(), 1000, name, &state, user), 0u);
+    EXPECT_EQ(state, ORVANE_USED_BY_OTHER_PC);
+    EXPECT_STREQ(name, "captureORVANE");
+    EXPECT_STREQ(user, "192.0.2.200\r\n");
+
+    // A reply that fills all 128 bytes hands over a user address that ends at the last byte.
+    const std::string longUser(128 - 2, '7');
+    std::fill(std::begin(user), std::end(user), '\0');
+    device.answerWith("n", longUser);
+    ASSERT_EQ(dwGetOrvaneStateAndUser(deviceAddress.c_str(), 1000, name, &state, user), 0u);
+    EXPECT_EQ(std::string(user), longUser);
+    EXPECT_EQ(user[sizeof user - 1], '\0');
 }
 
 TEST_F(DeviceQueryTest, OnlyTheFirstHashSeparatesNameFromUser) {

@@ -1,6 +1,5 @@
 #include "tools/check/DeviceProbe.h"
 
-#include "tools/check/ReplyTap.h"
 #include "tools/check/StdoutCapture.h"
 
 #include <chrono>
@@ -17,15 +16,18 @@ CheckOutcome probeDevice(const std::string &address, std::uint32_t timeoutMs) {
     outcome.resultCode = dwInitSockets();
     if (outcome.resultCode == 0) {
         char name[ORVANE_NAME_BUFFER_SIZE] = {};
+        char user[ORVANE_NAME_BUFFER_SIZE] = {};
         OrvaneState state = ORVANE_NOT_REACHABLE;
-        const ReplyTap tap;
         const auto start = std::chrono::steady_clock::now();
-        outcome.resultCode = dwGetOrvaneState(address.c_str(), timeoutMs, name, &state);
+        outcome.resultCode =
+            dwGetOrvaneStateAndUser(address.c_str(), timeoutMs, name, &state, user);
         const auto stop = std::chrono::steady_clock::now();
         outcome.rttMs = std::chrono::duration<double, std::milli>(stop - start).count();
         outcome.state = state;
         outcome.replyName.assign(name, strnlen(name, sizeof name));
-        outcome.userAddressKnown = tap.userAddress(outcome.userAddress);
+        // Only an answer with a "#" tells who holds the device; silence tells nothing.
+        outcome.userAddressKnown = outcome.resultCode == 0 && state != ORVANE_NOT_REACHABLE;
+        outcome.userAddress.assign(user, strnlen(user, sizeof user));
         iCleanupSockets();
     }
     outcome.networkMessages = capture.finish();

@@ -1,0 +1,132 @@
+// One whole refresh of the shown monitor window in the offscreen platform (query, label, tray
+// icon drawing, title, tooltip, menu entry), weighed against a bare UDP round trip with the same
+// datagrams, and the parts of a refresh on their own, to tell what dominates.
+#include "bench/BenchSupport.h"
+
+#include "monitor/OM_Main.h"
+#include "monitor/OM_StatePresentation.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QIcon>
+#include <QPixmap>
+#include <QSystemTrayIcon>
+#include <QTemporaryDir>
+#include <QTimerEvent>
+
+namespace {
+
+constexpr const char *kDevice = "127.0.0.173";
+constexpr int kPollInterval = 10000;
+
+// The monitor under measurement, shown, polling the free device.
+OM_Main *poMonitor = nullptr;
+
+int pollTimerId() {
+    const auto oTimers = QAbstractEventDispatcher::instance()->registeredTimers(poMonitor);
+    for (const auto &oTimer : oTimers) {
+        if (oTimer.interval == kPollInterval) {
+            return oTimer.timerId;
+        }
+    }
+    return 0;
+}
+
+// What the poll timer does when it fires.
+void BM_Refresh(benchmark::State &state) {
+    QTimerEvent oPoll(pollTimerId());
+    for (auto _ : state) {
+        QCoreApplication::sendEvent(poMonitor, &oPoll);
+    }
+}
+
+// The refresh and what it leaves to the event loop (posted events, the flush to the screen).
+void BM_RefreshWithEvents(benchmark::State &state) {
+    QTimerEvent oPoll(pollTimerId());
+    for (auto _ : state) {
+        QCoreApplication::sendEvent(poMonitor, &oPoll);
+        QCoreApplication::processEvents();
+    }
+}
+
+void BM_QueryFree(benchmark::State &state) {
+    for (auto _ : state) {
+        char acName[ORVANE_NAME_BUFFER_SIZE] = {};
+        OrvaneState eState = ORVANE_NOT_REACHABLE;
+        benchmark::DoNotOptimize(dwGetOrvaneState(kDevice, 1000, acName, &eState));
+    }
+}
+
+void BM_DrawStateIcon(benchmark::State &state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(OM_StatePresentation::drawStateIcon(QColor(Qt::green)));
+    }
+}
+
+void BM_LoadTrayImage(benchmark::State &state) {
+    for (auto _ : state) {
+        const QPixmap oImage(QStringLiteral(":/OrvaneMonitor/trayicon.png"));
+        benchmark::DoNotOptimize(oImage.cacheKey());
+    }
+}
+
+void BM_LabelSetState(benchmark::State &state) {
+    OM_Label *poLabel = poMonitor->findChild<OM_Label *>();
+    for (auto _ : state) {
+        poLabel->slSetState(OM_Label::LABEL_AVAILABLE);
+    }
+}
+
+void BM_TrayIconUpdate(benchmark::State &state) {
+    QSystemTrayIcon oTray;
+    const QIcon oIcon = OM_StatePresentation::drawStateIcon(QColor(Qt::green));
+    for (auto _ : state) {
+        oTray.setIcon(oIcon);
+        oTray.setVisible(true);
+        oTray.setToolTip(QStringLiteral("captureORVANE available"));
+    }
+}
+
+void BM_SetWindowTitle(benchmark::State &state) {
+    for (auto _ : state) {
+        poMonitor->setWindowTitle(QString::fromLatin1(orvanebench::kDeviceName));
+    }
+}
+
+void registerAll() {
+    orvanebench::registerBareRoundTrip(kDevice);
+    benchmark::RegisterBenchmark("BM_Refresh", BM_Refresh)->UseRealTime();
+    benchmark::RegisterBenchmark("BM_RefreshWithEvents", BM_RefreshWithEvents)->UseRealTime();
+    benchmark::RegisterBenchmark("BM_QueryFree", BM_QueryFree)->UseRealTime();
+    benchmark::RegisterBenchmark("BM_DrawStateIcon", BM_DrawStateIcon)->UseRealTime();
+    benchmark::RegisterBenchmark("BM_LoadTrayImage", BM_LoadTrayImage)->UseRealTime();
+    benchmark::RegisterBenchmark("BM_LabelSetState", BM_LabelSetState)->UseRealTime();
+    benchmark::RegisterBenchmark("BM_TrayIconUpdate", BM_TrayIconUpdate)->UseRealTime();
+    benchmark::RegisterBenchmark("BM_SetWindowTitle", BM_SetWindowTitle)->UseRealTime();
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    // The offscreen platform unless told otherwise, and settings of the benchmark's own, so that
+    // the user's saved window position stays untouched.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    const QTemporaryDir oSettingsDir;
+    qputenv("XDG_CONFIG_HOME", oSettingsDir.path().toLocal8Bit());
+    const auto poDevice = orvanebench::startDevice(kDevice);
+    QApplication oApplication(argc, argv);
+    OM_Main oMonitor(QString::fromLatin1(kDevice), nullptr, Qt::WindowFlags(0x48012));
+    if (oMonitor.hasFailed()) {
+        return 2;
+    }
+    oMonitor.show();
+    QCoreApplication::processEvents();
+    poMonitor = &oMonitor;
+    if (pollTimerId() == 0) {
+        return 2;
+    }
+    registerAll();
+    return orvanebench::runBenchmarks(argc, argv);
+}

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Start-up time and peak memory of the monitor next to a minimal Qt Widgets program with one label.
+#
+# Both programs run on a bare X server (Xvfb) of their own; the monitor watches a simulated device
+# that answers "free", so its first painted state is the green label. The minimal program shows one
+# label in the same green. Time to the first painted state: from just before exec to the moment
+# that green is on the screen in one of the program's windows, observed from outside by
+# orvane-firstpaint-probe (it reads the window's pixels back every quarter millisecond once the
+# window is mapped). Peak memory: VmHWM of the process a few seconds after that moment.
+# The runs alternate between the two programs; the medians are reported.
+#
+# usage: scripts/measure-startup.sh [RUNS]        (default 7; BUILD_DIR overrides build-perf)
+set -euo pipefail
+source "$(dirname "$0")/measure-common.sh"
+
+runs=${1:-7}
+settle_seconds=3
+device=127.0.0.180
+
+measure_build orvane-monitor orvane-simdevice orvane-bench-minimal-label orvane-firstpaint-probe \
+    orvane-bench-query
+measure_start_x
+measure_start_device "$device"
+
+probe=$build_dir/bench/orvane-firstpaint-probe
+declare -A program=(
+    [minimal]="$build_dir/bench/orvane-bench-minimal-label $device"
+    [monitor]="$build_dir/app/orvane-monitor $device"
+)
+declare -A paint_ms=() peak_kib=()
+
+# One start of a program: the time to its first green, then its peak memory once it has settled.
+measure_once() {
+    local which=$1 line pid
+    # shellcheck disable=SC2086 # the program and its argument
+    line=$("$probe" 00ff00 ${program[$which]})
+    pid=${line##*pid=}
+    measure_pids+=("$pid")
+    sleep "$settle_seconds"
+    paint_ms[$which]+="$(sed -E 's/.*first_paint_ms=([0-9.]+).*/\1/' <<<"$line") "
+    peak_kib[$which]+="$(measure_peak_kib "$pid") "
+    kill "$pid"
+    while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+}
+
+# Warm the file cache once for each, so that no run pays for the first read from disk.
+measure_once minimal
+measure_once monitor
+paint_ms=() peak_kib=()
+for ((i = 0; i < runs; i++)); do
+    measure_once minimal
+    measure_once monitor
+done
+
+round_trip_us=$("$build_dir/bench/orvane-bench-query" --benchmark_filter='^BM_BareRoundTrip/' \
+    --benchmark_repetitions=3 2>/dev/null | awk '$1 == "BM_BareRoundTrip" && NF == 3 {print $2}')
+
+# shellcheck disable=SC2086 # lists of numbers
+{
+    min_ms=$(measure_median ${paint_ms[minimal]})
+    mon_ms=$(measure_median ${paint_ms[monitor]})
+    min_kib=$(measure_median ${peak_kib[minimal]})
+    mon_kib=$(measure_median ${peak_kib[monitor]})
+}
+echo "runs: $runs each, alternating, after one warm-up run each"
+echo "minimal label: first paint ms: ${paint_ms[minimal]}"
+echo "monitor:       first paint ms: ${paint_ms[monitor]}"
+echo "minimal label: peak KiB: ${peak_kib[minimal]}"
+echo "monitor:       peak KiB: ${peak_kib[monitor]}"
+awk -v a="$mon_ms" -v b="$min_ms" -v rt="$round_trip_us" -v m="$mon_kib" -v n="$min_kib" 'BEGIN {
+    limit = 1.2 * b + rt / 1000
+    printf "time to first painted state, median: monitor %.1f ms, minimal %.1f ms, ratio %.2f\n",
+        a, b, a / b
+    printf "  target: at most 1.2 x minimal + one round trip (%.1f us) = %.1f ms: %s\n",
+        rt, limit, (a <= limit ? "met" : "MISSED")
+    printf "peak resident memory, median: monitor %.1f MiB, minimal %.1f MiB, ratio %.3f\n",
+        m / 1024, n / 1024, m / n
+    printf "  target: at most 1.1 x minimal = %.1f MiB: %s\n", 1.1 * n / 1024,
+        (m <= 1.1 * n ? "met" : "MISSED")
+}'

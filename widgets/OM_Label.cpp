@@ -35,5 +35,7 @@ void OM_Label::slSetState(OM_Label::STATE eState) {
     if (stateColour(eState, colour)) {
         setPalette(QPalette(colour));
     }
-    repaint();
+    // Scheduled rather than painted at once: the poll runs every ten seconds also while the
+    // window is hidden, and a hidden label needs no painting at all.
+    update();
 }

@@ -1,7 +1,8 @@
 // Feeds arbitrary bytes to the state query as the datagram the device answered with, through the
 // socket seam, and checks every result against what the reply layout allows: the result code,
 // the state (written only on success, always a known value), the name buffer (only the bytes
-// before the first "#", terminated, nothing written around it) and the socket's life.
+// before the first "#", terminated, nothing written around it), the holder's address buffer of
+// the variant that hands it over (likewise, the bytes after the "#") and the socket's life.
 //
 // Built with libFuzzer (-fsanitize=fuzzer) it explores inputs; built without it, ReplayMain.cpp
 // replays the seed corpus as an ordinary test.
@@ -83,17 +84,18 @@ struct Outcome {
     std::uint32_t result = 0;
     OrvaneState state = STATE_NOT_WRITTEN;
     std::string name;
+    std::string user;
 };
 
 Outcome expectedOutcome(const std::uint8_t *data, std::size_t size) {
     if (size > REPLY_LIMIT) {
-        return {ERR_QUERY_TRANSFER, STATE_NOT_WRITTEN, ""};
+        return {ERR_QUERY_TRANSFER, STATE_NOT_WRITTEN, "", ""};
     }
     std::string text(reinterpret_cast<const char *>(data), size);
     text = text.substr(0, text.find('\0'));
     const std::size_t hash = text.find('#');
     if (hash == std::string::npos) {
-        return {ERR_QUERY_REPLY, STATE_NOT_WRITTEN, ""};
+        return {ERR_QUERY_REPLY, STATE_NOT_WRITTEN, "", ""};
     }
     const std::string user = text.substr(hash + 1);
     OrvaneState state = ORVANE_USED_BY_OTHER_PC;
@@ -106,13 +108,18 @@ Outcome expectedOutcome(const std::uint8_t *data, std::size_t size) {
             }
         }
     }
-    return {0, state, text.substr(0, hash)};
+    return {0, state, text.substr(0, hash), user};
 }
 
-// The caller's name buffer with guard bytes on both sides.
-struct GuardedName {
+// A caller's zeroed text buffer with guard bytes on both sides.
+struct GuardedBuffer {
+    GuardedBuffer() {
+        std::memset(before, CANARY, sizeof before);
+        std::memset(text, 0, sizeof text);
+        std::memset(after, CANARY, sizeof after);
+    }
     unsigned char before[CANARY_SIZE];
-    char name[ORVANE_NAME_BUFFER_SIZE];
+    char text[ORVANE_NAME_BUFFER_SIZE];
     unsigned char after[CANARY_SIZE];
 };
 
@@ -122,7 +129,7 @@ struct GuardedName {
     std::abort();
 }
 
-bool guardsIntact(const GuardedName &buffer) {
+bool guardsIntact(const GuardedBuffer &buffer) {
     for (std::size_t i = 0; i < CANARY_SIZE; ++i) {
         if (buffer.before[i] != CANARY || buffer.after[i] != CANARY) {
             return false;
@@ -131,13 +138,15 @@ bool guardsIntact(const GuardedName &buffer) {
     return true;
 }
 
-// The buffer holds exactly the expected name followed by zeros up to its end.
-bool holdsOnly(const GuardedName &buffer, const std::string &name) {
-    if (std::memcmp(buffer.name, name.data(), name.size()) != 0) {
+// The buffer holds exactly the expected text followed by zeros up to its end, so it stays
+// terminated.
+bool holdsOnly(const GuardedBuffer &buffer, const std::string &expected) {
+    if (expected.size() >= sizeof buffer.text ||
+        std::memcmp(buffer.text, expected.data(), expected.size()) != 0) {
         return false;
     }
-    for (std::size_t i = name.size(); i < sizeof buffer.name; ++i) {
-        if (buffer.name[i] != '\0') {
+    for (std::size_t i = expected.size(); i < sizeof buffer.text; ++i) {
+        if (buffer.text[i] != '\0') {
             return false;
         }
     }
@@ -154,30 +163,25 @@ void checkSocketUse(std::uint32_t result, std::size_t size) {
     }
 }
 
-} // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    static const bool installed = (orvane::installPlatform(fuzzPlatform()), true);
-    (void)installed;
+// Runs one query on the datagram, through the monitor's call or through the one that also hands
+// over the holder's address, and checks everything it did.
+void queryAndCheck(const std::uint8_t *data, std::size_t size, bool withUser) {
     trace = SocketTrace{};
     trace.datagram = data;
     trace.size = size;
-
-    GuardedName buffer;
-    std::memset(&buffer, CANARY, sizeof buffer);
-    std::memset(buffer.name, 0, sizeof buffer.name);
+    GuardedBuffer name;
+    GuardedBuffer user;
     OrvaneState state = STATE_NOT_WRITTEN;
 
-    const std::uint32_t result = dwGetOrvaneState("127.0.0.130", 1000, buffer.name, &state);
+    const std::uint32_t result =
+        withUser ? dwGetOrvaneStateAndUser("127.0.0.130", 1000, name.text, &state, user.text)
+                 : dwGetOrvaneState("127.0.0.130", 1000, name.text, &state);
 
     if (result != 0 && result != ERR_QUERY_REPLY && result != ERR_QUERY_TRANSFER) {
         fail("result outside the codes a delivered datagram can give", result, size);
     }
-    if (!guardsIntact(buffer)) {
-        fail("bytes written outside the name buffer", result, size);
-    }
-    if (buffer.name[sizeof buffer.name - 1] != '\0') {
-        fail("name buffer no longer terminated", result, size);
+    if (!guardsIntact(name) || !guardsIntact(user)) {
+        fail("bytes written outside the caller's buffers", result, size);
     }
     if (result == 0 && (state < ORVANE_USED_BY_OTHER_PC || state > ORVANE_AVAILABLE)) {
         fail("a delivered reply gave a state outside 1 to 3", result, size);
@@ -189,9 +193,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     if (result != expected.result || state != expected.state) {
         fail("result or state differs from what the reply layout gives", result, size);
     }
-    if (!holdsOnly(buffer, expected.name)) {
+    if (!holdsOnly(name, expected.name)) {
         fail("name buffer holds more or other than the bytes before the first '#'", result, size);
     }
+    if (!holdsOnly(user, withUser ? expected.user : std::string())) {
+        fail("address buffer holds more or other than the bytes after the first '#'", result, size);
+    }
     checkSocketUse(result, size);
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+    static const bool installed = (orvane::installPlatform(fuzzPlatform()), true);
+    (void)installed;
+    queryAndCheck(data, size, false);
+    queryAndCheck(data, size, true);
     return 0;
 }

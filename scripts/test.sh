@@ -4,9 +4,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh build test windows
+scripts/install-deps.sh build test windows reliability
 cmake -S . -B build -G Ninja -DORVANE_BUILD_TESTS=ON
 cmake --build build
 ctest --test-dir build --output-on-failure -j "$(nproc)"
 # The network layer again, built for Windows and run under wine.
 scripts/test-windows.sh
+# Reliability: the whole suite under ASan/LSan/UBSan, and the reply fuzzer for a minute.
+scripts/test-sanitizers.sh; scripts/fuzz.sh 60

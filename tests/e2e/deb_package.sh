@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# The .deb package: built with CPack, its contents listed and checked, and installed on this
+# machine, where the installed program must answer --version; removed again afterwards.
+#
+# usage: deb_package.sh build BUILD_DIR PACKAGE_DIR
+#        deb_package.sh contents PACKAGE_DIR
+#        deb_package.sh install PACKAGE_DIR OUTPUT
+source "$(dirname "$0")/lib.sh"
+
+readonly package=orvane-monitor
+readonly app_id=de.halvorn.OrvaneMonitor
+
+the_deb() {
+    local debs=("$1"/"$package"_*.deb)
+    [[ ${#debs[@]} -eq 1 && -f ${debs[0]} ]] || fail "expected one $package .deb in $1"
+    echo "${debs[0]}"
+}
+
+build() {
+    local build_dir=$1 package_dir=$2
+    require_tools cpack dpkg-deb dpkg-shlibdeps
+    rm -rf "$package_dir"
+    cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$package_dir" >"$e2e_tmp/cpack.log" ||
+        fail "cpack: $(cat "$e2e_tmp/cpack.log")"
+    local deb
+    deb=$(the_deb "$package_dir")
+    dpkg-deb --info "$deb" >"$e2e_tmp/info"
+    # The library dependencies come from the binaries: Qt's widgets at least.
+    grep -q '^ Depends:.*libqt6widgets6' "$e2e_tmp/info" ||
+        fail "the package does not depend on Qt: $(grep Depends "$e2e_tmp/info")"
+    note "built $(basename "$deb")"
+}
+
+contents() {
+    local deb listing path
+    require_tools dpkg-deb
+    deb=$(the_deb "$1")
+    dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$e2e_tmp/listing"
+    for path in \
+        /usr/bin/orvane-monitor /usr/bin/orvane-monitor-autostart /usr/bin/orvane-simdevice \
+        /usr/bin/orvane-check \
+        /usr/share/applications/$app_id.desktop \
+        /usr/share/metainfo/$app_id.metainfo.xml \
+        /usr/share/orvane-monitor/orvane-monitor-autostart.desktop \
+        /usr/share/doc/orvane-monitor/README.md; do
+        grep -qx "$path" "$e2e_tmp/listing" || fail "the package lacks $path"
+    done
+    for size in 16 22 24 32 48 64 128 256; do
+        path=/usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png
+        grep -qx "$path" "$e2e_tmp/listing" || fail "the package lacks $path"
+    done
+    # Nothing of the build's insides: no headers, libraries, tests, or files outside /usr.
+    listing=$(grep -v '/$' "$e2e_tmp/listing")
+    if grep -Ev '^/usr/(bin|share)/' <<<"$listing" ||
+        grep -E '\.(a|h|so)$|/tst_|Test' <<<"$listing"; then
+        fail "the package holds files it should not (above)"
+    fi
+    note "$(wc -l <<<"$listing") files, all in place"
+}
+
+# The version box of the installed program, closed with Return as a user would.
+answer_version() {
+    local output=$1 pid box
+    require_tools Xvfb xdotool xwininfo
+    start_xvfb
+    HOME=$e2e_tmp/home QT_QPA_PLATFORM=xcb /usr/bin/orvane-monitor --version \
+        >"$e2e_tmp/version.log" 2>&1 8>&- &
+    pid=$!
+    remember_pid "$pid"
+    find_version_box() {
+        box=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Version$' 2>/dev/null | head -n 1)
+        [[ -n $box ]]
+    }
+    wait_until 15 find_version_box || fail "no version box: $(cat "$e2e_tmp/version.log")"
+    local x y w h
+    read -r x y w h < <(geometry_of "$box")
+    mkdir -p "$output"
+    screenshot_area "$x" "$y" "$w" "$h" "$output/installed-version-box.png"
+    xdotool windowfocus --sync "$box"
+    xdotool key Return
+    wait_for_exit "$pid" 10
+    ((exit_code == 0)) || fail "--version ended with $exit_code"
+    note "the installed program showed its version box and ended with 0"
+}
+
+install() {
+    local package_dir=$1 output=$2 deb
+    if [[ $(id -u) -ne 0 ]]; then
+        echo "SKIP: installing the package needs root (CI runs as root)"
+        exit "$SKIP"
+    fi
+    require_tools dpkg flock
+    deb=$(the_deb "$package_dir")
+    # One package installation at a time on this machine, whichever build tree it comes from.
+    exec 8>/tmp/orvane-monitor-deb-test.lock
+    flock -w 300 8 || fail "another package test holds the lock"
+    if dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null | grep -qx installed; then
+        echo "SKIP: $package is installed on this machine already; not replacing it"
+        exit "$SKIP"
+    fi
+    removal_needed=1
+    trap cleanup_installed EXIT
+    dpkg -i "$deb" >"$e2e_tmp/dpkg.log" 2>&1 || fail "dpkg -i: $(cat "$e2e_tmp/dpkg.log")"
+    [[ $(dpkg-query -W -f='${Version}' "$package") == 1.0.13503 ]] || fail "installed version"
+    dpkg -S /usr/bin/orvane-monitor | grep -q "^$package:" || fail "/usr/bin/orvane-monitor"
+    [[ $(/usr/bin/orvane-check -V) == "orvane-check 1.0.13503" ]] || fail "orvane-check -V"
+    answer_version "$output"
+    dpkg -r "$package" >"$e2e_tmp/dpkg.log" 2>&1 || fail "dpkg -r: $(cat "$e2e_tmp/dpkg.log")"
+    removal_needed=0
+    [[ ! -e /usr/bin/orvane-monitor ]] || fail "dpkg -r left /usr/bin/orvane-monitor"
+    note "installed, answered --version, removed"
+}
+
+# Takes the package away again also when a check failed, then the usual cleanup.
+cleanup_installed() {
+    local status=$?
+    if ((removal_needed)); then
+        dpkg -r "$package" >/dev/null 2>&1 || echo "e2e: could not remove $package" >&2
+    fi
+    cleanup "$status"
+}
+
+case ${1:-} in
+build) build "${2:?build dir}" "${3:?package dir}" ;;
+contents) contents "${2:?package dir}" ;;
+install) install "${2:?package dir}" "${3:?output dir}" ;;
+*) fail "usage: deb_package.sh build|contents|install ..." ;;
+esac

@@ -1,0 +1,306 @@
+#!/usr/bin/env bash
+# The installed monitor on a real X server with a window manager and an XEmbed system tray,
+# driven as a user would and checked from outside: window placement, stacking, title and colour,
+# the tray icon's pixels, balloons, Escape and the saved settings, and the fatal error box.
+#
+# usage: desktop_session.sh STAGE OUTPUT
+#   STAGE   an installed tree (cmake --install --prefix STAGE)
+#   OUTPUT  folder for the screenshots; states.png there is the picture of the four states
+source "$(dirname "$0")/lib.sh"
+
+stage=${1:?usage: desktop_session.sh STAGE OUTPUT}
+output=${2:?usage: desktop_session.sh STAGE OUTPUT}
+readonly device_address=127.0.0.150
+readonly device_name="captureORVANE E2E"
+readonly other_pc=198.51.100.7 # only text in the reply; nothing is ever sent there
+
+require_tools Xvfb jwm trayer xdotool xprop xwininfo
+for tool in import convert montage; do
+    [[ -x $(magick_tool "$tool") ]] || require_tools "$tool"
+done
+[[ -x $stage/bin/orvane-monitor ]] || fail "no installed program in $stage (run the stage test)"
+rm -rf "$output"
+mkdir -p "$output"
+
+# A user of their own, and no notification service: Qt then draws balloons itself.
+export HOME=$e2e_tmp/home
+export XDG_CONFIG_HOME=$HOME/.config XDG_STATE_HOME=$HOME/.local/state
+mkdir -p "$HOME"
+unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM WAYLAND_DISPLAY
+# The monitor's trace names each balloon's text on standard error.
+export QT_LOGGING_RULES="orvane.monitor.info=true"
+settings="$XDG_CONFIG_HOME/Halvorn GmbH.conf"
+
+# --- the simulated device, commanded through a fifo ----------------------------------------
+
+start_device() {
+    mkfifo "$e2e_tmp/device.in"
+    "$stage/bin/orvane-simdevice" --address "$device_address" --name "$device_name" \
+        <"$e2e_tmp/device.in" >"$e2e_tmp/device.out" 2>&1 &
+    remember_pid $!
+    exec 7>"$e2e_tmp/device.in"
+    wait_until 5 grep -q "listening on $device_address" "$e2e_tmp/device.out" ||
+        fail "device did not start: $(cat "$e2e_tmp/device.out")"
+}
+
+# Sends one command and waits for the device's answer to it, which must be "ok: ...".
+device_command() {
+    local before
+    before=$(wc -l <"$e2e_tmp/device.out")
+    echo "$1" >&7
+    wait_until 5 test "$(wc -l <"$e2e_tmp/device.out")" -gt "$before" ||
+        fail "device gave no answer to '$1'"
+    device_answer=$(tail -n 1 "$e2e_tmp/device.out")
+    [[ $device_answer == ok:* ]] || fail "device refused '$1': $device_answer"
+}
+
+# How many state requests the device has seen: one per poll of the monitor.
+requests_seen() {
+    device_command status
+    requests=$(sed -n 's/.* \([0-9][0-9]*\) requests seen$/\1/p' <<<"$device_answer")
+    [[ -n $requests ]] || fail "no request count in: $device_answer"
+}
+
+# --- the monitor's windows -----------------------------------------------------------------
+
+# The monitor window: the mapped window of the program that carries the device's name.
+find_main_window() {
+    main_window=$(xdotool search --all --onlyvisible --pid "$monitor_pid" --name "^$device_name\$" \
+        2>/dev/null | head -n 1)
+    [[ -n $main_window ]]
+}
+
+# The program's window that trayer has taken into its panel.
+find_tray_icon() {
+    local panel window
+    panel=$(tray_panel) || return 1
+    for window in $(xdotool search --pid "$monitor_pid" 2>/dev/null); do
+        if is_inside "$window" "$panel"; then
+            tray_icon=$window
+            return 0
+        fi
+    done
+    return 1
+}
+
+# A balloon: a mapped tooltip-type window of the program (Qt's own balloon without a
+# notification service).
+find_balloon() {
+    local window
+    for window in $(xdotool search --onlyvisible --pid "$monitor_pid" 2>/dev/null); do
+        if xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP; then
+            balloon=$window
+            return 0
+        fi
+    done
+    return 1
+}
+
+windows_of_monitor() {
+    local window
+    for window in $(xdotool search --pid "$monitor_pid" 2>/dev/null); do
+        xwininfo -id "$window" | awk '/Window id:/ {$1=$2=""; printf "%s", $0} /Map State/ {print "", $3}'
+    done
+}
+
+no_balloon() {
+    ! find_balloon
+}
+
+# find_box TITLE: a mapped window of the program with that title.
+find_box() {
+    box=$(xdotool search --all --onlyvisible --pid "$monitor_pid" --name "^$1\$" 2>/dev/null |
+        head -n 1)
+    [[ -n $box ]]
+}
+
+label_has_colour() {
+    screenshot_window "$main_window" "$e2e_tmp/label.png" 2>/dev/null &&
+        [[ $(main_colour "$e2e_tmp/label.png") == "$1" ]]
+}
+
+# The balloon points at the tray icon but may cover the window, so a change is seen here first.
+tray_has_colour() {
+    screenshot_window "$tray_icon" "$e2e_tmp/tray.png" 2>/dev/null &&
+        (($(count_colour "$e2e_tmp/tray.png" "${1#\#}") >= 60))
+}
+
+start_monitor() {
+    "$@" >"$e2e_tmp/monitor.out" 2>"$e2e_tmp/monitor.err" 7>&- &
+    monitor_pid=$!
+    remember_pid "$monitor_pid"
+}
+
+press_key_in() {
+    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1"
+    xdotool key "$2"
+}
+
+# --- checks --------------------------------------------------------------------------------
+
+check_window_placement() {
+    local x y w h left right top bottom ax ay aw ah
+    read -r x y w h < <(geometry_of "$main_window")
+    read -r left right top bottom < <(frame_extents_of "$main_window")
+    read -r ax ay aw ah < <(work_area)
+    frame_x=$((x - left)) frame_y=$((y - top))
+    local frame_right=$((x + w - 1 + right)) frame_bottom=$((y + h - 1 + bottom))
+    local area_right=$((ax + aw - 1)) area_bottom=$((ay + ah - 1))
+    note "window ${w}x${h} at $x,$y, frame $frame_x,$frame_y..$frame_right,$frame_bottom," \
+        "work area $ax,$ay ${aw}x${ah}"
+    ((frame_x >= ax && frame_y >= ay && frame_right <= area_right && frame_bottom <= area_bottom)) ||
+        fail "the window does not lie within the work area"
+    # Lower right: no more room beside or below it than its own frame takes.
+    ((area_right - frame_right <= left + right && area_bottom - frame_bottom <= top + bottom)) ||
+        fail "the window is not at the lower right corner of the work area"
+}
+
+check_window_looks() {
+    xprop -id "$main_window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE ||
+        fail "the window does not stay on top: $(xprop -id "$main_window" _NET_WM_STATE)"
+    xprop -id "$main_window" _NET_WM_NAME | grep -qF "= \"$device_name\"" ||
+        fail "window title: $(xprop -id "$main_window" _NET_WM_NAME)"
+}
+
+# check_colours COLOUR: the label and the tray icon show the state colour.
+check_colours() {
+    local colour=$1 area text
+    screenshot_window "$main_window" "$e2e_tmp/label.png"
+    [[ $(main_colour "$e2e_tmp/label.png") == "$colour" ]] ||
+        fail "label is $(main_colour "$e2e_tmp/label.png"), not $colour"
+    # The address is written on the colour.
+    area=$(identify_area "$e2e_tmp/label.png")
+    text=$((area - $(count_colour "$e2e_tmp/label.png" "${colour#\#}")))
+    ((text >= 30)) || fail "no text on the label ($text pixels besides the colour)"
+
+    screenshot_window "$tray_icon" "$output/tray-${colour#\#}.png"
+    local around silhouette
+    around=$(count_colour "$output/tray-${colour#\#}.png" "${colour#\#}")
+    silhouette=$(count_colour "$output/tray-${colour#\#}.png" 000000)
+    # 16x16 picture: about 80 pixels of colour around the silhouette, 102 black ones on its face.
+    ((around >= 60 && silhouette >= 90)) ||
+        fail "tray icon: $around pixels of $colour and $silhouette black ones"
+}
+
+identify_area() {
+    "$(magick_tool convert)" "$1" -format '%[fx:w*h]' info:
+}
+
+# The window and the tray icon, as the user sees them at the lower right.
+screenshot_corner() {
+    local x=$((frame_x - 12)) y=$((frame_y - 12))
+    screenshot_area "$x" "$y" $((1024 - x)) $((768 - y)) "$1"
+}
+
+# change_state NAME COMMAND COLOUR TITLE BALLOON_TEXT: the device changes, and within one poll
+# the label and the tray icon show the new colour, and a balloon says what happened.
+change_state() {
+    local name=$1 command=$2 colour=$3 title=$4 text=$5 before
+    device_command "$command"
+    requests_seen
+    before=$requests
+    wait_until 25 tray_has_colour "$colour" || fail "$name: the tray icon never turned $colour"
+    requests_seen
+    ((requests - before <= 1)) || fail "$name: recoloured only after $((requests - before)) polls"
+    wait_until 5 find_balloon ||
+        fail "$name: no balloon; trace: $(cat "$e2e_tmp/monitor.err"); windows: $(windows_of_monitor)"
+    local bx by bw bh
+    read -r bx by bw bh < <(geometry_of "$balloon")
+    screenshot_area $((bx - 8)) $((by - 8)) $((1024 - bx + 8)) $((768 - by + 8)) \
+        "$output/balloon-$name.png"
+    grep -qF "balloon: $title | $text" "$e2e_tmp/monitor.err" ||
+        fail "$name: balloon text; trace: $(grep balloon "$e2e_tmp/monitor.err")"
+    note "$name: $colour within one poll, balloon '$text' (${bw}x${bh} at $bx,$by)"
+    # Five seconds on screen; the state picture is taken without it.
+    wait_until 10 no_balloon || fail "$name: the balloon stays"
+    # The next poll is five seconds away: what shows now is still the same refresh.
+    check_colours "$colour"
+    xprop -id "$main_window" _NET_WM_NAME | grep -qF "= \"$title\"" ||
+        fail "$name: window title $(xprop -id "$main_window" _NET_WM_NAME)"
+    screenshot_corner "$output/state-$name.png"
+}
+
+# --- the session ---------------------------------------------------------------------------
+
+start_xvfb
+start_window_manager
+start_tray
+# The pointer stays away from the label, whose tooltip would cover it.
+xdotool mousemove 0 0
+start_device
+
+# Switched on as the README tells users, then started the way the desktop starts the entry.
+"$stage/bin/orvane-monitor-autostart" --enable "$device_address" >/dev/null
+entry="$XDG_CONFIG_HOME/autostart/orvane-monitor.desktop"
+[[ -f $entry ]] || fail "--enable wrote no autostart entry"
+exec_line=$(sed -n 's/^Exec=//p' "$entry")
+start_monitor "${exec_line//\"/}"
+
+wait_until 15 find_main_window || fail "no monitor window: $(cat "$e2e_tmp/monitor.err")"
+wait_until 10 find_tray_icon || fail "the tray icon was not embedded in the tray"
+note "monitor window $main_window, tray icon $tray_icon"
+check_window_looks
+check_window_placement
+wait_until 10 label_has_colour "#00FF00" || fail "the label never turned green"
+check_colours "#00FF00"
+no_balloon || fail "a balloon at start, before any change"
+screenshot_corner "$output/state-available.png"
+note "available: green, at the lower right, on top, titled '$device_name'"
+
+change_state used-by-other "held $other_pc" "#FFFF00" "$device_name" \
+    "captureORVANE is now used by another PC."
+change_state used-by-this "held 127.0.0.1" "#00FFFF" "$device_name" \
+    "captureORVANE is now used by this PC."
+# Without an answer there is no name: the title falls back to "Relay Host", while the balloon
+# still names the kind of device decided at the first answer.
+change_state no-connection silent "#FF0000" "Relay Host" "No connection to captureORVANE."
+
+press_key_in "$main_window" Escape
+wait_for_exit "$monitor_pid" 15
+((exit_code == 0)) || fail "Escape ended the program with $exit_code"
+grep -q '^pos=@Point(' "$settings" || fail "no pos in the settings: $(cat "$settings")"
+grep -q '^StateChangedMessage=true$' "$settings" || fail "no StateChangedMessage: $(cat "$settings")"
+saved_pos=$(sed -n 's/^pos=@Point(\([-0-9]*\) \([-0-9]*\))$/\1 \2/p' "$settings")
+[[ $saved_pos == "$frame_x $frame_y" ]] ||
+    fail "saved position $saved_pos, but the window stood at $frame_x $frame_y"
+note "Escape: exit code 0, settings hold pos ($saved_pos) and StateChangedMessage"
+
+# Twice the size, pixel for pixel, for the README.
+read -r corner_width _ < <("$(magick_tool convert)" "$output/state-available.png" -format '%w %h' info:)
+"$(magick_tool montage)" -font DejaVu-Sans -pointsize 14 -background '#f4f4f4' -filter point \
+    -geometry "$((corner_width * 2))x+10+8" -tile 2x2 \
+    -label "available" "$output/state-available.png" \
+    -label "used by another PC" "$output/state-used-by-other.png" \
+    -label "used by this PC" "$output/state-used-by-this.png" \
+    -label "no connection" "$output/state-no-connection.png" \
+    "$output/states.png"
+
+# Started again by hand: the window comes back where it was, and a reply without "#" is fatal.
+device_command free
+start_monitor "$stage/bin/orvane-monitor" "$device_address"
+wait_until 15 find_main_window || fail "no monitor window in the second run"
+read -r x y _ _ < <(geometry_of "$main_window")
+read -r left _ top _ < <(frame_extents_of "$main_window")
+[[ "$((x - left)) $((y - top))" == "$saved_pos" ]] ||
+    fail "second run at $((x - left)) $((y - top)), not at the saved $saved_pos"
+device_command nohash
+wait_until 25 find_box "Error getting state" || fail "no error box after a reply without #"
+read -r bx by bw bh < <(geometry_of "$box")
+screenshot_area $((bx - 12)) $((by - 30)) $((bw + 24)) $((bh + 42)) "$output/error-box.png"
+press_key_in "$box" Return
+wait_for_exit "$monitor_pid" 15
+((exit_code == 2)) || fail "the fatal error ended the program with $exit_code, not 2"
+note "reply without #: error box, Return, exit code 2"
+
+# The first query fails already: the box comes before any window, and the program ends with 2.
+start_monitor "$stage/bin/orvane-monitor" "$device_address"
+wait_until 15 find_box "Error getting state" || fail "no error box when the first query fails"
+! find_main_window || fail "the monitor window is shown although the first query failed"
+press_key_in "$box" Return
+wait_for_exit "$monitor_pid" 15
+((exit_code == 2)) || fail "a failing first query ended the program with $exit_code, not 2"
+grep -qF "pos=@Point($saved_pos)" "$settings" ||
+    fail "the saved position was lost: $(cat "$settings")"
+note "failing first query: error box without window, exit code 2"
+
+echo "desktop session: all checks passed; screenshots in $output"

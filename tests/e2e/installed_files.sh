@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# What cmake --install puts down: the programs, the menu entry, the autostart entry and its
+# script, the icons and the metainfo, each in its place and valid for the desktop tools.
+# usage: installed_files.sh STAGE
+source "$(dirname "$0")/lib.sh"
+
+stage=${1:?usage: installed_files.sh STAGE}
+require_tools desktop-file-validate appstreamcli
+app_id=de.halvorn.OrvaneMonitor
+
+for program in orvane-monitor orvane-monitor-autostart orvane-simdevice orvane-check; do
+    [[ -x $stage/bin/$program ]] || fail "bin/$program is not installed"
+done
+desktop_file=$stage/share/applications/$app_id.desktop
+autostart_template=$stage/share/orvane-monitor/orvane-monitor-autostart.desktop
+metainfo=$stage/share/metainfo/$app_id.metainfo.xml
+for file in "$desktop_file" "$autostart_template" "$metainfo" \
+    "$stage/share/doc/orvane-monitor/README.md"; do
+    [[ -f $file ]] || fail "${file#"$stage"/} is not installed"
+done
+
+# Every icon size, each a PNG of its nominal size.
+for size in 16 22 24 32 48 64 128 256; do
+    icon=$stage/share/icons/hicolor/${size}x${size}/apps/$app_id.png
+    [[ -f $icon ]] || fail "no ${size}x${size} icon"
+    read -r width height < <(od -An -tu1 -j16 -N8 "$icon" |
+        awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
+    [[ $width == "$size" && $height == "$size" ]] || fail "icon $size is ${width}x${height}"
+done
+
+desktop-file-validate "$desktop_file" || fail "desktop-file-validate rejects the menu entry"
+desktop-file-validate "$autostart_template" || fail "desktop-file-validate rejects the autostart entry"
+grep -qx 'Icon=de.halvorn.OrvaneMonitor' "$desktop_file" || fail "menu entry names another icon"
+grep -Eq '^Categories=.*(Network|Utility);' "$desktop_file" || fail "menu entry category"
+# The keys with which desktops hold the entry back until the panel with the tray is up.
+for key in X-GNOME-Autostart-Delay X-KDE-autostart-after=panel X-LXQt-Need-Tray=true; do
+    grep -q "^$key" "$autostart_template" || fail "autostart entry lacks $key"
+done
+appstreamcli validate --no-net --explain "$metainfo" || fail "appstreamcli rejects the metainfo"
+grep -q "<release version=\"$("$stage/bin/orvane-check" -V | awk '{print $2}')\"" "$metainfo" ||
+    fail "the metainfo's release is not the programs' version"
+
+# The autostart script: --enable writes a valid entry that starts this very script, --disable
+# takes it away again; it never touches the user's real configuration here.
+export XDG_CONFIG_HOME=$e2e_tmp/config
+"$stage/bin/orvane-monitor-autostart" --enable 192.168.1.10 >/dev/null
+entry=$XDG_CONFIG_HOME/autostart/orvane-monitor.desktop
+[[ $(cat "$XDG_CONFIG_HOME/orvane-monitor/address") == 192.168.1.10 ]] || fail "address not saved"
+desktop-file-validate "$entry" || fail "the enabled autostart entry is not valid"
+grep -qx "Exec=\"$(cd "$stage/bin" && pwd)/orvane-monitor-autostart\"" "$entry" ||
+    fail "the enabled entry starts $(grep ^Exec= "$entry")"
+if "$stage/bin/orvane-monitor-autostart" --enable 'not an address' 2>/dev/null; then
+    fail "--enable took a text that is no address"
+fi
+"$stage/bin/orvane-monitor-autostart" --disable >/dev/null
+[[ ! -e $entry ]] || fail "--disable left the entry"
+echo "installed files: all checks passed"

@@ -1,0 +1,203 @@
+# Shared by the end-to-end scripts: a private X desktop (Xvfb, a window manager, an XEmbed tray),
+# processes that are always cleaned up, waiting with time limits, and pixel checks.
+# Source it; it sets -euo pipefail and an EXIT trap of its own.
+
+set -euo pipefail
+
+SKIP=77 # CTest's SKIP_RETURN_CODE for these tests
+
+started_pids=()
+e2e_tmp=$(mktemp -d "${TMPDIR:-/tmp}/orvane-e2e.XXXXXX")
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+note() {
+    echo "e2e: $*"
+}
+
+# Ends every process this script started, newest first, by its own id, also when a check failed.
+# usage: cleanup [STATUS]   (default: the status the script is ending with)
+cleanup() {
+    local status=${1:-$?}
+    local index pid
+    for ((index = ${#started_pids[@]} - 1; index >= 0; index--)); do
+        pid=${started_pids[index]}
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${started_pids[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    rm -rf "$e2e_tmp"
+    exit "$status"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+remember_pid() {
+    started_pids+=("$1")
+}
+
+forget_pid() {
+    local pid=$1 kept=() other
+    for other in "${started_pids[@]}"; do
+        [[ $other == "$pid" ]] || kept+=("$other")
+    done
+    started_pids=("${kept[@]}")
+}
+
+# Fails the test with a clear reason when a tool of the desktop package group is missing.
+require_tools() {
+    local tool missing=()
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || missing+=("$tool")
+    done
+    if ((${#missing[@]})); then
+        echo "SKIP: missing ${missing[*]}; install them with scripts/install-deps.sh desktop"
+        exit "$SKIP"
+    fi
+}
+
+# ImageMagick's own programs, never a stand-in that an earlier PATH entry might hold.
+magick_tool() {
+    if [[ -x /usr/bin/$1 ]]; then echo "/usr/bin/$1"; else command -v "$1"; fi
+}
+
+# wait_until SECONDS COMMAND...: runs COMMAND every tenth of a second until it succeeds;
+# false when the time runs out.
+wait_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.1
+    done
+}
+
+# Starts Xvfb on a display it picks itself, so that parallel runs never meet; sets DISPLAY.
+start_xvfb() {
+    local display_file="$e2e_tmp/display"
+    # The helpers get none of the script's own descriptors (fifo writer 7, package lock 8).
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" \
+        2>"$e2e_tmp/xvfb.log" 7>&- 8>&- &
+    remember_pid $!
+    wait_until 10 test -s "$display_file" || fail "Xvfb did not start: $(cat "$e2e_tmp/xvfb.log")"
+    export DISPLAY=":$(head -n 1 "$display_file")"
+    wait_until 10 xprop -root _NET_NOTHING >/dev/null 2>&1 ||
+        fail "display $DISPLAY does not answer"
+    note "X server on $DISPLAY"
+}
+
+# A window manager without a panel of its own, so that trayer is the one system tray.
+start_window_manager() {
+    cat >"$e2e_tmp/jwmrc" <<'EOF'
+<?xml version="1.0"?>
+<JWM>
+  <WindowStyle><Font>DejaVu Sans-9</Font></WindowStyle>
+  <FocusModel>click</FocusModel>
+  <Desktops width="1" height="1"><Background type="solid">#4a6b8a</Background></Desktops>
+</JWM>
+EOF
+    jwm -f "$e2e_tmp/jwmrc" 2>"$e2e_tmp/jwm.log" 7>&- 8>&- &
+    remember_pid $!
+    wait_until 10 wm_is_running || fail "jwm did not start: $(cat "$e2e_tmp/jwm.log")"
+}
+
+wm_is_running() {
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
+}
+
+# A full-width panel at the bottom that reserves its strip, as desktop panels do.
+start_tray() {
+    trayer --edge bottom --align right --widthtype percent --width 100 --height 24 \
+        --SetDockType true --SetPartialStrut true --transparent false \
+        2>"$e2e_tmp/trayer.log" 7>&- 8>&- &
+    remember_pid $!
+    wait_until 10 tray_is_running || fail "trayer did not start: $(cat "$e2e_tmp/trayer.log")"
+    wait_until 10 work_area_is_reduced || fail "the work area never left room for the tray"
+}
+
+tray_is_running() {
+    tray_panel >/dev/null
+}
+
+# The window id of trayer's panel.
+tray_panel() {
+    xwininfo -root -tree 2>/dev/null | awk '/\("panel" "trayer"\)/ {print $1; found=1; exit}
+        END {exit !found}'
+}
+
+work_area_is_reduced() {
+    read -r _ _ _ height < <(work_area) && ((height < 768))
+}
+
+# x y width height of the work area, as the window manager publishes it.
+work_area() {
+    xprop -root _NET_WORKAREA | sed 's/.*= //; s/,//g' | awk '{print $1, $2, $3, $4}'
+}
+
+# The parent of a window.
+parent_of() {
+    xwininfo -children -id "$1" | awk '/Parent window id:/ {print $4}'
+}
+
+# Whether window $1 lies somewhere below window $2.
+is_inside() {
+    local window=$1 ancestor=$2 root
+    root=$(xwininfo -root | awk '/Window id:/ {print $4}')
+    while [[ -n $window && $window != "$root" && $window != 0x0 ]]; do
+        window=$(parent_of "$window")
+        (($(printf '%d' "$window") == $(printf '%d' "$ancestor"))) && return 0
+    done
+    return 1
+}
+
+# x y width height of a window on the screen (its inside, without the frame).
+geometry_of() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ {x=$4} /Absolute upper-left Y/ {y=$4}
+        /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}'
+}
+
+# left right top bottom of the frame the window manager draws around a window.
+frame_extents_of() {
+    xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g'
+}
+
+# Writes the pixels of a window, as the screen shows them, to a PNG file.
+screenshot_window() {
+    "$(magick_tool import)" -silent -window "$1" "$2"
+}
+
+# screenshot_area X Y WIDTH HEIGHT FILE
+screenshot_area() {
+    "$(magick_tool import)" -silent -window root -crop "${3}x${4}+${1}+${2}" +repage "$5"
+}
+
+# The number of pixels of exactly the colour #RRGGBB in a picture.
+count_colour() {
+    local wanted=${2^^}
+    "$(magick_tool convert)" "$1" -alpha off -depth 8 -format %c histogram:info:- |
+        awk -v wanted="#$wanted" '$3 == wanted {sub(":", "", $1); count=$1} END {print count+0}'
+}
+
+# The most frequent colour of a picture, as #RRGGBB.
+main_colour() {
+    "$(magick_tool convert)" "$1" -alpha off -depth 8 -format %c histogram:info:- |
+        sort -rn | awk 'NR == 1 {print $3}'
+}
+
+# Whether a child process has ended (gone, or a zombie waiting for its exit code to be read).
+process_ended() {
+    [[ ! -e /proc/$1 ]] || [[ $(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) == Z ]]
+}
+
+# wait_for_exit PID SECONDS: waits for a child to end and sets exit_code to its exit code (not
+# through a command substitution: a subshell cannot wait for its parent's children).
+wait_for_exit() {
+    wait_until "$2" process_ended "$1" || fail "process $1 did not end within $2 s"
+    exit_code=0
+    wait "$1" || exit_code=$?
+    forget_pid "$1"
+}

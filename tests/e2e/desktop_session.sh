@@ -266,7 +266,7 @@ saved_pos=$(sed -n 's/^pos=@Point(\([-0-9]*\) \([-0-9]*\))$/\1 \2/p' "$settings"
 note "Escape: exit code 0, settings hold pos ($saved_pos) and StateChangedMessage"
 
 # Twice the size, pixel for pixel, for the README.
-read -r corner_width _ < <("$(magick_tool convert)" "$output/state-available.png" -format '%w %h' info:)
+corner_width=$("$(magick_tool convert)" "$output/state-available.png" -format '%w' info:)
 "$(magick_tool montage)" -font DejaVu-Sans -pointsize 14 -background '#f4f4f4' -filter point \
     -geometry "$((corner_width * 2))x+10+8" -tile 2x2 \
     -label "available" "$output/state-available.png" \
@@ -281,8 +281,10 @@ start_monitor "$stage/bin/orvane-monitor" "$device_address"
 wait_until 15 find_main_window || fail "no monitor window in the second run"
 read -r x y _ _ < <(geometry_of "$main_window")
 read -r left _ top _ < <(frame_extents_of "$main_window")
+# Reported at the end, so that the checks below still run.
+position_fault=
 [[ "$((x - left)) $((y - top))" == "$saved_pos" ]] ||
-    fail "second run at $((x - left)) $((y - top)), not at the saved $saved_pos"
+    position_fault="second run at $((x - left)) $((y - top)), not at the saved $saved_pos"
 device_command nohash
 wait_until 25 find_box "Error getting state" || fail "no error box after a reply without #"
 read -r bx by bw bh < <(geometry_of "$box")
@@ -292,15 +294,18 @@ wait_for_exit "$monitor_pid" 15
 ((exit_code == 2)) || fail "the fatal error ended the program with $exit_code, not 2"
 note "reply without #: error box, Return, exit code 2"
 
-# The first query fails already: the box comes before any window, and the program ends with 2.
+# The first query fails already: the box comes before any window, and the program ends with 2;
+# the window was never shown, so the position saved before stays.
+pos_before=$(grep '^pos=' "$settings")
 start_monitor "$stage/bin/orvane-monitor" "$device_address"
 wait_until 15 find_box "Error getting state" || fail "no error box when the first query fails"
 ! find_main_window || fail "the monitor window is shown although the first query failed"
 press_key_in "$box" Return
 wait_for_exit "$monitor_pid" 15
 ((exit_code == 2)) || fail "a failing first query ended the program with $exit_code, not 2"
-grep -qF "pos=@Point($saved_pos)" "$settings" ||
+grep -qxF "$pos_before" "$settings" ||
     fail "the saved position was lost: $(cat "$settings")"
 note "failing first query: error box without window, exit code 2"
 
+[[ -z $position_fault ]] || fail "$position_fault"
 echo "desktop session: all checks passed; screenshots in $output"

@@ -8,11 +8,13 @@ cd "$(dirname "$0")/.."
 build=${1:-build-asan}
 
 scripts/install-deps.sh build test reliability
-# -O1 keeps the build and the tests fast enough for CI while the reports stay readable.
+# -O1 keeps the build and the tests fast enough for CI while the reports stay readable. The
+# instrumentation makes g++ 12 warn of uninitialised values inside <regex> that are none; the
+# normal build keeps that warning.
 sanitize="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
 cmake -S . -B "$build" -G Ninja -DORVANE_BUILD_TESTS=ON \
     -DCMAKE_BUILD_TYPE=Sanitize \
-    -DCMAKE_CXX_FLAGS_SANITIZE="-O1 -g $sanitize" \
+    -DCMAKE_CXX_FLAGS_SANITIZE="-O1 -g $sanitize -Wno-maybe-uninitialized" \
     -DCMAKE_EXE_LINKER_FLAGS_SANITIZE="$sanitize" \
     -DCMAKE_SHARED_LINKER_FLAGS_SANITIZE="$sanitize" >/dev/null
 cmake --build "$build"

@@ -11,8 +11,10 @@ cmake -S . -B build -G Ninja >/dev/null
 cmake --build build --target orvane-monitor orvane-simdevice
 
 if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} && -z ${QT_QPA_PLATFORM:-} ]]; then
-    echo "run: no display found; the monitor runs on Qt's offscreen platform and shows nothing."
+    echo "run: no display found; the monitor runs on Qt's offscreen platform and prints what it"
+    echo "     would show: its state and balloons on every poll."
     export QT_QPA_PLATFORM=offscreen
+    export QT_LOGGING_RULES="orvane.monitor.info=true"
 fi
 
 pids=()

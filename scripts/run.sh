@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh build
-cmake -S . -B build -G Ninja >/dev/null
+cmake -S . -B build -G Ninja -DORVANE_BUILD_TESTS=OFF >/dev/null
 cmake --build build --target orvane-monitor orvane-simdevice
 
 if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} && -z ${QT_QPA_PLATFORM:-} ]]; then

@@ -111,7 +111,13 @@ void OM_Main::showEvent(QShowEvent *event) {
 }
 
 void OM_Main::placeOnFirstShow() {
-    move(OM_Placement::firstShowPosition(OM_Settings::readPosition(), size()));
+    const std::optional<QPoint> oSaved = OM_Settings::readPosition();
+    const QPoint oPosition = OM_Placement::firstShowPosition(oSaved, size());
+    move(oPosition);
+    // The corner is left to the move alone: the window manager may still fit the window, which
+    // the corner formula lets stick out by its frame, into the work area as it maps it.
+    if (oSaved && oPosition == *oSaved)
+        OM_Placement::placeFrameOnFirstExpose(windowHandle(), oPosition); // it stood there
 }
 
 void OM_Main::hideEvent(QHideEvent *event) {

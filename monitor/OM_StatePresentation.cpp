@@ -1,5 +1,7 @@
 #include "monitor/OM_StatePresentation.h"
 
+#include "query/DeviceKind.h"
+
 #include <QCoreApplication>
 #include <QPainter>
 #include <QPixmap>
@@ -37,11 +39,7 @@ Look lookOfState(OrvaneState eState, const QString &sKind) {
 }
 
 QString deviceKindName(const QString &sReplyName) {
-    if (sReplyName.isEmpty())
-        return QString::fromLatin1(kRelayHost);
-    if (sReplyName.contains(QLatin1String("66")))
-        return QStringLiteral("sourceORVANE");
-    return QStringLiteral("captureORVANE");
+    return QString::fromLatin1(pszDeviceKindName(sReplyName.toLatin1().constData()));
 }
 
 QString titleText(const QString &sReplyName) {

@@ -1,7 +1,6 @@
 // Escaping and trimming of reply bytes: the guard between a device's arbitrary bytes and the
 // status line or JSON document that a monitoring system parses.
 
-#include "tools/check/DeviceKind.h"
 #include "tools/check/TextSafety.h"
 
 #include <gtest/gtest.h>
@@ -60,14 +59,4 @@ TEST(CheckText, JsonStringOfEveryByteIsValidJsonAndKeepsEachByteAsItsCodePoint) 
 TEST(CheckText, JsonStringEscapesQuoteAndBackslash) {
     EXPECT_EQ(jsonString("a\"b\\c"), "\"a\\\"b\\\\c\"");
     EXPECT_EQ(jsonString(""), "\"\"");
-}
-
-TEST(CheckDeviceKind, SixSixAnywhereMeansSourceOtherwiseCaptureEmptyMeansRelayHost) {
-    EXPECT_EQ(deviceKindName("66SRC"), "sourceORVANE");
-    EXPECT_EQ(deviceKindName("SRC-6603"), "sourceORVANE");
-    EXPECT_EQ(deviceKindName("SRC66"), "sourceORVANE");
-    EXPECT_EQ(deviceKindName("6x6"), "captureORVANE");
-    EXPECT_EQ(deviceKindName("6"), "captureORVANE");
-    EXPECT_EQ(deviceKindName("captureORVANE"), "captureORVANE");
-    EXPECT_EQ(deviceKindName(""), "Relay Host");
 }

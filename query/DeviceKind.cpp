@@ -1,0 +1,10 @@
+#include "query/DeviceKind.h"
+
+#include <cstring>
+
+const char *pszDeviceKindName(const char *pszReplyName) {
+    if (pszReplyName[0] == '\0') {
+        return "Relay Host";
+    }
+    return std::strstr(pszReplyName, "66") != nullptr ? "sourceORVANE" : "captureORVANE";
+}

@@ -10,7 +10,6 @@ namespace OM_StatePresentation {
 
 namespace {
 
-const char *const kRelayHost = "Relay Host";
 const char *const kTrayImage = ":/OrvaneMonitor/trayicon.png";
 constexpr int kIconSize = 16;
 
@@ -43,7 +42,7 @@ QString deviceKindName(const QString &sReplyName) {
 }
 
 QString titleText(const QString &sReplyName) {
-    return sReplyName.isEmpty() ? QString::fromLatin1(kRelayHost) : sReplyName;
+    return sReplyName.isEmpty() ? QString::fromLatin1(RELAY_HOST_NAME) : sReplyName;
 }
 
 QIcon drawStateIcon(const QColor &oColour) {

@@ -4,7 +4,7 @@
 
 const char *pszDeviceKindName(const char *pszReplyName) {
     if (pszReplyName[0] == '\0') {
-        return "Relay Host";
+        return RELAY_HOST_NAME;
     }
     return std::strstr(pszReplyName, "66") != nullptr ? "sourceORVANE" : "captureORVANE";
 }

@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
-
 namespace {
 
 TEST(DeviceKindTest, SixSixAnywhereMeansSourceOtherwiseCaptureEmptyMeansRelayHost) {

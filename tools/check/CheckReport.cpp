@@ -1,7 +1,6 @@
 #include "tools/check/CheckReport.h"
 
 #include "query/DeviceKind.h"
-
 #include "tools/check/TextSafety.h"
 
 #include <cstdio>
@@ -34,7 +33,7 @@ const char *stateName(OrvaneState state) {
 
 // captureORVANE "NAME", or just Relay Host, which names itself with nothing.
 std::string deviceLabel(const CheckOutcome &outcome) {
-    const std::string kind = std::string(pszDeviceKindName(outcome.replyName.c_str()));
+    const std::string kind = pszDeviceKindName(outcome.replyName.c_str());
     if (outcome.replyName.empty()) {
         return kind;
     }
@@ -166,9 +165,8 @@ std::string jsonReport(const CheckOutcome &outcome) {
     json += ",\"state\":" + jsonOrNull(succeeded, std::to_string(outcome.state));
     json += ",\"state_name\":" + jsonOrNull(succeeded, jsonString(stateName(outcome.state)));
     json += ",\"reply_name\":" + jsonOrNull(answered, jsonString(outcome.replyName));
-    json +=
-        ",\"device_kind\":" +
-        jsonOrNull(answered, jsonString(std::string(pszDeviceKindName(outcome.replyName.c_str()))));
+    json += ",\"device_kind\":" +
+            jsonOrNull(answered, jsonString(pszDeviceKindName(outcome.replyName.c_str())));
     json += ",\"user_address\":" +
             jsonOrNull(answered && outcome.userAddressKnown, jsonString(outcome.userAddress));
     json += ",\"rtt_ms\":" + jsonOrNull(answered, formatFixed(outcome.rttMs, 3));

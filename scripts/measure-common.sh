@@ -29,7 +29,7 @@ measure_build() {
 # the diagnostic log of the measured programs.
 measure_start_x() {
     local fd_file=$measure_tmp/display
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 2>/dev/null &
+    Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$fd_file" 2>/dev/null &
     measure_pids+=($!)
     local tries=0
     while [[ ! -s $fd_file ]] && ((tries++ < 100)); do

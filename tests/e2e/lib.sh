@@ -77,10 +77,12 @@ wait_until() {
 }
 
 # Starts Xvfb on a display it picks itself, so that parallel runs never meet; sets DISPLAY.
+# -noreset: by default the server resets when its last client leaves and drops any client that
+# connects meanwhile, such as the window manager right after the readiness probe has left.
 start_xvfb() {
     local display_file="$e2e_tmp/display"
     # The helpers get none of the script's own descriptors (fifo writer 7, package lock 8).
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" \
+    Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" \
         2>"$e2e_tmp/xvfb.log" 7>&- 8>&- &
     remember_pid $!
     wait_until 10 test -s "$display_file" || fail "Xvfb did not start: $(cat "$e2e_tmp/xvfb.log")"

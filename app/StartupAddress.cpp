@@ -1,9 +1,10 @@
-#include "app/StartupAddress.h"
+#include "StartupAddress.h"
 
-#include "widgets/OM_IPDialog.h"
-#include "widgets/OM_IPValidator.h"
-#include "widgets/OrvaneVersion.h"
+#include "OM_IPDialog.h"
+#include "OM_IPValidator.h"
+#include "OrvaneVersion.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace orvane {
@@ -50,8 +51,14 @@ QString helpText(const char *szProgram) {
            QLatin1String("-v, --version: Show version information and quit.\n");
 }
 
+void applyApplicationIdentity() {
+    QApplication::setOrganizationName(QStringLiteral("Halvorn GmbH"));
+    QApplication::setApplicationName(QStringLiteral("Orvane Monitor"));
+    QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
+}
+
 QString versionText() {
-    return QStringLiteral("%1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionBuild);
+    return QApplication::applicationVersion();
 }
 
 std::optional<int> obtainStartupAddress(int argc, char **argv, QString &sIPAddress) {

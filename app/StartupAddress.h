@@ -9,7 +9,10 @@ namespace orvane {
 // The help box text: usage with the program as started, and the two option lines.
 QString helpText(const char *szProgram);
 
-// The version as "major.minor.build".
+// Organisation, application name and version of the program, on the application object.
+void applyApplicationIdentity();
+
+// The version as "major.minor.build", as applyApplicationIdentity() gave it.
 QString versionText();
 
 // Everything the program does before monitoring starts, on an application object built from

@@ -1,24 +1,16 @@
-#include "app/StartupAddress.h"
-#include "monitor/OM_Main.h"
+#include "OM_Main.h"
+#include "StartupAddress.h"
 
 #include <QApplication>
 #include <QString>
 
 #include <optional>
 
-namespace {
-
-// SubWindow | WindowMaximizeButtonHint | WindowStaysOnTopHint: a small always-on-top window.
-constexpr int kMonitorWindowFlags = 0x48012;
-
-} // namespace
-
 int main(int argc, char *argv[]) {
     // Arguments that the toolkit consumes (such as -platform) are gone from argc and argv
     // before the program looks at them.
     QApplication oApplication(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Halvorn GmbH"));
-    QApplication::setApplicationName(QStringLiteral("Orvane Monitor"));
+    orvane::applyApplicationIdentity();
 
     QString sIPAddress;
     if (const std::optional<int> exitCode = orvane::obtainStartupAddress(argc, argv, sIPAddress)) {
@@ -27,7 +19,7 @@ int main(int argc, char *argv[]) {
 
     // Declared after the address and the application object, so it is destroyed before them:
     // its destructor still saves the settings.
-    OM_Main oMain(sIPAddress, nullptr, Qt::WindowFlags(kMonitorWindowFlags));
+    OM_Main oMain(sIPAddress, nullptr, OM_Main::kWindowFlags);
     // The first query failed inside the construction and the user has seen the error box:
     // the window is never shown and no event loop runs.
     if (oMain.hasFailed()) {

@@ -1,6 +1,6 @@
-#include "bench/BenchSupport.h"
+#include "BenchSupport.h"
 
-#include "query/OrvaneQuery.h"
+#include "OrvaneQuery.h"
 
 #include <algorithm>
 #include <arpa/inet.h>

@@ -3,7 +3,7 @@
 // as a multiple of that round trip.
 #pragma once
 
-#include "tools/simdevice/SimulatedDevice.h"
+#include "SimulatedDevice.h"
 
 #include <benchmark/benchmark.h>
 

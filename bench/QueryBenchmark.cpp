@@ -1,10 +1,10 @@
 // The state query against a simulated device, weighed against a bare UDP round trip with the same
 // datagrams: what the query adds on top of the wire (its own socket, the reply's reading and, for
 // a held device, the match against this PC's addresses).
-#include "bench/BenchSupport.h"
+#include "BenchSupport.h"
 
-#include "query/OrvaneQuery.h"
-#include "query/Platform.h"
+#include "OrvaneQuery.h"
+#include "Platform.h"
 
 #include <string>
 #include <vector>

@@ -1,10 +1,10 @@
 // One whole refresh of the shown monitor window in the offscreen platform (query, label, tray
 // icon drawing, title, tooltip, menu entry), weighed against a bare UDP round trip with the same
 // datagrams, and the parts of a refresh on their own, to tell what dominates.
-#include "bench/BenchSupport.h"
+#include "BenchSupport.h"
 
-#include "monitor/OM_Main.h"
-#include "monitor/OM_StatePresentation.h"
+#include "OM_Main.h"
+#include "OM_StatePresentation.h"
 
 #include <QAbstractEventDispatcher>
 #include <QApplication>
@@ -59,7 +59,7 @@ void BM_QueryFree(benchmark::State &state) {
 
 void BM_DrawStateIcon(benchmark::State &state) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(OM_StatePresentation::drawStateIcon(QColor(Qt::green)));
+        benchmark::DoNotOptimize(OM_StatePresentation::drawStateIcon(OM_Label::LABEL_AVAILABLE));
     }
 }
 
@@ -79,7 +79,7 @@ void BM_LabelSetState(benchmark::State &state) {
 
 void BM_TrayIconUpdate(benchmark::State &state) {
     QSystemTrayIcon oTray;
-    const QIcon oIcon = OM_StatePresentation::drawStateIcon(QColor(Qt::green));
+    const QIcon oIcon = OM_StatePresentation::drawStateIcon(OM_Label::LABEL_AVAILABLE);
     for (auto _ : state) {
         oTray.setIcon(oIcon);
         oTray.setVisible(true);
@@ -117,7 +117,7 @@ int main(int argc, char **argv) {
     qputenv("XDG_CONFIG_HOME", oSettingsDir.path().toLocal8Bit());
     const auto poDevice = orvanebench::startDevice(kDevice);
     QApplication oApplication(argc, argv);
-    OM_Main oMonitor(QString::fromLatin1(kDevice), nullptr, Qt::WindowFlags(0x48012));
+    OM_Main oMonitor(QString::fromLatin1(kDevice), nullptr, OM_Main::kWindowFlags);
     if (oMonitor.hasFailed()) {
         return 2;
     }

@@ -1,4 +1,4 @@
-#include "monitor/OM_Balloon.h"
+#include "OM_Balloon.h"
 
 Q_LOGGING_CATEGORY(lcOrvaneMonitor, "orvane.monitor", QtWarningMsg)
 

@@ -1,4 +1,4 @@
-#include "monitor/OM_Boxes.h"
+#include "OM_Boxes.h"
 
 #include <QMessageBox>
 

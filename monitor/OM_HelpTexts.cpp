@@ -1,6 +1,6 @@
-#include "monitor/OM_HelpTexts.h"
+#include "OM_HelpTexts.h"
 
-#include "widgets/OrvaneVersion.h"
+#include <QCoreApplication>
 
 namespace OM_HelpTexts {
 
@@ -19,11 +19,7 @@ QString helpText(const QString &sKind) {
 }
 
 QString aboutText() {
-    const QString sVersion = QStringLiteral("%1.%2.%3")
-                                 .arg(orvane::kVersionMajor)
-                                 .arg(orvane::kVersionMinor)
-                                 .arg(orvane::kVersionBuild);
-    return "Version: " + sVersion;
+    return "Version: " + QCoreApplication::applicationVersion();
 }
 
 } // namespace OM_HelpTexts

@@ -1,10 +1,10 @@
-#include "monitor/OM_Main.h"
+#include "OM_Main.h"
 
-#include "monitor/OM_Boxes.h"
-#include "monitor/OM_HelpTexts.h"
-#include "monitor/OM_Placement.h"
-#include "monitor/OM_Settings.h"
-#include "widgets/OM_IPDialog.h"
+#include "OM_Boxes.h"
+#include "OM_HelpTexts.h"
+#include "OM_IPDialog.h"
+#include "OM_Placement.h"
+#include "OM_Settings.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -97,7 +97,7 @@ void OM_Main::createTrayIcon(QMenu *poMenu) {
 void OM_Main::startPolling() {
     if (bFailed)
         return; // the program is ending; no further queries
-    lTimerId = startTimer(lPollInterval);
+    oPollTimer.start(lPollInterval, this);
 }
 
 void OM_Main::showEvent(QShowEvent *event) {
@@ -130,7 +130,7 @@ void OM_Main::keyPressEvent(QKeyEvent *event) {
     // Only the key counts: Shift+Escape closes and Ctrl+F1 helps as well.
     switch (event->key()) {
     case Qt::Key_Escape:
-        killTimer(lTimerId);
+        oPollTimer.stop();
         close();
         break;
     case Qt::Key_F1:
@@ -164,7 +164,7 @@ void OM_Main::slOpenWebInterface() {
 
 void OM_Main::slChangeIPAddress() {
     OM_IPDialog oDialog(QString(), this);
-    oDialog.ui.poLineEdit->setText(sIPAddress);
+    oDialog.setIPAddress(sIPAddress);
     if (OM_Boxes::runDialog(oDialog) != QDialog::Accepted)
         return;
     sIPAddress = oDialog.GetIPAddress();

@@ -1,13 +1,15 @@
 #pragma once
 
-#include "query/OrvaneQuery.h"
-#include "widgets/OM_Label.h"
+#include "OM_Label.h"
+#include "OrvaneQuery.h"
 
+#include <QBasicTimer>
 #include <QString>
 #include <QSystemTrayIcon>
 #include <QWidget>
 
 #include <cstdint>
+#include <optional>
 
 class QAction;
 class QMenu;
@@ -20,6 +22,10 @@ class OM_Main : public QWidget {
 public:
     // Exit code of the program when a query failed fatally.
     static constexpr int kExitQueryFailed = 2;
+
+    // The program's window: a small tool window (0x48012) that stays on top of the others.
+    static constexpr Qt::WindowFlags kWindowFlags =
+        Qt::SubWindow | Qt::WindowMaximizeButtonHint | Qt::WindowStaysOnTopHint;
 
     OM_Main(const QString &sIPAddress, QWidget *parent, Qt::WindowFlags flags);
     ~OM_Main() override;
@@ -61,7 +67,7 @@ private:
     OM_Label *poStateLabel = nullptr;
     QString sIPAddress;
     QSystemTrayIcon *poTrayIcon = nullptr;
-    std::int32_t lTimerId = 0;
+    QBasicTimer oPollTimer;
     std::int32_t lPollInterval = 10000;
     QAction *poActionShow = nullptr;
     QAction *poActionHide = nullptr;
@@ -69,7 +75,7 @@ private:
     QAction *poActionOpenWebInterface = nullptr;
     bool bFirstShow = true;
     bool bShowStatusMessages = true;
-    std::int32_t lLastState = -1;
+    std::optional<OrvaneState> oLastState; // none before the first successful poll
     QString sDeviceKindName;
     bool bFailed = false;
 };

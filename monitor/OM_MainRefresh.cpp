@@ -1,12 +1,11 @@
 // The poll of OM_Main: one query of the device and its presentation in label, tray and balloon.
-#include "monitor/OM_Main.h"
+#include "OM_Main.h"
 
-#include "monitor/OM_Balloon.h"
-#include "monitor/OM_Boxes.h"
-#include "monitor/OM_StatePresentation.h"
+#include "OM_Balloon.h"
+#include "OM_Boxes.h"
+#include "OM_StatePresentation.h"
 
 #include <QAction>
-#include <QByteArray>
 #include <QCoreApplication>
 #include <QThread>
 #include <QTimerEvent>
@@ -18,21 +17,17 @@ constexpr std::uint32_t kQueryTimeoutMs = 1000;
 } // namespace
 
 void OM_Main::timerEvent(QTimerEvent *event) {
-    if (event->timerId() == lTimerId)
+    if (event->timerId() == oPollTimer.timerId())
         refreshState();
 }
 
 void OM_Main::refreshState() {
-    char acName[ORVANE_NAME_BUFFER_SIZE] = {};
-    OrvaneState eState = ORVANE_NOT_REACHABLE;
-    const QByteArray oAddress = sIPAddress.toLatin1();
-    const std::uint32_t dwStatus =
-        dwGetOrvaneState(oAddress.constData(), kQueryTimeoutMs, acName, &eState);
-    if (dwStatus != 0) {
+    const OrvaneAnswer oAnswer = askOrvane(sIPAddress.toLatin1().constData(), kQueryTimeoutMs);
+    if (oAnswer.dwResult != 0) {
         failFatally();
         return;
     }
-    presentState(eState, QString::fromLatin1(acName));
+    presentState(oAnswer.eState, QString::fromLatin1(oAnswer.sName));
 }
 
 void OM_Main::presentState(OrvaneState eState, const QString &sReplyName) {
@@ -41,7 +36,7 @@ void OM_Main::presentState(OrvaneState eState, const QString &sReplyName) {
     const OM_StatePresentation::Look oLook =
         OM_StatePresentation::lookOfState(eState, sDeviceKindName);
     emit sigSetLabelState(oLook.eLabelState);
-    poTrayIcon->setIcon(OM_StatePresentation::drawStateIcon(oLook.oColour));
+    poTrayIcon->setIcon(OM_StatePresentation::drawStateIcon(oLook.eLabelState));
     poTrayIcon->setVisible(true);
     // The state text rather than the title, so that the state can be told without colours.
     poTrayIcon->setToolTip(oLook.sToolTip);
@@ -49,10 +44,10 @@ void OM_Main::presentState(OrvaneState eState, const QString &sReplyName) {
     setWindowTitle(sTitle);
     poActionOpenWebInterface->setEnabled(!sReplyName.isEmpty());
     OM_Balloon::traceState(static_cast<int>(eState), sTitle, oLook.sToolTip);
-    const bool bChanged = lLastState != -1 && static_cast<std::int32_t>(eState) != lLastState;
+    const bool bChanged = oLastState && eState != *oLastState;
     if (bChanged && bShowStatusMessages)
         OM_Balloon::show(poTrayIcon, sTitle, oLook.sBalloonText);
-    lLastState = static_cast<std::int32_t>(eState);
+    oLastState = eState;
 }
 
 void OM_Main::failFatally() {

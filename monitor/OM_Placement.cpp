@@ -1,4 +1,4 @@
-#include "monitor/OM_Placement.h"
+#include "OM_Placement.h"
 
 #include <QEvent>
 #include <QGuiApplication>

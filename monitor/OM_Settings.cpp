@@ -1,4 +1,4 @@
-#include "monitor/OM_Settings.h"
+#include "OM_Settings.h"
 
 #include <QSettings>
 #include <QVariant>

@@ -1,6 +1,6 @@
-#include "monitor/OM_StatePresentation.h"
+#include "OM_StatePresentation.h"
 
-#include "query/DeviceKind.h"
+#include "DeviceKind.h"
 
 #include <QCoreApplication>
 #include <QPainter>
@@ -22,17 +22,17 @@ QString trMain(const char *pszText) {
 Look lookOfState(OrvaneState eState, const QString &sKind) {
     switch (eState) {
     case ORVANE_USED_BY_OTHER_PC:
-        return {OM_Label::LABEL_USED_BY_OTHER_PC, QColor(Qt::yellow),
-                sKind + " is now used by another PC.", sKind + trMain(" used by another PC")};
+        return {OM_Label::LABEL_USED_BY_OTHER_PC, sKind + " is now used by another PC.",
+                sKind + trMain(" used by another PC")};
     case ORVANE_USED_BY_THIS_PC:
-        return {OM_Label::LABEL_USED_BY_THIS_PC, QColor(Qt::cyan),
-                sKind + " is now used by this PC.", sKind + trMain(" used by this PC")};
+        return {OM_Label::LABEL_USED_BY_THIS_PC, sKind + " is now used by this PC.",
+                sKind + trMain(" used by this PC")};
     case ORVANE_AVAILABLE:
-        return {OM_Label::LABEL_AVAILABLE, QColor(Qt::green), sKind + " is now available.",
+        return {OM_Label::LABEL_AVAILABLE, sKind + " is now available.",
                 sKind + trMain(" available")};
     case ORVANE_NOT_REACHABLE:
     default:
-        return {OM_Label::LABEL_NO_CONNECTION, QColor(Qt::red), "No connection to " + sKind + ".",
+        return {OM_Label::LABEL_NO_CONNECTION, "No connection to " + sKind + ".",
                 trMain("Cannot connect to ") + sKind};
     }
 }
@@ -45,10 +45,10 @@ QString titleText(const QString &sReplyName) {
     return sReplyName.isEmpty() ? QString::fromLatin1(RELAY_HOST_NAME) : sReplyName;
 }
 
-QIcon drawStateIcon(const QColor &oColour) {
+QIcon drawStateIcon(OM_Label::STATE eState) {
     QPixmap oCanvas(kIconSize, kIconSize);
     const QPixmap oTrayImage(QString::fromLatin1(kTrayImage));
-    oCanvas.fill(oColour);
+    oCanvas.fill(OM_Label::kStateColours[eState]);
     QPainter oPainter(&oCanvas);
     oPainter.drawPixmap(0, 0, oTrayImage);
     oPainter.end();

@@ -1,9 +1,8 @@
 #pragma once
 
-#include "query/OrvaneQuery.h"
-#include "widgets/OM_Label.h"
+#include "OM_Label.h"
+#include "OrvaneQuery.h"
 
-#include <QColor>
 #include <QIcon>
 #include <QString>
 
@@ -11,8 +10,7 @@
 namespace OM_StatePresentation {
 
 struct Look {
-    OM_Label::STATE eLabelState;
-    QColor oColour;
+    OM_Label::STATE eLabelState; // also gives the tray icon's colour
     QString sBalloonText;
     QString sToolTip;
 };
@@ -27,7 +25,7 @@ QString deviceKindName(const QString &sReplyName);
 // Window and balloon title: the reply name, or "Relay Host" for a reply without one.
 QString titleText(const QString &sReplyName);
 
-// A 16 by 16 square of the colour with the program's tray image drawn over it.
-QIcon drawStateIcon(const QColor &oColour);
+// A 16 by 16 square of the state's colour with the program's tray image drawn over it.
+QIcon drawStateIcon(OM_Label::STATE eState);
 
 } // namespace OM_StatePresentation

@@ -1,6 +1,6 @@
-#include "query/DebugLog.h"
+#include "DebugLog.h"
 
-#include "query/Platform.h"
+#include "Platform.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "query/DeviceKind.h"
+#include "DeviceKind.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "query/DottedQuad.h"
+#include "DottedQuad.h"
 
 namespace {
 

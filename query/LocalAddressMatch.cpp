@@ -1,7 +1,7 @@
-#include "query/LocalAddressMatch.h"
+#include "LocalAddressMatch.h"
 
-#include "query/OrvaneQuery.h"
-#include "query/Platform.h"
+#include "OrvaneQuery.h"
+#include "Platform.h"
 
 #include <string>
 #include <vector>

@@ -1,10 +1,10 @@
-#include "query/OrvaneQuery.h"
+#include "OrvaneQuery.h"
 
-#include "query/DebugLog.h"
-#include "query/DottedQuad.h"
-#include "query/LocalAddressMatch.h"
-#include "query/OrvaneReply.h"
-#include "query/Platform.h"
+#include "DebugLog.h"
+#include "DottedQuad.h"
+#include "LocalAddressMatch.h"
+#include "OrvaneReply.h"
+#include "Platform.h"
 
 #include <cstdio>
 #include <cstring>
@@ -120,4 +120,15 @@ std::uint32_t dwGetOrvaneStateAndUser(const char *pszAddress, std::uint32_t dwTi
         dwQueryOnSocket(socket, pszAddress, dwTimeoutMs, pszName, peState, pszUser);
     layer.closeSocket(socket);
     return dwResult;
+}
+
+OrvaneAnswer askOrvane(const char *pszAddress, std::uint32_t dwTimeoutMs) {
+    char acName[ORVANE_NAME_BUFFER_SIZE] = {};
+    char acUser[ORVANE_NAME_BUFFER_SIZE] = {};
+    OrvaneAnswer oAnswer;
+    oAnswer.dwResult =
+        dwGetOrvaneStateAndUser(pszAddress, dwTimeoutMs, acName, &oAnswer.eState, acUser);
+    oAnswer.sName.assign(acName, strnlen(acName, sizeof acName));
+    oAnswer.sUser.assign(acUser, strnlen(acUser, sizeof acUser));
+    return oAnswer;
 }

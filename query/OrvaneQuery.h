@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Usage state of the device, written through the caller's pointer.
 enum OrvaneState : std::uint32_t {
@@ -39,3 +40,14 @@ std::uint32_t dwGetOrvaneState(const char *pszAddress, std::uint32_t dwTimeoutMs
 // who holds the device, such as a monitoring check.
 std::uint32_t dwGetOrvaneStateAndUser(const char *pszAddress, std::uint32_t dwTimeoutMs,
                                       char *pszName, OrvaneState *peState, char *pszUser);
+
+// One query's outcome as values: what the monitor and the check read out of the buffers above.
+struct OrvaneAnswer {
+    std::uint32_t dwResult = 0; // 0, or the result code of the failing step
+    OrvaneState eState = ORVANE_NOT_REACHABLE;
+    std::string sName; // the reply's name, up to its first NUL
+    std::string sUser; // the reply's text after the first "#", untrimmed; empty without one
+};
+
+// dwGetOrvaneStateAndUser with buffers of its own.
+OrvaneAnswer askOrvane(const char *pszAddress, std::uint32_t dwTimeoutMs);

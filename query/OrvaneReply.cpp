@@ -1,4 +1,4 @@
-#include "query/OrvaneReply.h"
+#include "OrvaneReply.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "query/Platform.h"
+#include "Platform.h"
 
 namespace orvane {
 

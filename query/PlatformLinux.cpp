@@ -1,7 +1,7 @@
 // The platform layer on Linux: BSD sockets, the interface address list, a monotonic clock and the
 // log in the per-user state directory.
-#include "query/OrvaneQuery.h"
-#include "query/Platform.h"
+#include "OrvaneQuery.h"
+#include "Platform.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -170,9 +170,20 @@ std::string logFilePath() {
 
 const PlatformLayer &nativePlatform() {
     static const PlatformLayer layer = {
-        createSocket, closeSocket,       setReceiveTimeout, sendTo,         receiveFrom,
-        startSockets, cleanupSockets,    lastSocketError,   isTimeoutError, EMSGSIZE,
-        errorMessage, getLocalAddresses, tickCount,         logFilePath,
+        .createSocket = createSocket,
+        .closeSocket = closeSocket,
+        .setReceiveTimeout = setReceiveTimeout,
+        .sendTo = sendTo,
+        .receiveFrom = receiveFrom,
+        .startSockets = startSockets,
+        .cleanupSockets = cleanupSockets,
+        .lastSocketError = lastSocketError,
+        .isTimeoutError = isTimeoutError,
+        .messageTooLongError = EMSGSIZE,
+        .errorMessage = errorMessage,
+        .getLocalAddresses = getLocalAddresses,
+        .tickCount = tickCount,
+        .logFilePath = logFilePath,
     };
     return layer;
 }

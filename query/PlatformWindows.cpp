@@ -1,7 +1,7 @@
 // The platform layer on Windows: Windows Sockets 2, the host's own address list, the system's
 // message table, the tick count and the log at the root of drive c:.
-#include "query/OrvaneQuery.h"
-#include "query/Platform.h"
+#include "OrvaneQuery.h"
+#include "Platform.h"
 
 // winsock2.h must come before windows.h.
 #include <winsock2.h>
@@ -147,9 +147,20 @@ std::string logFilePath() {
 
 const PlatformLayer &nativePlatform() {
     static const PlatformLayer layer = {
-        createSocket, closeSocket,       setReceiveTimeout, sendTo,         receiveFrom,
-        startSockets, cleanupSockets,    lastSocketError,   isTimeoutError, WSAEMSGSIZE,
-        errorMessage, getLocalAddresses, tickCount,         logFilePath,
+        .createSocket = createSocket,
+        .closeSocket = closeSocket,
+        .setReceiveTimeout = setReceiveTimeout,
+        .sendTo = sendTo,
+        .receiveFrom = receiveFrom,
+        .startSockets = startSockets,
+        .cleanupSockets = cleanupSockets,
+        .lastSocketError = lastSocketError,
+        .isTimeoutError = isTimeoutError,
+        .messageTooLongError = WSAEMSGSIZE,
+        .errorMessage = errorMessage,
+        .getLocalAddresses = getLocalAddresses,
+        .tickCount = tickCount,
+        .logFilePath = logFilePath,
     };
     return layer;
 }

@@ -1,6 +1,6 @@
-#include "widgets/OM_IPValidator.h"
+#include "OM_IPValidator.h"
 
-#include "widgets/IPAddressPattern.h"
+#include "IPAddressPattern.h"
 
 #include <QRegularExpression>
 

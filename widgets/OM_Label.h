@@ -14,6 +14,10 @@ public:
         LABEL_NO_CONNECTION = 3
     };
 
+    // The colour of each state, indexed by STATE: the label's background and the tray icon's.
+    // All four are light, so the palette derived from them keeps the text black.
+    static constexpr Qt::GlobalColor kStateColours[] = {Qt::green, Qt::cyan, Qt::yellow, Qt::red};
+
     explicit OM_Label(QWidget *parent);
 
 public slots:

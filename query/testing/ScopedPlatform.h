@@ -9,7 +9,7 @@
 // install one table once and feed each input through static state.
 #pragma once
 
-#include "query/Platform.h"
+#include "Platform.h"
 
 namespace orvane::testing {
 

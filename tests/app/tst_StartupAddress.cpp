@@ -1,5 +1,5 @@
 #include "ModalDriver.h"
-#include "app/StartupAddress.h"
+#include "StartupAddress.h"
 
 #include <QMessageBox>
 #include <QtTest>
@@ -44,6 +44,7 @@ class TestStartupAddress : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase() { orvane::applyApplicationIdentity(); }
     void helpTextListsProgramAndOptions();
     void helpOptionsShowHelpAndEnd_data();
     void helpOptionsShowHelpAndEnd();

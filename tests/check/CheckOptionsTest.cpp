@@ -1,6 +1,6 @@
 // The command line: what is accepted, and that every refusal is a usage error with a reason.
 
-#include "tools/check/CheckOptions.h"
+#include "CheckOptions.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // the exit code and the first line of standard output.
 
 #include "RunProgram.h"
-#include "tools/simdevice/SimulatedDevice.h"
+#include "SimulatedDevice.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -1,6 +1,6 @@
 // Status lines, exit codes and JSON built from outcomes, including replies with hostile bytes.
 
-#include "tools/check/CheckReport.h"
+#include "CheckReport.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -1,7 +1,7 @@
 // Escaping and trimming of reply bytes: the guard between a device's arbitrary bytes and the
 // status line or JSON document that a monitoring system parses.
 
-#include "tools/check/TextSafety.h"
+#include "TextSafety.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>

@@ -6,8 +6,8 @@
 //
 // Built with libFuzzer (-fsanitize=fuzzer) it explores inputs; built without it, ReplayMain.cpp
 // replays the seed corpus as an ordinary test.
-#include "query/OrvaneQuery.h"
-#include "query/Platform.h"
+#include "OrvaneQuery.h"
+#include "Platform.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
 #include "MonitorTestSupport.h"
 
-#include "monitor/OM_Balloon.h"
+#include "OM_Balloon.h"
 
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "monitor/OM_Main.h"
-#include "tools/simdevice/SimulatedDevice.h"
+#include "OM_Main.h"
+#include "OrvaneVersion.h"
+#include "SimulatedDevice.h"
 
 #include <QAction>
 #include <QApplication>
@@ -104,6 +105,7 @@ void endEventLoopSoon(int iCode);
     int main(int argc, char **argv) {                                                              \
         monitortest::SettingsSandbox oSandbox;                                                     \
         QApplication oApplication(argc, argv);                                                     \
+        QApplication::setApplicationVersion(QString::fromLatin1(orvane::kVersion));                \
         TestClass oTest;                                                                           \
         return QTest::qExec(&oTest, argc, argv);                                                   \
     }

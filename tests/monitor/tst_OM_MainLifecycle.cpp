@@ -6,7 +6,6 @@ using namespace monitortest;
 
 namespace {
 
-const Qt::WindowFlags kMainFlags(0x48012);
 constexpr int kStillRunning = 42;
 
 const char *const kErrorTitle = "Error getting state";
@@ -47,7 +46,7 @@ void TestOMMainLifecycle::closingABoxWhileHiddenKeepsTheProgramRunning() {
     QFETCH(bool, everShown);
     auto poDevice = startDevice("127.0.0.100");
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.100"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.100"), nullptr, OM_Main::kWindowFlags);
     if (everShown) {
         oMain.show();
         menuEntry(oMain, "Hide")->trigger();
@@ -66,7 +65,7 @@ void TestOMMainLifecycle::closingABoxWhileHiddenKeepsTheProgramRunning() {
 void TestOMMainLifecycle::hidingKeepsTheProgramRunning() {
     auto poDevice = startDevice("127.0.0.101");
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.101"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.101"), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     const int iResult = runEventLoop([&] {
         emit trayIcon(oMain)->activated(QSystemTrayIcon::Trigger);
@@ -86,7 +85,7 @@ void TestOMMainLifecycle::quitAndEscapeEndTheProgramWithZero() {
     QFETCH(bool, escape);
     auto poDevice = startDevice("127.0.0.102");
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.102"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.102"), nullptr, OM_Main::kWindowFlags);
     if (escape)
         oMain.show();
     const int iResult = runEventLoop([&] {
@@ -105,7 +104,7 @@ void TestOMMainLifecycle::failedFirstQueryEndsBeforeTheWindowShows() {
     poDevice->answerRaw("captureORVANE without separator");
     BoxCloser oCloser;
 
-    OM_Main oMain(QStringLiteral("127.0.0.103"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.103"), nullptr, OM_Main::kWindowFlags);
 
     QVERIFY(oMain.hasFailed());
     QCOMPARE(oCloser.oSeen.size(), 1);
@@ -130,7 +129,7 @@ void TestOMMainLifecycle::failedLaterQueryEndsWithTwo() {
     QFETCH(QString, openBox);
     auto poDevice = startDevice("127.0.0.104");
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.104"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.104"), nullptr, OM_Main::kWindowFlags);
     QVERIFY(!oMain.hasFailed());
     if (shown)
         oMain.show();

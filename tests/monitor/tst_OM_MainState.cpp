@@ -8,8 +8,6 @@ using namespace monitortest;
 
 namespace {
 
-const Qt::WindowFlags kMainFlags(0x48012);
-
 // A reply that names no device, as a Relay Host gives it.
 const char *const kRelayReply = "#0.0.0.0";
 
@@ -69,7 +67,7 @@ void TestOMMainState::eachStateShowsItsSigns() {
     else
         poDevice->answerRaw(reply.toStdString());
 
-    OM_Main oMain(QStringLiteral("127.0.0.70"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.70"), nullptr, OM_Main::kWindowFlags);
 
     QVERIFY(!oMain.hasFailed());
     QCOMPARE(labelColour(oMain), colour);
@@ -115,7 +113,7 @@ void TestOMMainState::deviceKindNameFollowsTheFirstReply() {
     QFETCH(QString, kind);
     auto poDevice = startDevice("127.0.0.71", firstName.toLatin1().constData());
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.71"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.71"), nullptr, OM_Main::kWindowFlags);
     QCOMPARE(trayIcon(oMain)->toolTip(), kind + " available");
 
     poDevice->answerWith(laterName.toStdString(), "0.0.0.0");
@@ -129,7 +127,7 @@ void TestOMMainState::relayHostSticksUntilTheAddressChanges() {
     auto poDevice = startDevice("127.0.0.72");
     QVERIFY(poDevice);
     poDevice->beSilent();
-    OM_Main oMain(QStringLiteral("127.0.0.72"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.72"), nullptr, OM_Main::kWindowFlags);
     QCOMPARE(trayIcon(oMain)->toolTip(), QStringLiteral("Cannot connect to Relay Host"));
 
     poDevice->answerWith("captureORVANE demo", "0.0.0.0");
@@ -148,7 +146,7 @@ void TestOMMainState::deviceThatStopsAnsweringTurnsRedAndNamesNoDevice() {
     BalloonRecorder oRecorder;
     auto poDevice = startDevice("127.0.0.73");
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.73"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.73"), nullptr, OM_Main::kWindowFlags);
     QVERIFY(menuEntry(oMain, "Open Web interface")->isEnabled());
 
     poDevice->beSilent();
@@ -167,7 +165,7 @@ void TestOMMainState::noBalloonOnTheFirstRefreshOrForAnUnchangedState() {
     BalloonRecorder oRecorder;
     auto poDevice = startDevice("127.0.0.74");
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.74"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.74"), nullptr, OM_Main::kWindowFlags);
     QVERIFY(pollNow(oMain));
     QVERIFY(pollNow(oMain));
     QCOMPARE(poDevice->requestsSeen(), std::size_t(3));
@@ -178,7 +176,7 @@ void TestOMMainState::changeShowsInformationBalloonForFiveSeconds() {
     BalloonRecorder oRecorder;
     auto poDevice = startDevice("127.0.0.75");
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.75"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.75"), nullptr, OM_Main::kWindowFlags);
 
     const QStringList oUsers = {"127.0.0.1", "192.0.2.7", "0.0.0.0"};
     for (const QString &sUser : oUsers) {
@@ -202,7 +200,7 @@ void TestOMMainState::switchedOffBalloonsStillRecordTheState() {
     BalloonRecorder oRecorder;
     auto poDevice = startDevice("127.0.0.76");
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.76"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.76"), nullptr, OM_Main::kWindowFlags);
     QAction *poSwitch = menuEntry(oMain, "Show Status Messages");
     QVERIFY(poSwitch->isChecked());
 
@@ -228,7 +226,7 @@ void TestOMMainState::addressChangeComparesWithThePreviousDevicesState() {
     auto poFirst = startDevice("127.0.0.77");
     auto poSecond = startDevice("127.0.0.78", "out 66", "192.0.2.7");
     QVERIFY(poFirst && poSecond);
-    OM_Main oMain(QStringLiteral("127.0.0.77"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.77"), nullptr, OM_Main::kWindowFlags);
 
     BoxCloser oCloser([](QDialog *poDialog) {
         poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"))->setText("127.0.0.78");
@@ -246,7 +244,7 @@ void TestOMMainState::acceptedAddressChangeRefreshesAtOnce() {
     auto poFirst = startDevice("127.0.0.79");
     auto poSecond = startDevice("127.0.0.80", "second 66");
     QVERIFY(poFirst && poSecond);
-    OM_Main oMain(QStringLiteral("127.0.0.79"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.79"), nullptr, OM_Main::kWindowFlags);
     QString sFieldText;
     BoxCloser oCloser([&sFieldText](QDialog *poDialog) {
         auto *poField = poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"));
@@ -271,7 +269,7 @@ void TestOMMainState::acceptedAddressChangeRefreshesAtOnce() {
 void TestOMMainState::cancelledAddressChangeKeepsEverything() {
     auto poDevice = startDevice("127.0.0.81");
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.81"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.81"), nullptr, OM_Main::kWindowFlags);
     BoxCloser oCloser([](QDialog *poDialog) {
         poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"))->setText("127.0.0.82");
         poDialog->reject();

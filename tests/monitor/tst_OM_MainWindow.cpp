@@ -2,7 +2,7 @@
 // the web interface and the Help and About boxes.
 #include "MonitorTestSupport.h"
 
-#include "monitor/OM_HelpTexts.h"
+#include "OM_HelpTexts.h"
 
 #include <QDesktopServices>
 #include <QGuiApplication>
@@ -14,8 +14,6 @@
 using namespace monitortest;
 
 namespace {
-
-const Qt::WindowFlags kMainFlags(0x48012);
 
 QRect primaryArea() {
     return QGuiApplication::primaryScreen()->availableGeometry();
@@ -99,7 +97,7 @@ void TestOMMainWindow::metaObjectListsSignalAndSlotsInOrder() {
 }
 
 void TestOMMainWindow::trayMenuHoldsTheEntriesInOrder() {
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
     QStringList oCaptions;
     const QList<QAction *> oActions = trayIcon(oMain)->contextMenu()->actions();
     for (const QAction *poAction : oActions)
@@ -113,7 +111,7 @@ void TestOMMainWindow::trayMenuHoldsTheEntriesInOrder() {
 }
 
 void TestOMMainWindow::firstRunUsesDefaultsAndTheCorner() {
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
     QVERIFY(menuEntry(oMain, "Show Status Messages")->isChecked());
     oMain.show();
     QCOMPARE(oMain.pos(), cornerFor(oMain));
@@ -123,7 +121,7 @@ void TestOMMainWindow::firstRunUsesDefaultsAndTheCorner() {
 void TestOMMainWindow::settingsSurviveTheProgram() {
     const QPoint oPlace(primaryArea().topLeft() + QPoint(30, 40));
     {
-        OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+        OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
         oMain.show();
         menuEntry(oMain, "Show Status Messages")->trigger();
         menuEntry(oMain, "Show Status Messages")->trigger();
@@ -137,7 +135,7 @@ void TestOMMainWindow::settingsSurviveTheProgram() {
         QCOMPARE(oStore.oSettings.value("pos").toPoint(), oPlace);
         QCOMPARE(oStore.oSettings.value("StateChangedMessage").toBool(), false);
     }
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
     QVERIFY(!menuEntry(oMain, "Show Status Messages")->isChecked());
     oMain.show();
     QCOMPARE(oMain.pos(), oPlace);
@@ -158,20 +156,20 @@ void TestOMMainWindow::savedPositionIsUsedOnlyOnAScreen() {
     QFETCH(QPoint, saved);
     QFETCH(bool, used);
     MonitorSettings().oSettings.setValue("pos", saved);
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     QCOMPARE(oMain.pos(), used ? saved : cornerFor(oMain));
 }
 
 void TestOMMainWindow::garbagePositionReadsAsOrigin() {
     MonitorSettings().oSettings.setValue("pos", "not a point");
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     QCOMPARE(oMain.pos(), QPoint(0, 0));
 }
 
 void TestOMMainWindow::laterShowsKeepThePlace() {
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     const QPoint oPlace(primaryArea().topLeft() + QPoint(10, 10));
     oMain.move(oPlace);
@@ -188,14 +186,14 @@ void TestOMMainWindow::failedStartKeepsTheSavedPosition() {
     poFaulty->answerRaw("no separator");
     {
         BoxCloser oCloser;
-        OM_Main oMain(QStringLiteral("127.0.0.91"), nullptr, kMainFlags);
+        OM_Main oMain(QStringLiteral("127.0.0.91"), nullptr, OM_Main::kWindowFlags);
         QVERIFY(oMain.hasFailed());
     }
     QCOMPARE(MonitorSettings().oSettings.value("pos").toPoint(), oSaved);
 }
 
 void TestOMMainWindow::showAndHideEntriesFollowTheWindow() {
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
     QAction *poShow = menuEntry(oMain, "Show");
     QAction *poHide = menuEntry(oMain, "Hide");
     poShow->trigger();
@@ -219,7 +217,7 @@ void TestOMMainWindow::trayActivationTogglesOnlyForClicks_data() {
 void TestOMMainWindow::trayActivationTogglesOnlyForClicks() {
     QFETCH(int, reason);
     QFETCH(bool, toggles);
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
     const auto eReason = static_cast<QSystemTrayIcon::ActivationReason>(reason);
     oMain.show();
     emit trayIcon(oMain)->activated(eReason);
@@ -236,7 +234,7 @@ void TestOMMainWindow::escapeStopsPollingAndCloses_data() {
 
 void TestOMMainWindow::escapeStopsPollingAndCloses() {
     QFETCH(int, modifiers);
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     QVERIFY(hasPollTimer(oMain));
     QTest::keyClick(&oMain, Qt::Key_Escape, Qt::KeyboardModifiers(modifiers));
@@ -252,7 +250,7 @@ void TestOMMainWindow::f1ShowsHelpWhateverTheModifiers_data() {
 
 void TestOMMainWindow::f1ShowsHelpWhateverTheModifiers() {
     QFETCH(int, modifiers);
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     BoxCloser oCloser;
     QTest::keyClick(&oMain, Qt::Key_F1, Qt::KeyboardModifiers(modifiers));
@@ -264,7 +262,7 @@ void TestOMMainWindow::f1ShowsHelpWhateverTheModifiers() {
 }
 
 void TestOMMainWindow::otherKeysDoNothing() {
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     BoxCloser oCloser;
     for (Qt::Key eKey : {Qt::Key_F2, Qt::Key_Return, Qt::Key_Q, Qt::Key_Space})
@@ -277,7 +275,7 @@ void TestOMMainWindow::otherKeysDoNothing() {
 void TestOMMainWindow::webInterfaceOpensTheDeviceAddress() {
     UrlRecorder oBrowser;
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &oBrowser, "open");
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
     menuEntry(oMain, "Open Web interface")->trigger();
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
     QCOMPARE(oBrowser.oUrls, QList<QUrl>({QUrl(QStringLiteral("http://127.0.0.90"))}));
@@ -285,7 +283,7 @@ void TestOMMainWindow::webInterfaceOpensTheDeviceAddress() {
 
 void TestOMMainWindow::helpNamesTheDeviceKind() {
     poDevice->answerWith("sig 66", "0.0.0.0");
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
     poDevice->answerWith("captureORVANE demo", "0.0.0.0");
     BoxCloser oCloser;
     menuEntry(oMain, "Help")->trigger();
@@ -315,7 +313,7 @@ void TestOMMainWindow::helpWithoutKindLeavesItsPlacesEmpty() {
 }
 
 void TestOMMainWindow::aboutShowsTheVersion() {
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
     BoxCloser oCloser;
     menuEntry(oMain, "About")->trigger();
     QCOMPARE(oCloser.oSeen.size(), 1);

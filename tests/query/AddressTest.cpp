@@ -2,7 +2,7 @@
 #include "FakeSocketLayer.h"
 #include "QueryTestFixture.h"
 
-#include "query/DottedQuad.h"
+#include "DottedQuad.h"
 
 #include <vector>
 

@@ -1,7 +1,7 @@
 // The diagnostic log: time stamps, the line buffer's limit and the error texts.
 #include "QueryTestFixture.h"
 
-#include "query/DebugLog.h"
+#include "DebugLog.h"
 
 #include <cstdlib>
 #include <fstream>

@@ -1,7 +1,7 @@
 // orvane-simdevice-hub's control requests, and the query against a device that the hub runs.
-#include "tools/simdevicehub/DeviceHub.h"
+#include "DeviceHub.h"
 
-#include "query/OrvaneQuery.h"
+#include "OrvaneQuery.h"
 
 #include <gtest/gtest.h>
 

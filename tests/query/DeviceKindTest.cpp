@@ -1,5 +1,5 @@
 // The device kind decided from the reply name, shared by the monitor window and the check.
-#include "query/DeviceKind.h"
+#include "DeviceKind.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "QueryTestFixture.h"
 #include "TestDevice.h"
 
-#include "query/DebugLog.h"
+#include "DebugLog.h"
 
 #include <algorithm>
 #include <iterator>

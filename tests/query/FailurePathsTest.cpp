@@ -3,7 +3,7 @@
 #include "FakeSocketLayer.h"
 #include "QueryTestFixture.h"
 
-#include "query/DebugLog.h"
+#include "DebugLog.h"
 
 #include <regex>
 

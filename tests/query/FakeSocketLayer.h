@@ -4,7 +4,7 @@
 // install() returns a table built on the current one, so log and address replacements stay.
 #pragma once
 
-#include "query/Platform.h"
+#include "Platform.h"
 
 #include <cstdint>
 #include <string>

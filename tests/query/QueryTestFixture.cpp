@@ -1,6 +1,6 @@
 #include "QueryTestFixture.h"
 
-#include "query/DebugLog.h"
+#include "DebugLog.h"
 
 #include <cstdio>
 #include <cstring>

@@ -2,9 +2,9 @@
 // starts with a fresh time base; helpers read the log and standard output.
 #pragma once
 
-#include "query/OrvaneQuery.h"
-#include "query/Platform.h"
-#include "query/testing/ScopedPlatform.h"
+#include "OrvaneQuery.h"
+#include "Platform.h"
+#include "testing/ScopedPlatform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The simulated device itself: what it answers, what it refuses, and its console commands.
-#include "tools/simdevice/SimulatedDevice.h"
-#include "tools/simdevice/ByteText.h"
-#include "tools/simdevice/DeviceConsole.h"
-#include "tools/simdevice/DeviceOptions.h"
+#include "SimulatedDevice.h"
+#include "ByteText.h"
+#include "DeviceConsole.h"
+#include "DeviceOptions.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "TestDevice.h"
 
-#include "tools/simdevice/SimulatedDevice.h"
+#include "SimulatedDevice.h"
 
 struct TestDevice::Impl {
     simdevice::SimulatedDevice device;

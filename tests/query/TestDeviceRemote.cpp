@@ -4,10 +4,10 @@
 // table a test may have replaced.
 #include "TestDevice.h"
 
-#include "query/DottedQuad.h"
-#include "query/OrvaneQuery.h"
-#include "query/Platform.h"
-#include "tools/simdevicehub/HubProtocol.h"
+#include "DottedQuad.h"
+#include "HubProtocol.h"
+#include "OrvaneQuery.h"
+#include "Platform.h"
 
 #include <gtest/gtest.h>
 

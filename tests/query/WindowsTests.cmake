@@ -2,6 +2,7 @@
 # simulated devices that run natively, in orvane-simdevice-hub: it is built for the build
 # machine alongside, started before the first test that needs it and stopped after the last.
 target_sources(query_tests PRIVATE TestDeviceRemote.cpp WindowsPlatformTest.cpp)
+target_link_libraries(query_tests PRIVATE orvane_hubprotocol)
 
 include(ExternalProject)
 set(host_build ${CMAKE_BINARY_DIR}/host)

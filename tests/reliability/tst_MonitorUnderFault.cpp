@@ -1,10 +1,10 @@
 // The monitor under fault: many polls through every state (run under ASan/LSan by
 // scripts/test-sanitizers.sh, where a leak fails the test at exit), settings files full of
 // garbage, and a diagnostic log that cannot be written.
-#include "tests/monitor/MonitorTestSupport.h"
+#include "MonitorTestSupport.h"
 
-#include "query/Platform.h"
-#include "query/testing/ScopedPlatform.h"
+#include "Platform.h"
+#include "testing/ScopedPlatform.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,7 +18,6 @@ using namespace monitortest;
 
 namespace {
 
-const Qt::WindowFlags kMainFlags(0x48012);
 constexpr int kDefaultPolls = 1000;
 // Silent polls wait out the whole receive time-out; a short one keeps the loop quick.
 constexpr std::uint32_t kSilentTimeoutMs = 20;
@@ -139,7 +138,7 @@ void TestMonitorUnderFault::manyPollsThroughEveryStateShowEachOne() {
     QVERIFY(poDevice);
     orvane::testing::ScopedPlatform oGuard(shortSilencePlatform());
     BalloonRecorder oBalloons;
-    OM_Main oMain(QStringLiteral("127.0.0.131"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.131"), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     QVERIFY(!oMain.hasFailed());
     const int iPolls = pollsToRun();
@@ -185,7 +184,7 @@ void TestMonitorUnderFault::garbageSettingsFileGivesTheDefaults() {
     QVERIFY(poDevice);
     QPoint oDefaultPosition;
     {
-        OM_Main oMain(QStringLiteral("127.0.0.133"), nullptr, kMainFlags);
+        OM_Main oMain(QStringLiteral("127.0.0.133"), nullptr, OM_Main::kWindowFlags);
         oMain.show();
         oDefaultPosition = oMain.pos();
     }
@@ -198,7 +197,7 @@ void TestMonitorUnderFault::garbageSettingsFileGivesTheDefaults() {
 
     {
         BalloonRecorder oBalloons;
-        OM_Main oMain(QStringLiteral("127.0.0.133"), nullptr, kMainFlags);
+        OM_Main oMain(QStringLiteral("127.0.0.133"), nullptr, OM_Main::kWindowFlags);
         oMain.show();
         QVERIFY(!oMain.hasFailed());
         QCOMPARE(oMain.pos(), oDefaultPosition);
@@ -218,11 +217,11 @@ void TestMonitorUnderFault::garbageSettingsFileGivesTheDefaults() {
 void TestMonitorUnderFault::settingsFileIsReadAtAll() {
     auto poDevice = startDevice("127.0.0.134");
     QVERIFY(poDevice);
-    { OM_Main oMain(QStringLiteral("127.0.0.134"), nullptr, kMainFlags); }
+    { OM_Main oMain(QStringLiteral("127.0.0.134"), nullptr, OM_Main::kWindowFlags); }
     writeFile(settingsFilePath(), QByteArray("[[[[\n\xff\xfe junk\n[Orvane%20Monitor]\n"
                                              "StateChangedMessage=false\n"));
 
-    OM_Main oMain(QStringLiteral("127.0.0.134"), nullptr, kMainFlags);
+    OM_Main oMain(QStringLiteral("127.0.0.134"), nullptr, OM_Main::kWindowFlags);
     QVERIFY(!menuEntry(oMain, QStringLiteral("Show Status Messages"))->isChecked());
 }
 
@@ -272,7 +271,7 @@ Sight TestMonitorUnderFault::pollsEndingInASendFailure(const char *pszAddress) {
     clearMonitorSettings();
     BalloonRecorder oBalloons;
     BoxCloser oCloser;
-    OM_Main oMain(QString::fromLatin1(pszAddress), nullptr, kMainFlags);
+    OM_Main oMain(QString::fromLatin1(pszAddress), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     poDevice->answerWith("unit B", "192.0.2.7");
     pollNow(oMain);

@@ -2,8 +2,8 @@
 // by this PC, held elsewhere, silent, oversized, empty and without "#". Every result is checked,
 // and the process must hold as many open file descriptors at the end as at the start, so that a
 // socket left open on any path shows. ORVANE_SOAK_ROUNDS sets the number of rounds of all seven.
-#include "query/OrvaneQuery.h"
-#include "tools/simdevice/SimulatedDevice.h"
+#include "OrvaneQuery.h"
+#include "SimulatedDevice.h"
 
 #include <gtest/gtest.h>
 

@@ -1,16 +1,25 @@
-#include "widgets/OM_IPDialog.h"
-#include "widgets/OM_IPValidator.h"
+#include "OM_IPDialog.h"
+#include "OM_IPValidator.h"
 
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QtTest>
 
 namespace {
 
 const QString kHint = QStringLiteral("Enter IP address");
 
+// A widget or layout of the dialog's form, by its object name.
+template <typename Part> Part *part(OM_IPDialog &oDialog, const char *pszName) {
+    return oDialog.findChild<Part *>(QString::fromLatin1(pszName));
+}
+
 QPushButton *okButton(OM_IPDialog &oDialog) {
-    return oDialog.ui.poButtonBox->button(QDialogButtonBox::Ok);
+    return part<QDialogButtonBox>(oDialog, "poButtonBox")->button(QDialogButtonBox::Ok);
 }
 
 // Runs the dialog modally and lets `answer` act on it from inside the modal loop.
@@ -49,42 +58,47 @@ void TestOMIPDialog::formHoldsNamedWidgetsInOrder() {
     QCOMPARE(oDialog.metaObject()->className(), "OM_IPDialog");
     QCOMPARE(oDialog.metaObject()->methodCount(), QDialog::staticMetaObject.methodCount());
 
-    QCOMPARE(oDialog.layout(), oDialog.ui.verticalLayout);
-    QCOMPARE(oDialog.ui.verticalLayout->objectName(), QStringLiteral("verticalLayout"));
-    QCOMPARE(oDialog.ui.verticalLayout->spacing(), 6);
-    QCOMPARE(oDialog.ui.verticalLayout->contentsMargins(), QMargins(11, 11, 11, 11));
+    QCOMPARE(oDialog.layout(), part<QVBoxLayout>(oDialog, "verticalLayout"));
+    QCOMPARE(part<QVBoxLayout>(oDialog, "verticalLayout")->objectName(),
+             QStringLiteral("verticalLayout"));
+    QCOMPARE(part<QVBoxLayout>(oDialog, "verticalLayout")->spacing(), 6);
+    QCOMPARE(part<QVBoxLayout>(oDialog, "verticalLayout")->contentsMargins(),
+             QMargins(11, 11, 11, 11));
 
-    const QList<QWidget *> oExpected = {oDialog.ui.poLabelAdditionalInfo, oDialog.ui.poLabel,
-                                        oDialog.ui.poLineEdit, oDialog.ui.poButtonBox};
+    const QList<QWidget *> oExpected = {
+        part<QLabel>(oDialog, "poLabelAdditionalInfo"), part<QLabel>(oDialog, "poLabel"),
+        part<QLineEdit>(oDialog, "poLineEdit"), part<QDialogButtonBox>(oDialog, "poButtonBox")};
     const QStringList oNames = {"poLabelAdditionalInfo", "poLabel", "poLineEdit", "poButtonBox"};
-    QCOMPARE(oDialog.ui.verticalLayout->count(), 4);
+    QCOMPARE(part<QVBoxLayout>(oDialog, "verticalLayout")->count(), 4);
     for (int i = 0; i < 4; ++i) {
-        QCOMPARE(oDialog.ui.verticalLayout->itemAt(i)->widget(), oExpected.at(i));
+        QCOMPARE(part<QVBoxLayout>(oDialog, "verticalLayout")->itemAt(i)->widget(),
+                 oExpected.at(i));
         QCOMPARE(oExpected.at(i)->objectName(), oNames.at(i));
         QCOMPARE(oExpected.at(i)->parent(), &oDialog);
     }
 
-    QCOMPARE(oDialog.ui.poLabel->text(),
+    QCOMPARE(part<QLabel>(oDialog, "poLabel")->text(),
              QStringLiteral("Please enter IP address of Orvane or Relay Host to monitor."));
-    QCOMPARE(oDialog.ui.poLineEdit->placeholderText(), kHint);
-    QCOMPARE(oDialog.ui.poButtonBox->standardButtons(),
+    QCOMPARE(part<QLineEdit>(oDialog, "poLineEdit")->placeholderText(), kHint);
+    QCOMPARE(part<QDialogButtonBox>(oDialog, "poButtonBox")->standardButtons(),
              QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QVERIFY(qobject_cast<const OM_IPValidator *>(oDialog.ui.poLineEdit->validator()));
-    QCOMPARE(oDialog.ui.poLineEdit->validator()->parent(), &oDialog);
+    QVERIFY(
+        qobject_cast<const OM_IPValidator *>(part<QLineEdit>(oDialog, "poLineEdit")->validator()));
+    QCOMPARE(part<QLineEdit>(oDialog, "poLineEdit")->validator()->parent(), &oDialog);
 }
 
 void TestOMIPDialog::freshDialogSelectsHintAndDisablesOk() {
     OM_IPDialog oDialog(QStringLiteral("No IP address provided on command line."), nullptr);
     oDialog.show();
     QCOMPARE(oDialog.GetIPAddress(), kHint);
-    QCOMPARE(oDialog.ui.poLineEdit->selectedText(), kHint);
+    QCOMPARE(part<QLineEdit>(oDialog, "poLineEdit")->selectedText(), kHint);
     QVERIFY(!okButton(oDialog)->isEnabled());
 }
 
 void TestOMIPDialog::typingFollowsTheValidator() {
     OM_IPDialog oDialog(QString(), nullptr);
     oDialog.show();
-    QLineEdit *poEdit = oDialog.ui.poLineEdit;
+    QLineEdit *poEdit = part<QLineEdit>(oDialog, "poLineEdit");
 
     QTest::keyClicks(poEdit, "1");
     QCOMPARE(poEdit->text(), QStringLiteral("1"));
@@ -106,18 +120,18 @@ void TestOMIPDialog::typingFollowsTheValidator() {
 void TestOMIPDialog::backspaceOnSelectedHintShowsPlaceholder() {
     OM_IPDialog oDialog(QString(), nullptr);
     oDialog.show();
-    QTest::keyClick(oDialog.ui.poLineEdit, Qt::Key_Backspace);
+    QTest::keyClick(part<QLineEdit>(oDialog, "poLineEdit"), Qt::Key_Backspace);
     QCOMPARE(oDialog.GetIPAddress(), QString());
-    QCOMPARE(oDialog.ui.poLineEdit->placeholderText(), kHint);
+    QCOMPARE(part<QLineEdit>(oDialog, "poLineEdit")->placeholderText(), kHint);
     QVERIFY(!okButton(oDialog)->isEnabled());
 }
 
 void TestOMIPDialog::backspaceOnUnselectedHintIsRefused() {
     OM_IPDialog oDialog(QString(), nullptr);
     oDialog.show();
-    QTest::keyClick(oDialog.ui.poLineEdit, Qt::Key_End);
-    QVERIFY(!oDialog.ui.poLineEdit->hasSelectedText());
-    QTest::keyClick(oDialog.ui.poLineEdit, Qt::Key_Backspace);
+    QTest::keyClick(part<QLineEdit>(oDialog, "poLineEdit"), Qt::Key_End);
+    QVERIFY(!part<QLineEdit>(oDialog, "poLineEdit")->hasSelectedText());
+    QTest::keyClick(part<QLineEdit>(oDialog, "poLineEdit"), Qt::Key_Backspace);
     QCOMPARE(oDialog.GetIPAddress(), kHint);
     QVERIFY(!okButton(oDialog)->isEnabled());
 }
@@ -125,7 +139,7 @@ void TestOMIPDialog::backspaceOnUnselectedHintIsRefused() {
 void TestOMIPDialog::refusedKeystrokeAfterCompleteAddressDisablesOk() {
     OM_IPDialog oDialog(QString(), nullptr);
     oDialog.show();
-    QLineEdit *poEdit = oDialog.ui.poLineEdit;
+    QLineEdit *poEdit = part<QLineEdit>(oDialog, "poLineEdit");
     QTest::keyClicks(poEdit, "10.0.0.123");
     QVERIFY(okButton(oDialog)->isEnabled());
 
@@ -145,11 +159,11 @@ void TestOMIPDialog::refusedKeystrokeAfterCompleteAddressDisablesOk() {
 
 void TestOMIPDialog::callerSetAddressEnablesOkAtOnce() {
     OM_IPDialog oDialog(QString(), nullptr);
-    oDialog.ui.poLineEdit->setText(QStringLiteral("127.0.0.50"));
+    oDialog.setIPAddress(QStringLiteral("127.0.0.50"));
     QVERIFY(okButton(oDialog)->isEnabled());
 
     // Text set by a caller stays even when it is no address; OK follows the verdict.
-    oDialog.ui.poLineEdit->setText(QStringLiteral("not an address"));
+    oDialog.setIPAddress(QStringLiteral("not an address"));
     QCOMPARE(oDialog.GetIPAddress(), QStringLiteral("not an address"));
     QVERIFY(!okButton(oDialog)->isEnabled());
 }
@@ -157,22 +171,22 @@ void TestOMIPDialog::callerSetAddressEnablesOkAtOnce() {
 void TestOMIPDialog::messageLabelShownOnlyForAMessage() {
     OM_IPDialog oWithMessage(QStringLiteral("Provided IP address is invalid."), nullptr);
     oWithMessage.show();
-    QVERIFY(oWithMessage.ui.poLabelAdditionalInfo->isVisible());
-    QCOMPARE(oWithMessage.ui.poLabelAdditionalInfo->text(),
+    QVERIFY(part<QLabel>(oWithMessage, "poLabelAdditionalInfo")->isVisible());
+    QCOMPARE(part<QLabel>(oWithMessage, "poLabelAdditionalInfo")->text(),
              QStringLiteral("Provided IP address is invalid."));
-    QVERIFY(oWithMessage.ui.poLabelAdditionalInfo->geometry().bottom() <
-            oWithMessage.ui.poLabel->geometry().top());
+    QVERIFY(part<QLabel>(oWithMessage, "poLabelAdditionalInfo")->geometry().bottom() <
+            part<QLabel>(oWithMessage, "poLabel")->geometry().top());
 
     OM_IPDialog oWithout(QString(""), nullptr);
     oWithout.show();
-    QVERIFY(!oWithout.ui.poLabelAdditionalInfo->isVisible());
-    QVERIFY(oWithout.ui.poLabel->isVisible());
+    QVERIFY(!part<QLabel>(oWithout, "poLabelAdditionalInfo")->isVisible());
+    QVERIFY(part<QLabel>(oWithout, "poLabel")->isVisible());
 }
 
 void TestOMIPDialog::okReturnsTheShownAddress() {
     OM_IPDialog oDialog(QString(), nullptr);
     const int iResult = execAnswering(oDialog, [&oDialog] {
-        QTest::keyClicks(oDialog.ui.poLineEdit, "01.2.3.4");
+        QTest::keyClicks(part<QLineEdit>(oDialog, "poLineEdit"), "01.2.3.4");
         QTest::mouseClick(okButton(oDialog), Qt::LeftButton);
     });
     QCOMPARE(iResult, int(QDialog::Accepted));
@@ -190,10 +204,11 @@ void TestOMIPDialog::cancelEscapeAndCloseReject() {
     QFETCH(int, way);
     OM_IPDialog oDialog(QString(), nullptr);
     const int iResult = execAnswering(oDialog, [&oDialog, way] {
-        QTest::keyClicks(oDialog.ui.poLineEdit, "10.0.0.1");
+        QTest::keyClicks(part<QLineEdit>(oDialog, "poLineEdit"), "10.0.0.1");
         if (way == 0) {
-            QTest::mouseClick(oDialog.ui.poButtonBox->button(QDialogButtonBox::Cancel),
-                              Qt::LeftButton);
+            QTest::mouseClick(
+                part<QDialogButtonBox>(oDialog, "poButtonBox")->button(QDialogButtonBox::Cancel),
+                Qt::LeftButton);
         } else if (way == 1) {
             QTest::keyClick(&oDialog, Qt::Key_Escape);
         } else {

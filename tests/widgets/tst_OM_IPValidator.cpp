@@ -1,5 +1,5 @@
-#include "widgets/IPAddressPattern.h"
-#include "widgets/OM_IPValidator.h"
+#include "IPAddressPattern.h"
+#include "OM_IPValidator.h"
 
 #include <QMetaMethod>
 #include <QSignalSpy>

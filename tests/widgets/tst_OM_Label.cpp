@@ -1,4 +1,4 @@
-#include "widgets/OM_Label.h"
+#include "OM_Label.h"
 
 #include <QImage>
 #include <QMetaMethod>

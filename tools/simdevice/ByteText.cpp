@@ -1,4 +1,4 @@
-#include "tools/simdevice/ByteText.h"
+#include "ByteText.h"
 
 #include <cstdio>
 

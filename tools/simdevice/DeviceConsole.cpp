@@ -1,6 +1,6 @@
-#include "tools/simdevice/DeviceConsole.h"
+#include "DeviceConsole.h"
 
-#include "tools/simdevice/ByteText.h"
+#include "ByteText.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // The commands that steer a running simulated device, one line each, as typed on standard input.
 #pragma once
 
-#include "tools/simdevice/SimulatedDevice.h"
+#include "SimulatedDevice.h"
 
 #include <string>
 

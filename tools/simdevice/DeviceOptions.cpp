@@ -1,23 +1,12 @@
-#include "tools/simdevice/DeviceOptions.h"
+#include "DeviceOptions.h"
+
+#include "NetworkText.h"
 
 #include <arpa/inet.h>
 
 namespace simdevice {
 
 namespace {
-
-bool parsePort(const std::string &text, std::uint16_t *port) {
-    if (text.empty() || text.size() > 5 ||
-        text.find_first_not_of("0123456789") != std::string::npos) {
-        return false;
-    }
-    const unsigned long value = std::stoul(text);
-    if (value == 0 || value > 65535) {
-        return false;
-    }
-    *port = std::uint16_t(value);
-    return true;
-}
 
 bool isDottedQuad(const std::string &text) {
     in_addr address;

@@ -1,4 +1,6 @@
-#include "tools/simdevice/SimulatedDevice.h"
+#include "SimulatedDevice.h"
+
+#include "NetworkText.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -23,10 +25,6 @@ void setError(std::string *error, const std::string &text) {
     if (error != nullptr) {
         *error = text;
     }
-}
-
-bool isLoopback(const in_addr &address) {
-    return (ntohl(address.s_addr) >> 24) == 127;
 }
 
 // The request is "state" and a NUL; the text up to the first NUL decides.

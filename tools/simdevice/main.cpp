@@ -1,7 +1,7 @@
 // orvane-simdevice: plays an Orvane device on a loopback address for the quick start and tests.
-#include "tools/simdevice/DeviceConsole.h"
-#include "tools/simdevice/DeviceOptions.h"
-#include "tools/simdevice/SimulatedDevice.h"
+#include "DeviceConsole.h"
+#include "DeviceOptions.h"
+#include "SimulatedDevice.h"
 
 #include <cerrno>
 #include <csignal>

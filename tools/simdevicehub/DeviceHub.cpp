@@ -1,6 +1,6 @@
-#include "tools/simdevicehub/DeviceHub.h"
+#include "DeviceHub.h"
 
-#include <cstdlib>
+#include "NetworkText.h"
 
 namespace simdevicehub {
 
@@ -12,16 +12,6 @@ std::string ok(const HubRequest &request, const std::string &data = std::string(
 
 std::string failure(const HubRequest &request, const std::string &why) {
     return request.id + " error: " + why;
-}
-
-bool parsePort(const std::string &text, std::uint16_t *port) {
-    char *end = nullptr;
-    const unsigned long value = std::strtoul(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || value == 0 || value > 65535) {
-        return false;
-    }
-    *port = std::uint16_t(value);
-    return true;
 }
 
 } // namespace
@@ -43,7 +33,7 @@ std::string DeviceHub::execute(const std::string &datagram) {
 
 std::string DeviceHub::start(const HubRequest &request) {
     std::uint16_t port = 0;
-    if (!parsePort(request.argument, &port)) {
+    if (!simdevice::parsePort(request.argument, &port)) {
         return failure(request, "not a port: " + request.argument);
     }
     // A device left behind by a client that ended early gives way to the new one.

@@ -1,8 +1,8 @@
 // The devices of orvane-simdevice-hub, one per loopback address, steered by control requests.
 #pragma once
 
-#include "tools/simdevice/SimulatedDevice.h"
-#include "tools/simdevicehub/HubProtocol.h"
+#include "HubProtocol.h"
+#include "SimulatedDevice.h"
 
 #include <map>
 #include <memory>

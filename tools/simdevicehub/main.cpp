@@ -1,7 +1,8 @@
 // orvane-simdevice-hub: runs simulated devices on loopback addresses for clients that cannot run
 // them in their own process, steered by control datagrams (see HubProtocol.h). The Windows build
 // of the network-layer tests uses it: the tests run under wine, the devices natively.
-#include "tools/simdevicehub/DeviceHub.h"
+#include "DeviceHub.h"
+#include "NetworkText.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -23,7 +24,7 @@ constexpr std::size_t LARGEST_DATAGRAM = 65536;
 
 struct HubOptions {
     std::string address = simdevicehub::DEFAULT_CONTROL_ADDRESS;
-    unsigned long port = simdevicehub::DEFAULT_CONTROL_PORT;
+    std::uint16_t port = simdevicehub::DEFAULT_CONTROL_PORT;
     unsigned long idleSeconds = 600;
 };
 
@@ -54,7 +55,7 @@ bool parseOptions(int argc, char **argv, HubOptions *options) {
         if (option == "--control") {
             options->address = value;
         } else if (option == "--port") {
-            if (!parseNumber(value, 65535, &options->port) || options->port == 0) {
+            if (!simdevice::parsePort(value, &options->port)) {
                 return false;
             }
         } else if (option == "--idle-exit") {
@@ -71,16 +72,16 @@ bool parseOptions(int argc, char **argv, HubOptions *options) {
 int openControlSocket(const HubOptions &options) {
     sockaddr_in local{};
     local.sin_family = AF_INET;
-    local.sin_port = htons(std::uint16_t(options.port));
+    local.sin_port = htons(options.port);
     if (::inet_pton(AF_INET, options.address.c_str(), &local.sin_addr) != 1 ||
-        (ntohl(local.sin_addr.s_addr) >> 24) != 127) {
+        !simdevice::isLoopback(local.sin_addr)) {
         std::fprintf(stderr, "%s: not a loopback address: %s\n", PROGRAM, options.address.c_str());
         return -1;
     }
     const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
     if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0) {
-        std::fprintf(stderr, "%s: cannot listen on %s:%lu: %s\n", PROGRAM, options.address.c_str(),
-                     options.port, std::strerror(errno));
+        std::fprintf(stderr, "%s: cannot listen on %s:%u: %s\n", PROGRAM, options.address.c_str(),
+                     unsigned(options.port), std::strerror(errno));
         return -1;
     }
     return fd;
@@ -132,7 +133,8 @@ int main(int argc, char **argv) {
     if (fd < 0) {
         return 1;
     }
-    std::printf("%s: listening on %s:%lu\n", PROGRAM, options.address.c_str(), options.port);
+    std::printf("%s: listening on %s:%u\n", PROGRAM, options.address.c_str(),
+                unsigned(options.port));
     std::fflush(stdout);
     serve(fd, options.idleSeconds);
     ::close(fd);

@@ -1,7 +1,7 @@
 // What one check found out: the query's result and the bits of the reply worth showing.
 #pragma once
 
-#include "query/OrvaneQuery.h"
+#include "OrvaneQuery.h"
 
 #include <cstdint>
 #include <string>

@@ -2,7 +2,7 @@
 // line (with performance data) and one JSON object.
 #pragma once
 
-#include "tools/check/CheckOutcome.h"
+#include "CheckOutcome.h"
 
 #include <string>
 

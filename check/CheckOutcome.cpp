@@ -1,4 +1,4 @@
-#include "tools/check/CheckOutcome.h"
+#include "CheckOutcome.h"
 
 namespace orvanecheck {
 

@@ -1,9 +1,9 @@
 // orvane-check: asks one device once and answers in the form monitoring systems expect.
 
-#include "tools/check/CheckOptions.h"
-#include "tools/check/CheckReport.h"
-#include "tools/check/CheckUsage.h"
-#include "tools/check/DeviceProbe.h"
+#include "CheckOptions.h"
+#include "CheckReport.h"
+#include "CheckUsage.h"
+#include "DeviceProbe.h"
 
 #include <cstdio>
 #include <string>

@@ -1,9 +1,8 @@
-#include "tools/check/DeviceProbe.h"
+#include "DeviceProbe.h"
 
-#include "tools/check/StdoutCapture.h"
+#include "StdoutCapture.h"
 
 #include <chrono>
-#include <cstring>
 
 namespace orvanecheck {
 
@@ -15,19 +14,16 @@ CheckOutcome probeDevice(const std::string &address, std::uint32_t timeoutMs) {
     StdoutCapture capture;
     outcome.resultCode = dwInitSockets();
     if (outcome.resultCode == 0) {
-        char name[ORVANE_NAME_BUFFER_SIZE] = {};
-        char user[ORVANE_NAME_BUFFER_SIZE] = {};
-        OrvaneState state = ORVANE_NOT_REACHABLE;
         const auto start = std::chrono::steady_clock::now();
-        outcome.resultCode =
-            dwGetOrvaneStateAndUser(address.c_str(), timeoutMs, name, &state, user);
+        const OrvaneAnswer answer = askOrvane(address.c_str(), timeoutMs);
         const auto stop = std::chrono::steady_clock::now();
         outcome.rttMs = std::chrono::duration<double, std::milli>(stop - start).count();
-        outcome.state = state;
-        outcome.replyName.assign(name, strnlen(name, sizeof name));
+        outcome.resultCode = answer.dwResult;
+        outcome.state = answer.eState;
+        outcome.replyName = answer.sName;
         // Only an answer with a "#" tells who holds the device; silence tells nothing.
-        outcome.userAddressKnown = outcome.resultCode == 0 && state != ORVANE_NOT_REACHABLE;
-        outcome.userAddress.assign(user, strnlen(user, sizeof user));
+        outcome.userAddressKnown = answer.dwResult == 0 && answer.eState != ORVANE_NOT_REACHABLE;
+        outcome.userAddress = answer.sUser;
         iCleanupSockets();
     }
     outcome.networkMessages = capture.finish();

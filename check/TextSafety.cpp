@@ -1,4 +1,4 @@
-#include "tools/check/TextSafety.h"
+#include "TextSafety.h"
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
-#include "tools/check/CheckReport.h"
+#include "CheckReport.h"
 
-#include "query/DeviceKind.h"
-#include "tools/check/TextSafety.h"
+#include "DeviceKind.h"
+#include "TextSafety.h"
 
 #include <cstdio>
 

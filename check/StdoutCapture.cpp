@@ -1,4 +1,4 @@
-#include "tools/check/StdoutCapture.h"
+#include "StdoutCapture.h"
 
 #include <cstdio>
 #include <cstdlib>

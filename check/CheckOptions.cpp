@@ -1,7 +1,7 @@
-#include "tools/check/CheckOptions.h"
+#include "CheckOptions.h"
 
-#include "tools/check/TextSafety.h"
-#include "widgets/IPAddressPattern.h"
+#include "IPAddressPattern.h"
+#include "TextSafety.h"
 
 #include <algorithm>
 #include <regex>

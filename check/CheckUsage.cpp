@@ -1,6 +1,6 @@
-#include "tools/check/CheckUsage.h"
+#include "CheckUsage.h"
 
-#include "widgets/OrvaneVersion.h"
+#include "OrvaneVersion.h"
 
 namespace orvanecheck {
 
@@ -9,9 +9,7 @@ std::string usageSynopsis() {
 }
 
 std::string versionText() {
-    return "orvane-check " + std::to_string(orvane::kVersionMajor) + "." +
-           std::to_string(orvane::kVersionMinor) + "." + std::to_string(orvane::kVersionBuild) +
-           "\n";
+    return std::string("orvane-check ") + orvane::kVersion + "\n";
 }
 
 std::string helpText() {

@@ -1,7 +1,7 @@
 // One question to one device through the network layer, timed.
 #pragma once
 
-#include "tools/check/CheckOutcome.h"
+#include "CheckOutcome.h"
 
 #include <cstdint>
 #include <string>

@@ -1,0 +1,22 @@
+#include "NetworkText.h"
+
+namespace simdevice {
+
+bool parsePort(const std::string &text, std::uint16_t *port) {
+    if (text.empty() || text.size() > 5 ||
+        text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const unsigned long value = std::stoul(text);
+    if (value == 0 || value > 65535) {
+        return false;
+    }
+    *port = std::uint16_t(value);
+    return true;
+}
+
+bool isLoopback(const in_addr &address) {
+    return (ntohl(address.s_addr) >> 24) == 127;
+}
+
+} // namespace simdevice

@@ -55,7 +55,7 @@ TEST(SimulatedDeviceProgramTest, BadArgumentsGiveAUsageErrorAndExitCode2) {
 TEST(SimulatedDeviceProgramTest, HelpExitsWithZero) {
     const ProgramRun run = runProgram("--help", "");
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.output.rfind("usage: orvane-simdevice", 0), 0u) << run.output;
+    EXPECT_EQ(run.output.rfind("Usage: orvane-simdevice", 0), 0u) << run.output;
 }
 
 TEST(SimulatedDeviceProgramTest, EndsCleanlyOnSigterm) {

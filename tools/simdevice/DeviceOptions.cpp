@@ -76,15 +76,31 @@ bool parseDeviceOptions(const std::vector<std::string> &arguments, DeviceOptions
     return true;
 }
 
+// The manual page is made from this text by help2man: the synopsis stays on the "Usage:" line,
+// the options are indented, and a title with a colon above an indented block is a subsection.
 std::string deviceUsage(const std::string &program) {
-    return "usage: " + program +
+    return "Usage: " + program +
            " [--address A] [--port P] [--name NAME] [--user ADDR] [--allow-non-loopback]"
            " [-h|--help]\n"
            "Plays an Orvane device: answers every \"state\" request on UDP port P of address A\n"
-           "with NAME#ADDR. Defaults: 127.0.0.1, 9758, \"captureORVANE\", \"0.0.0.0\".\n"
-           "Only loopback addresses (127.0.0.0/8) unless --allow-non-loopback is given.\n"
-           "Reads commands from standard input (type \"help\"); ends at end of input,\n"
-           "on SIGINT or SIGTERM.\n";
+           "with NAME#ADDR. Reads commands from standard input (type \"help\"); ends at end of\n"
+           "input, on SIGINT or SIGTERM.\n"
+           "\n"
+           "Options:\n"
+           "  --address A           listen on IPv4 address A (default 127.0.0.1); only loopback\n"
+           "                        addresses (127.0.0.0/8) unless --allow-non-loopback is given\n"
+           "  --port P              listen on UDP port P (default 9758)\n"
+           "  --name NAME           the device name in the answer (default \"captureORVANE\")\n"
+           "  --user ADDR           the address of the PC that holds the device, in the answer\n"
+           "                        (default \"0.0.0.0\": the device is free)\n"
+           "  --allow-non-loopback  let --address be outside 127.0.0.0/8\n"
+           "  -h, --help            print this help\n"
+           "\n"
+           "Exit status:\n"
+           "  0  end of input, SIGINT or SIGTERM, or after --help\n"
+           "  1  the device could not listen on the address and port\n"
+           "  2  a wrong command line, or an address outside 127.0.0.0/8 without\n"
+           "     --allow-non-loopback\n";
 }
 
 } // namespace simdevice

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# The .deb package: built with CPack, its contents listed and checked, and installed on this
-# machine, where the installed program must answer --version; removed again afterwards.
+# The .deb package: built with CPack, its contents listed and checked, held to Debian's rules by
+# lintian, and installed on this machine, where the installed program must answer --version and
+# man must find every program's page; removed again afterwards.
 #
 # usage: deb_package.sh build BUILD_DIR PACKAGE_DIR
 #        deb_package.sh contents PACKAGE_DIR
+#        deb_package.sh lintian PACKAGE_DIR
 #        deb_package.sh install PACKAGE_DIR OUTPUT
 source "$(dirname "$0")/lib.sh"
 
 readonly package=orvane-monitor
 readonly app_id=de.halvorn.OrvaneMonitor
+readonly programs=(orvane-monitor orvane-monitor-autostart orvane-simdevice orvane-check)
 
 the_deb() {
     local debs=("$1"/"$package"_*.deb)
@@ -37,13 +40,16 @@ contents() {
     deb=$(the_deb "$1")
     dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$e2e_tmp/listing"
     for path in \
-        /usr/bin/orvane-monitor /usr/bin/orvane-monitor-autostart /usr/bin/orvane-simdevice \
-        /usr/bin/orvane-check \
         /usr/share/applications/$app_id.desktop \
         /usr/share/metainfo/$app_id.metainfo.xml \
         /usr/share/orvane-monitor/orvane-monitor-autostart.desktop \
         /usr/share/doc/orvane-monitor/README.md; do
         grep -qx "$path" "$e2e_tmp/listing" || fail "the package lacks $path"
+    done
+    for program in "${programs[@]}"; do
+        for path in /usr/bin/$program /usr/share/man/man1/$program.1.gz; do
+            grep -qx "$path" "$e2e_tmp/listing" || fail "the package lacks $path"
+        done
     done
     for size in 16 22 24 32 48 64 128 256; do
         path=/usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png
@@ -56,6 +62,36 @@ contents() {
         fail "the package holds files it should not (above)"
     fi
     note "$(wc -l <<<"$listing") files, all in place"
+}
+
+# Any error or warning fails; an override in the package shows in the output with its reason.
+run_lintian() {
+    local deb
+    require_tools lintian
+    deb=$(the_deb "$1")
+    lintian --fail-on error,warning --info --show-overrides "$deb" >"$e2e_tmp/lintian.log" 2>&1 ||
+        fail "lintian: $(grep -v 'running with root privileges' "$e2e_tmp/lintian.log")"
+    grep -v 'running with root privileges' "$e2e_tmp/lintian.log" || true
+    note "lintian found nothing to complain about in $(basename "$deb")"
+}
+
+# Each program's page as man finds it by name, with a line of its help: for the monitor, the
+# line of its help box.
+check_manual_pages() {
+    local program
+    local -A help_line=(
+        [orvane-monitor]="Show version information and quit."
+        [orvane-monitor-autostart]="--enable ADDRESS"
+        [orvane-simdevice]="--allow-non-loopback"
+        [orvane-check]="--hostname=ADDRESS"
+    )
+    for program in "${programs[@]}"; do
+        LC_ALL=C MANWIDTH=200 man -P cat "$program" >"$e2e_tmp/man.txt" 2>&1 ||
+            fail "man $program: $(cat "$e2e_tmp/man.txt")"
+        grep -q "^NAME" "$e2e_tmp/man.txt" && grep -qF -- "${help_line[$program]}" "$e2e_tmp/man.txt" ||
+            fail "man $program shows no page of its own: $(head -n 20 "$e2e_tmp/man.txt")"
+    done
+    note "man shows the page of ${programs[*]}"
 }
 
 # The version box of the installed program, closed with Return as a user would.
@@ -89,7 +125,7 @@ install() {
         echo "SKIP: installing the package needs root (CI runs as root)"
         exit "$SKIP"
     fi
-    require_tools dpkg flock
+    require_tools dpkg flock man
     deb=$(the_deb "$package_dir")
     # One package installation at a time on this machine, whichever build tree it comes from.
     exec 8>/tmp/orvane-monitor-deb-test.lock
@@ -100,15 +136,18 @@ install() {
     fi
     removal_needed=1
     trap cleanup_installed EXIT
-    dpkg -i "$deb" >"$e2e_tmp/dpkg.log" 2>&1 || fail "dpkg -i: $(cat "$e2e_tmp/dpkg.log")"
+    # Minimal systems may tell dpkg to leave out all manual pages; these are what is tested here.
+    dpkg -i --path-include="/usr/share/man/man1/orvane-*" "$deb" >"$e2e_tmp/dpkg.log" 2>&1 ||
+        fail "dpkg -i: $(cat "$e2e_tmp/dpkg.log")"
     [[ $(dpkg-query -W -f='${Version}' "$package") == 1.0.13503 ]] || fail "installed version"
     dpkg -S /usr/bin/orvane-monitor | grep -q "^$package:" || fail "/usr/bin/orvane-monitor"
     [[ $(/usr/bin/orvane-check -V) == "orvane-check 1.0.13503" ]] || fail "orvane-check -V"
+    check_manual_pages
     answer_version "$output"
     dpkg -r "$package" >"$e2e_tmp/dpkg.log" 2>&1 || fail "dpkg -r: $(cat "$e2e_tmp/dpkg.log")"
     removal_needed=0
     [[ ! -e /usr/bin/orvane-monitor ]] || fail "dpkg -r left /usr/bin/orvane-monitor"
-    note "installed, answered --version, removed"
+    note "installed, answered --version, showed its manual pages, removed"
 }
 
 # Takes the package away again also when a check failed, then the usual cleanup.
@@ -123,6 +162,7 @@ cleanup_installed() {
 case ${1:-} in
 build) build "${2:?build dir}" "${3:?package dir}" ;;
 contents) contents "${2:?package dir}" ;;
+lintian) run_lintian "${2:?package dir}" ;;
 install) install "${2:?package dir}" "${3:?output dir}" ;;
-*) fail "usage: deb_package.sh build|contents|install ..." ;;
+*) fail "usage: deb_package.sh build|contents|lintian|install ..." ;;
 esac

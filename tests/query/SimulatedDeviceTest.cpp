@@ -138,12 +138,16 @@ TEST(DeviceConsoleTest, CommandsChangeTheAnswer) {
     EXPECT_TRUE(device.isSilent());
     console.execute("free");
     EXPECT_FALSE(device.isSilent());
+    EXPECT_EQ(console.execute("delay 300"),
+              "ok: answering \"Relay Host#0.0.0.0\" (18 bytes) after 300 ms");
+    EXPECT_EQ(device.answerDelayMs(), 300u);
 }
 
 TEST(DeviceConsoleTest, MistakesAreReportedAndChangeNothing) {
     simdevice::SimulatedDevice device;
     simdevice::DeviceConsole console(device, "captureORVANE", "0.0.0.0");
-    for (const char *line : {"held", "raw \\x0", "jump", ""}) {
+    for (const char *line :
+         {"held", "raw \\x0", "jump", "", "delay", "delay -1", "delay 60001", "delay 1s"}) {
         EXPECT_EQ(console.execute(line).rfind("error: ", 0), 0u) << line;
     }
     EXPECT_EQ(device.answer(), "captureORVANE#0.0.0.0");

@@ -9,6 +9,17 @@ namespace simdevice {
 namespace {
 
 constexpr std::size_t OVERSIZED_REPLY_LENGTH = 200; // the query's buffer holds 128 bytes
+constexpr unsigned LONGEST_DELAY_MS = 60000;
+
+// "300" -> 300; plain digits up to a minute.
+bool parseDelay(const std::string &text, unsigned *milliseconds) {
+    if (text.empty() || text.size() > 5 ||
+        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+        return false;
+    }
+    *milliseconds = unsigned(std::stoul(text));
+    return *milliseconds <= LONGEST_DELAY_MS;
+}
 
 // Splits "command argument" at the first blank; the argument keeps any further blanks.
 void splitCommand(const std::string &line, std::string *command, std::string *argument) {
@@ -71,6 +82,14 @@ std::string DeviceConsole::execute(const std::string &rawLine) {
     if (command == "nohash") {
         return answerRaw(name, "nohash");
     }
+    if (command == "delay") {
+        unsigned milliseconds = 0;
+        if (!parseDelay(argument, &milliseconds)) {
+            return "error: delay needs milliseconds from 0 to " + std::to_string(LONGEST_DELAY_MS);
+        }
+        device.answerAfter(milliseconds);
+        return "ok: " + describeAnswer();
+    }
     if (command == "status") {
         return "ok: " + describeAnswer() + ", " + std::to_string(device.requestsSeen()) +
                " requests seen";
@@ -99,13 +118,15 @@ std::string DeviceConsole::describeAnswer() const {
         return "silent";
     }
     const std::string reply = device.answer();
+    const unsigned delay = device.answerDelayMs();
     return "answering \"" + encodeByteText(reply) + "\" (" + std::to_string(reply.size()) +
-           " bytes)";
+           " bytes)" + (delay > 0 ? " after " + std::to_string(delay) + " ms" : "");
 }
 
 std::string DeviceConsole::help() {
     return "ok: commands: free | held ADDR | name [NAME] | silent | raw TEXT (escapes \\xNN \\0 "
-           "\\n \\r \\t \\\\) | oversized | nohash | status | help; end of input quits";
+           "\\n \\r \\t \\\\) | oversized | nohash | delay MS | status | help; end of input "
+           "quits";
 }
 
 } // namespace simdevice

@@ -4,6 +4,7 @@
 
 #include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <netinet/in.h>
 #include <poll.h>
@@ -131,6 +132,7 @@ void SimulatedDevice::serve() {
 void SimulatedDevice::answerRequest(const char *request, std::size_t length, const void *sender,
                                     unsigned senderLength) {
     std::string datagram;
+    unsigned delay = 0;
     {
         std::lock_guard<std::mutex> lock(mutex);
         lastRequestBytes.assign(request, length);
@@ -142,9 +144,35 @@ void SimulatedDevice::answerRequest(const char *request, std::size_t length, con
             return;
         }
         datagram = reply;
+        delay = delayMs;
+    }
+    if (!waitOrStop(delay)) {
+        return;
     }
     ::sendto(socketFd, datagram.data(), datagram.size(), 0, static_cast<const sockaddr *>(sender),
              socklen_t(senderLength));
+}
+
+// Sleeps on the stop pipe, so that stop() never waits for a delayed answer; false when stopping.
+bool SimulatedDevice::waitOrStop(unsigned milliseconds) {
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+    pollfd wake = {wakeFds[0], POLLIN, 0};
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        if (left <= 0) {
+            return true;
+        }
+        const int ready = ::poll(&wake, 1, int(left));
+        if (ready > 0) {
+            return false;
+        }
+        if (ready < 0 && errno != EINTR) {
+            return true;
+        }
+    }
 }
 
 void SimulatedDevice::answerWith(const std::string &name, const std::string &userAddress) {
@@ -160,6 +188,16 @@ void SimulatedDevice::answerRaw(const std::string &datagram) {
 void SimulatedDevice::beSilent() {
     std::lock_guard<std::mutex> lock(mutex);
     silent = true;
+}
+
+void SimulatedDevice::answerAfter(unsigned milliseconds) {
+    std::lock_guard<std::mutex> lock(mutex);
+    delayMs = milliseconds;
+}
+
+unsigned SimulatedDevice::answerDelayMs() const {
+    std::lock_guard<std::mutex> lock(mutex);
+    return delayMs;
 }
 
 std::size_t SimulatedDevice::requestsSeen() const {

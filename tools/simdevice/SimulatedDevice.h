@@ -28,11 +28,15 @@ public:
     void answerWith(const std::string &name, const std::string &userAddress); // "name#user"
     void answerRaw(const std::string &datagram); // exact bytes: may hold NUL, may exceed 128
     void beSilent();                             // takes requests, answers nothing
+    // Waits this long before each answer (0: at once), like a device that is busy; one request
+    // at a time, as a device with one answering loop would.
+    void answerAfter(unsigned milliseconds);
 
     std::size_t requestsSeen() const;
 
     // What the device answers now, and the bytes of the last request it saw.
     bool isSilent() const;
+    unsigned answerDelayMs() const;
     std::string answer() const;
     std::string lastRequest() const;
     bool isRunning() const;
@@ -41,10 +45,12 @@ private:
     void serve();
     void answerRequest(const char *request, std::size_t length, const void *sender,
                        unsigned senderLength);
+    bool waitOrStop(unsigned milliseconds);
 
     mutable std::mutex mutex;
     std::string reply = "captureORVANE#0.0.0.0";
     bool silent = false;
+    unsigned delayMs = 0;
     std::string lastRequestBytes;
     std::atomic<std::size_t> requests{0};
 

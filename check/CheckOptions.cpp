@@ -1,5 +1,6 @@
 #include "CheckOptions.h"
 
+#include "CheckReport.h"
 #include "IPAddressPattern.h"
 #include "TextSafety.h"
 
@@ -37,6 +38,47 @@ bool takeValue(const std::vector<std::string> &args, std::size_t &index,
     return false;
 }
 
+// Reads the value of a seconds option; what names the option in the reason for a refusal.
+bool readSeconds(const std::string &value, const std::string &what, std::uint32_t &milliseconds,
+                 std::string &error) {
+    if (parseSeconds(value, milliseconds)) {
+        return true;
+    }
+    error = what + " \"" + escapeForStatusLine(value) +
+            "\" is not a number of seconds from 0.001 to 3600";
+    return false;
+}
+
+bool readThreshold(const std::string &value, const std::string &name,
+                   std::optional<std::uint32_t> &thresholdMs, std::string &error) {
+    std::uint32_t milliseconds = 0;
+    if (!readSeconds(value, name + " threshold", milliseconds, error)) {
+        return false;
+    }
+    thresholdMs = milliseconds;
+    return true;
+}
+
+// An answer never comes later than the time-out, so a threshold above it could never be reached:
+// refused rather than silently ignored.
+std::string thresholdError(const CheckOptions &options) {
+    const RttThresholds &limits = options.thresholds;
+    const std::pair<const char *, std::optional<std::uint32_t>> thresholds[] = {
+        {"warning", limits.warningMs}, {"critical", limits.criticalMs}};
+    for (const auto &[name, thresholdMs] : thresholds) {
+        if (thresholdMs && *thresholdMs > options.timeoutMs) {
+            return std::string(name) + " threshold " + formatSeconds(*thresholdMs) +
+                   " s is above the time-out " + formatSeconds(options.timeoutMs) +
+                   " s, so no answer could reach it";
+        }
+    }
+    if (limits.warningMs && limits.criticalMs && *limits.warningMs > *limits.criticalMs) {
+        return "warning threshold " + formatSeconds(*limits.warningMs) +
+               " s is above the critical threshold " + formatSeconds(*limits.criticalMs) + " s";
+    }
+    return "";
+}
+
 CheckOptions usageError(const std::string &message) {
     CheckOptions options;
     options.action = CheckAction::UsageError;
@@ -51,7 +93,7 @@ bool isAcceptedAddress(const std::string &text) {
     return std::regex_match(text, pattern);
 }
 
-bool parseTimeoutSeconds(const std::string &text, std::uint32_t &timeoutMs) {
+bool parseSeconds(const std::string &text, std::uint32_t &result) {
     static const std::regex decimal(R"((?:[0-9]+(?:\.[0-9]*)?|\.[0-9]+))", std::regex::ECMAScript);
     if (!std::regex_match(text, decimal)) {
         return false;
@@ -61,7 +103,7 @@ bool parseTimeoutSeconds(const std::string &text, std::uint32_t &timeoutMs) {
     std::uint64_t milliseconds = 0;
     for (std::size_t i = 0; i < point; ++i) {
         milliseconds = milliseconds * 10 + static_cast<std::uint64_t>(text[i] - '0') * 1000;
-        if (milliseconds > kMaxTimeoutMs) {
+        if (milliseconds > kMaxSecondsMs) {
             return false;
         }
     }
@@ -73,10 +115,10 @@ bool parseTimeoutSeconds(const std::string &text, std::uint32_t &timeoutMs) {
     if (fraction.size() > 3 && fraction[3] >= '5') {
         ++milliseconds; // rounded to the nearest millisecond
     }
-    if (milliseconds < kMinTimeoutMs || milliseconds > kMaxTimeoutMs) {
+    if (milliseconds < kMinSecondsMs || milliseconds > kMaxSecondsMs) {
         return false;
     }
-    timeoutMs = static_cast<std::uint32_t>(milliseconds);
+    result = static_cast<std::uint32_t>(milliseconds);
     return true;
 }
 
@@ -109,20 +151,29 @@ CheckOptions parseCheckOptions(const std::vector<std::string> &args) {
             options.address = value;
             haveAddress = true;
         } else if (takeValue(args, i, "-t", "--timeout", value, error)) {
-            if (!error.empty()) {
+            if (!error.empty() || !readSeconds(value, "time-out", options.timeoutMs, error)) {
                 return usageError(error);
             }
-            if (!parseTimeoutSeconds(value, options.timeoutMs)) {
-                return usageError("time-out \"" + escapeForStatusLine(value) +
-                                  "\" is not a number of seconds from 0.001 to 3600");
+        } else if (takeValue(args, i, "-w", "--warning", value, error)) {
+            if (!error.empty() ||
+                !readThreshold(value, "warning", options.thresholds.warningMs, error)) {
+                return usageError(error);
             }
-            options.timeoutText = value;
+        } else if (takeValue(args, i, "-c", "--critical", value, error)) {
+            if (!error.empty() ||
+                !readThreshold(value, "critical", options.thresholds.criticalMs, error)) {
+                return usageError(error);
+            }
         } else {
             return usageError("unknown argument \"" + escapeForStatusLine(arg) + "\"");
         }
     }
     if (!haveAddress) {
         return usageError("no device address given (-H ADDRESS)");
+    }
+    const std::string refusal = thresholdError(options);
+    if (!refusal.empty()) {
+        return usageError(refusal);
     }
     options.action = CheckAction::Run;
     return options;

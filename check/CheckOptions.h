@@ -1,6 +1,8 @@
 // The command line of orvane-check, read into plain values so that main only acts on them.
 #pragma once
 
+#include "CheckOutcome.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -13,22 +15,23 @@ struct CheckOptions {
     CheckAction action = CheckAction::UsageError;
     std::string address;            // dotted quad, already accepted by the address rule
     std::uint32_t timeoutMs = 1000; // receive time-out handed to the query
-    std::string timeoutText = "1";  // as the user wrote it, for messages
+    RttThresholds thresholds;       // -w and -c, at most the time-out
     bool json = false;
     std::string error; // why the command line was refused (UsageError only)
 };
 
-// Smallest and largest time-out accepted, in milliseconds. A receive time-out of 0 would make the
-// socket wait for ever, so anything that rounds to 0 ms is refused.
-constexpr std::uint32_t kMinTimeoutMs = 1;
-constexpr std::uint32_t kMaxTimeoutMs = 3600U * 1000U;
+// Smallest and largest number of seconds accepted for the time-out and the thresholds, in
+// milliseconds. A receive time-out of 0 would make the socket wait for ever, so anything that
+// rounds to 0 ms is refused.
+constexpr std::uint32_t kMinSecondsMs = 1;
+constexpr std::uint32_t kMaxSecondsMs = 3600U * 1000U;
 
 // Arguments without the program name. -h and -V answer at once, whatever follows them.
 CheckOptions parseCheckOptions(const std::vector<std::string> &args);
 
 // "0.5" -> 500. Plain decimal notation only (no sign, exponent, hex, "inf" or locale comma).
 // Returns false for text that is no such number or lies outside the accepted range.
-bool parseTimeoutSeconds(const std::string &text, std::uint32_t &timeoutMs);
+bool parseSeconds(const std::string &text, std::uint32_t &milliseconds);
 
 bool isAcceptedAddress(const std::string &text);
 

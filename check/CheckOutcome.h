@@ -4,14 +4,22 @@
 #include "OrvaneQuery.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace orvanecheck {
 
+// Round-trip times (-w, -c) above which an answer counts as slow; unset when not given.
+struct RttThresholds {
+    std::optional<std::uint32_t> warningMs;
+    std::optional<std::uint32_t> criticalMs;
+};
+
 struct CheckOutcome {
     std::string address;
     std::uint32_t timeoutMs = 1000;
+    RttThresholds thresholds;
     std::uint32_t resultCode = 0;             // 0, or the failing call's result code
     OrvaneState state = ORVANE_NOT_REACHABLE; // meaningful only when resultCode is 0
     std::string replyName;
@@ -24,7 +32,12 @@ struct CheckOutcome {
 // The four plugin states; their values are the exit codes.
 enum class PluginStatus { Ok = 0, Warning = 1, Critical = 2, Unknown = 3 };
 
+// The worse of what the answer says and how slow it came.
 PluginStatus pluginStatusFor(const CheckOutcome &outcome);
+
+// What the round-trip time alone says: WARNING or CRITICAL past a threshold, otherwise OK
+// (also when there was no answer, which has no round-trip time).
+PluginStatus slownessStatus(const CheckOutcome &outcome);
 const char *pluginStatusName(PluginStatus status);
 
 // True when a reply arrived and was understood (the only case with a round-trip time).

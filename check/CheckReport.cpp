@@ -58,8 +58,30 @@ std::string answerText(const CheckOutcome &outcome) {
            escapeForStatusLine(trimTrailingWhitespace(outcome.userAddress)) + ")";
 }
 
+std::string thresholdField(const std::optional<std::uint32_t> &thresholdMs) {
+    return thresholdMs ? std::to_string(*thresholdMs) : "";
+}
+
 std::string performanceData(const CheckOutcome &outcome) {
-    return "rtt=" + formatFixed(outcome.rttMs, 3) + "ms;;;0;" + std::to_string(outcome.timeoutMs);
+    return "rtt=" + formatFixed(outcome.rttMs, 3) + "ms;" +
+           thresholdField(outcome.thresholds.warningMs) + ";" +
+           thresholdField(outcome.thresholds.criticalMs) + ";0;" +
+           std::to_string(outcome.timeoutMs);
+}
+
+// Why a reply that would be OK (or WARNING) is worse: ", but the answer took 312.4 ms (warning
+// above 200 ms)"; nothing when the answer was fast enough. Milliseconds, as in the performance
+// data, so that 200.4 never reads as the threshold itself.
+std::string slownessText(const CheckOutcome &outcome) {
+    const PluginStatus slowness = slownessStatus(outcome);
+    if (slowness == PluginStatus::Ok) {
+        return "";
+    }
+    const bool critical = slowness == PluginStatus::Critical;
+    const std::uint32_t thresholdMs =
+        critical ? *outcome.thresholds.criticalMs : *outcome.thresholds.warningMs;
+    return ", but the answer took " + formatFixed(outcome.rttMs, 1) + " ms (" +
+           (critical ? "critical" : "warning") + " above " + std::to_string(thresholdMs) + " ms)";
 }
 
 std::string failureText(const CheckOutcome &outcome) {
@@ -73,17 +95,15 @@ std::string failureText(const CheckOutcome &outcome) {
 }
 
 std::string messageText(const CheckOutcome &outcome) {
-    switch (pluginStatusFor(outcome)) {
-    case PluginStatus::Ok:
-    case PluginStatus::Warning:
-        return deviceLabel(outcome) + " " + answerText(outcome) + " | " + performanceData(outcome);
-    case PluginStatus::Critical:
+    if (outcome.resultCode != 0) {
+        return "query of " + outcome.address + " failed with " + failureText(outcome);
+    }
+    if (!hasAnswer(outcome)) {
         return "no answer from " + outcome.address + " within " + formatSeconds(outcome.timeoutMs) +
                " s";
-    case PluginStatus::Unknown:
-        break;
     }
-    return "query of " + outcome.address + " failed with " + failureText(outcome);
+    return deviceLabel(outcome) + " " + answerText(outcome) + slownessText(outcome) + " | " +
+           performanceData(outcome);
 }
 
 std::string jsonOrNull(bool present, const std::string &json) {
@@ -171,6 +191,10 @@ std::string jsonReport(const CheckOutcome &outcome) {
             jsonOrNull(answered && outcome.userAddressKnown, jsonString(outcome.userAddress));
     json += ",\"rtt_ms\":" + jsonOrNull(answered, formatFixed(outcome.rttMs, 3));
     json += ",\"timeout_ms\":" + std::to_string(outcome.timeoutMs);
+    json += ",\"warning_ms\":" + jsonOrNull(outcome.thresholds.warningMs.has_value(),
+                                            thresholdField(outcome.thresholds.warningMs));
+    json += ",\"critical_ms\":" + jsonOrNull(outcome.thresholds.criticalMs.has_value(),
+                                             thresholdField(outcome.thresholds.criticalMs));
     json += ",\"messages\":" + jsonMessages(outcome);
     return json + "}\n";
 }

@@ -34,7 +34,8 @@ int main(int argc, char **argv) {
     case CheckAction::Run:
         break;
     }
-    const CheckOutcome outcome = probeDevice(options.address, options.timeoutMs);
+    CheckOutcome outcome = probeDevice(options.address, options.timeoutMs);
+    outcome.thresholds = options.thresholds;
     return print(options.json ? jsonReport(outcome) : pluginOutput(outcome),
                  pluginStatusFor(outcome));
 }

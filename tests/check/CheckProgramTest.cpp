@@ -23,6 +23,7 @@ constexpr char kOversizedAddress[] = "127.0.0.115";
 constexpr char kHostileAddress[] = "127.0.0.116";
 constexpr char kJsonAddress[] = "127.0.0.117";
 constexpr char kRelayAddress[] = "127.0.0.118";
+constexpr char kSlowAddress[] = "127.0.1.10";
 
 std::vector<std::string> linesOf(const std::string &text) {
     std::vector<std::string> lines;
@@ -70,11 +71,13 @@ void expectOneLine(const ProgramRun &run, const std::string &expectedPrefix) {
     EXPECT_EQ(run.standardOutput.back(), '\n');
 }
 
-void expectPerformanceData(const std::string &line, const std::string &timeoutMs) {
-    static const std::regex rtt(R"( \| rtt=[0-9]+\.[0-9]{3}ms;;;0;([0-9]+)$)");
+void expectPerformanceData(const std::string &line, const std::string &timeoutMs,
+                           const std::string &thresholds = ";") {
+    static const std::regex rtt(R"( \| rtt=[0-9]+\.[0-9]{3}ms;([0-9]*;[0-9]*);0;([0-9]+)$)");
     std::smatch match;
     ASSERT_TRUE(std::regex_search(line, match, rtt)) << line;
-    EXPECT_EQ(match[1], timeoutMs);
+    EXPECT_EQ(match[1], thresholds);
+    EXPECT_EQ(match[2], timeoutMs);
 }
 
 } // namespace
@@ -105,6 +108,40 @@ TEST_F(CheckProgram, DeviceHeldByAnotherPcWarnsWithThatPcsAddress) {
     EXPECT_EQ(run.exitCode, 1);
     expectOneLine(run,
                   "ORVANE WARNING - captureORVANE \"CAPTURE-3\" used by another PC (192.0.2.7) | ");
+}
+
+// A device that answers after 300 ms: past -w 0.1, within -c 0.5; past -c 0.2; and with -t 0.2
+// no answer at all, whatever the thresholds.
+TEST_F(CheckProgram, SlowAnswerWarnsOrIsCriticalPastTheThresholds) {
+    startDevice(kSlowAddress);
+    device.answerWith("CAPTURE-12", "0.0.0.0");
+    device.answerAfter(300);
+    const std::regex slow(
+        R"(ORVANE (WARNING|CRITICAL) - captureORVANE "CAPTURE-12" available, but )"
+        R"(the answer took ([0-9]+)\.[0-9] ms \((warning|critical) above )"
+        R"(([0-9]+) ms\) \| rtt=[0-9]+\.[0-9]{3}ms;[0-9]+;[0-9]+;0;1000\n)");
+    std::smatch match;
+
+    const ProgramRun warning = check({"-H", kSlowAddress, "-w", "0.1", "-c", "0.5"});
+    EXPECT_EQ(warning.exitCode, 1);
+    ASSERT_TRUE(std::regex_match(warning.standardOutput, match, slow)) << warning.standardOutput;
+    EXPECT_EQ(match[1], "WARNING");
+    EXPECT_GE(std::stoi(match[2]), 300);
+    EXPECT_EQ(match[3], "warning");
+    EXPECT_EQ(match[4], "100");
+    expectPerformanceData(warning.standardOutput.substr(0, warning.standardOutput.size() - 1),
+                          "1000", "100;500");
+
+    const ProgramRun critical = check({"-H", kSlowAddress, "--warning=0.1", "--critical=0.2"});
+    EXPECT_EQ(critical.exitCode, 2);
+    ASSERT_TRUE(std::regex_match(critical.standardOutput, match, slow)) << critical.standardOutput;
+    EXPECT_EQ(match[1], "CRITICAL");
+    EXPECT_EQ(match[3], "critical");
+    EXPECT_EQ(match[4], "200");
+
+    const ProgramRun timedOut = check({"-H", kSlowAddress, "-t", "0.2", "-w", "0.1"});
+    EXPECT_EQ(timedOut.exitCode, 2);
+    expectOneLine(timedOut, "ORVANE CRITICAL - no answer from 127.0.1.10 within 0.2 s");
 }
 
 TEST_F(CheckProgram, NamelessReplyIsARelayHost) {
@@ -192,6 +229,9 @@ TEST_F(CheckProgram, BadCommandLinesAreUnknownWithAReasonAndTheUsage) {
                                                {"-H", "127.0.0.1", "-t", "-1"},
                                                {"-H", "127.0.0.1", "-t", "abc"},
                                                {"-H", "127.0.0.1", "-t", "1,5"},
+                                               {"-H", "127.0.0.1", "-w", "-0.1"},
+                                               {"-H", "127.0.0.1", "-w", "0.5", "-c", "0.2"},
+                                               {"-H", "127.0.0.1", "-t", "0.5", "-c", "0.8"},
                                                {"-H", "127.0.0.1", "--colour"}}) {
         const ProgramRun run = check(arguments);
         EXPECT_EQ(run.exitCode, 3) << ::testing::PrintToString(arguments);
@@ -210,8 +250,10 @@ TEST_F(CheckProgram, HelpAndVersion) {
 
     const ProgramRun help = check({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    for (const char *part : {"Usage: orvane-check -H ADDRESS [-t SECONDS] [--json] [-h] [-V]",
-                             "--timeout=SECONDS", "3 UNKNOWN", "object CheckCommand"}) {
+    for (const char *part : {"Usage: orvane-check -H ADDRESS [-t SECONDS] [-w SECONDS] "
+                             "[-c SECONDS] [--json] [-h] [-V]",
+                             "--timeout=SECONDS", "--warning=SECONDS", "--critical=SECONDS",
+                             "3 UNKNOWN", "object CheckCommand"}) {
         EXPECT_NE(help.standardOutput.find(part), std::string::npos) << part;
     }
 }

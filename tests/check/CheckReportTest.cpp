@@ -54,6 +54,47 @@ TEST(CheckReport, StatusLinePerState) {
     EXPECT_EQ(pluginStatusFor(silent), PluginStatus::Critical);
 }
 
+// A slow answer makes OK worse and never makes a worse state better; the line says why.
+TEST(CheckReport, SlowAnswersAgainstTheThresholds) {
+    CheckOutcome outcome = answered(ORVANE_AVAILABLE, "CAPTURE-12", "0.0.0.0");
+    outcome.thresholds = {200, 400};
+    outcome.rttMs = 200.0;
+    EXPECT_EQ(statusLine(outcome),
+              "ORVANE OK - captureORVANE \"CAPTURE-12\" available | rtt=200.000ms;200;400;0;500");
+
+    outcome.rttMs = 312.4;
+    EXPECT_EQ(pluginStatusFor(outcome), PluginStatus::Warning);
+    EXPECT_EQ(statusLine(outcome),
+              "ORVANE WARNING - captureORVANE \"CAPTURE-12\" available, but the answer took 312.4 "
+              "ms (warning above 200 ms) | rtt=312.400ms;200;400;0;500");
+
+    outcome.rttMs = 400.5;
+    EXPECT_EQ(statusLine(outcome),
+              "ORVANE CRITICAL - captureORVANE \"CAPTURE-12\" available, but the answer took "
+              "400.5 ms (critical above 400 ms) | rtt=400.500ms;200;400;0;500");
+
+    CheckOutcome other = answered(ORVANE_USED_BY_OTHER_PC, "", "192.0.2.7");
+    other.thresholds.criticalMs = 400;
+    other.rttMs = 300.0;
+    EXPECT_EQ(statusLine(other), "ORVANE WARNING - Relay Host used by another PC (192.0.2.7) | "
+                                 "rtt=300.000ms;;400;0;500");
+    other.rttMs = 450.0;
+    EXPECT_EQ(pluginStatusFor(other), PluginStatus::Critical);
+    EXPECT_EQ(statusLine(other).rfind("ORVANE CRITICAL - Relay Host used by another PC "
+                                      "(192.0.2.7), but the answer took 450.0 ms (critical",
+                                      0),
+              0U);
+
+    CheckOutcome silent = answered(ORVANE_NOT_REACHABLE, "", "");
+    silent.thresholds = {1, 2};
+    silent.rttMs = 500.0;
+    EXPECT_EQ(statusLine(silent), "ORVANE CRITICAL - no answer from 10.0.0.1 within 0.5 s");
+    CheckOutcome broken = failed(ERR_QUERY_REPLY, {});
+    broken.thresholds = {1, 2};
+    broken.rttMs = 500.0;
+    EXPECT_EQ(pluginStatusFor(broken), PluginStatus::Unknown);
+}
+
 TEST(CheckReport, FailureNamesResultCodeAndTheNetworkLayersErrorText) {
     const CheckOutcome outcome = failed(
         ERR_QUERY_TRANSFER, {"OrvaneMonitor::dwGetOrvaneState: Error receiving message: Message "
@@ -99,7 +140,21 @@ TEST(CheckReport, JsonOfAnAnswerHoldsEveryFieldWithTheReplyBytesIntact) {
     EXPECT_EQ(json["user_address"], "192.0.2.7\r\n");
     EXPECT_DOUBLE_EQ(json["rtt_ms"].get<double>(), 0.21);
     EXPECT_EQ(json["timeout_ms"], 500);
+    EXPECT_TRUE(json["warning_ms"].is_null());
+    EXPECT_TRUE(json["critical_ms"].is_null());
     EXPECT_TRUE(json["messages"].empty());
+}
+
+TEST(CheckReport, JsonCarriesTheThresholdsAndTheStatusTheyGive) {
+    CheckOutcome outcome = answered(ORVANE_USED_BY_THIS_PC, "CAPTURE-1", "10.0.0.9");
+    outcome.thresholds = {150, 300};
+    outcome.rttMs = 160.0;
+    const nlohmann::json json = nlohmann::json::parse(jsonReport(outcome));
+    EXPECT_EQ(json["status"], "WARNING");
+    EXPECT_EQ(json["exit_code"], 1);
+    EXPECT_EQ(json["state_name"], "ORVANE_USED_BY_THIS_PC");
+    EXPECT_EQ(json["warning_ms"], 150);
+    EXPECT_EQ(json["critical_ms"], 300);
 }
 
 TEST(CheckReport, JsonLeavesOutWhatWasNeverLearned) {

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh build test windows reliability desktop
+scripts/install-deps.sh build test windows reliability desktop monitoring
 cmake -S . -B build -G Ninja -DORVANE_BUILD_TESTS=ON
 cmake --build build
 ctest --test-dir build --output-on-failure -j "$(nproc)"

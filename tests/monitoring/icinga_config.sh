@@ -54,4 +54,4 @@ arguments=$(awk '/^  arguments = \{/ { inside = 1; next } inside && /^  \}/ { ex
 for argument in $arguments; do
     grep -Eq "^ *$argument, --" <<<"$help" || fail "orvane-check has no option $argument"
 done
-note "the services use $command_name, whose arguments orvane-check knows:" $arguments
+note "the services use $command_name, whose arguments orvane-check knows: $(echo "$arguments" | xargs)"

@@ -1,6 +1,7 @@
 # Shared by the measurement scripts (sourced, not run): the build of the measured programs, a bare
 # X server, a simulated device and a settings sandbox, all taken down again on exit.
-# The scripts use only the loopback addresses of the benchmarks (127.0.0.170 - 127.0.0.189).
+# The scripts use only the loopback addresses of the benchmarks (127.0.0.170 - 127.0.0.189) and, for
+# the fleet of scripts/measure-fleet.sh, 127.0.1.40 - 127.0.1.59.
 
 measure_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${BUILD_DIR:-$measure_root/build-perf}
@@ -46,12 +47,12 @@ measure_start_x() {
 
 # A simulated device on ADDRESS answering "free"; it reads commands from a pipe kept open.
 measure_start_device() {
-    local address=$1
-    mkfifo "$measure_tmp/device-input"
-    sleep 86400 >"$measure_tmp/device-input" &
+    local address=$1 input=$measure_tmp/device-$1.input
+    mkfifo "$input"
+    sleep 86400 >"$input" &
     measure_pids+=($!)
     "$build_dir/tools/simdevice/orvane-simdevice" --address "$address" \
-        --name "captureORVANE 1024" <"$measure_tmp/device-input" >/dev/null &
+        --name "captureORVANE 1024" <"$input" >/dev/null &
     measure_pids+=($!)
     sleep 0.3
 }

@@ -39,8 +39,9 @@ std::string helpText() {
            " 3 UNKNOWN   protocol or socket error (result code and error text in the line),\n"
            "             or a wrong command line\n"
            "\n"
-           "Example:\n"
+           "Example, a device that answers within the warning threshold:\n"
            "  $ orvane-check -H 192.168.1.10 -t 0.5 -w 0.2 -c 0.4\n"
+           "\n"
            "  ORVANE OK - captureORVANE \"CAPTURE-12\" available | rtt=0.210ms;200;400;0;500\n"
            "\n"
            "The performance data rtt is the time the query took, in milliseconds, with the\n"
@@ -55,24 +56,8 @@ std::string helpText() {
            "messages. Fields that do not apply are null. Reply bytes outside printable ASCII\n"
            "are written as \\u00NN.\n"
            "\n"
-           "Icinga 2:\n"
-           "  object CheckCommand \"orvane\" {\n"
-           "    command = [ PluginDir + \"/orvane-check\" ]\n"
-           "    arguments = {\n"
-           "      \"-H\" = \"$orvane_address$\"\n"
-           "      \"-t\" = \"$orvane_timeout$\"\n"
-           "      \"-w\" = \"$orvane_warning$\"\n"
-           "      \"-c\" = \"$orvane_critical$\"\n"
-           "    }\n"
-           "    vars.orvane_address = \"$address$\"\n"
-           "    vars.orvane_timeout = 1\n"
-           "    vars.orvane_warning = 0.2\n"
-           "    vars.orvane_critical = 0.5\n"
-           "  }\n"
-           "  apply Service \"orvane\" {\n"
-           "    check_command = \"orvane\"\n"
-           "    assign where host.vars.orvane\n"
-           "  }\n";
+           "Service definitions for Icinga 2 and Nagios, as tested with both engines:\n"
+           "/usr/share/doc/orvane-monitor/README-orvane-check.md\n";
 }
 
 } // namespace orvanecheck

@@ -253,7 +253,7 @@ TEST_F(CheckProgram, HelpAndVersion) {
     for (const char *part : {"Usage: orvane-check -H ADDRESS [-t SECONDS] [-w SECONDS] "
                              "[-c SECONDS] [--json] [-h] [-V]",
                              "--timeout=SECONDS", "--warning=SECONDS", "--critical=SECONDS",
-                             "3 UNKNOWN", "object CheckCommand"}) {
+                             "3 UNKNOWN", "README-orvane-check.md"}) {
         EXPECT_NE(help.standardOutput.find(part), std::string::npos) << part;
     }
 }

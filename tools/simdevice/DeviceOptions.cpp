@@ -2,15 +2,13 @@
 
 #include "NetworkText.h"
 
-#include <arpa/inet.h>
-
 namespace simdevice {
 
 namespace {
 
 bool isDottedQuad(const std::string &text) {
-    in_addr address;
-    return ::inet_pton(AF_INET, text.c_str(), &address) == 1;
+    std::uint32_t address = 0;
+    return parseIPv4(text, &address);
 }
 
 // Applies one option with its value; false with a reason when the value is bad.

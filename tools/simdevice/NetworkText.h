@@ -2,8 +2,6 @@
 // numbers and addresses, checked the same way everywhere.
 #pragma once
 
-#include <netinet/in.h>
-
 #include <cstdint>
 #include <string>
 
@@ -12,7 +10,12 @@ namespace simdevice {
 // A port from 1 to 65535 in decimal digits only; false for anything else.
 bool parsePort(const std::string &text, std::uint16_t *port);
 
-// Whether the address lies in 127.0.0.0/8, the only range the simulators serve unless told.
-bool isLoopback(const in_addr &address);
+// Four decimal octets of 0 to 255 without leading zeros, as inet_pton reads them; the address in
+// host byte order. False for anything else.
+bool parseIPv4(const std::string &text, std::uint32_t *address);
+
+// Whether the address (host byte order) lies in 127.0.0.0/8, the only range the simulators serve
+// unless told.
+bool isLoopback(std::uint32_t address);
 
 } // namespace simdevice

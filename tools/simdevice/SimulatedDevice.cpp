@@ -2,14 +2,8 @@
 
 #include "NetworkText.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace simdevice {
 
@@ -17,10 +11,6 @@ namespace {
 
 constexpr std::size_t LARGEST_DATAGRAM = 65536;
 constexpr char STATE_REQUEST[] = "state";
-
-std::string systemError(const std::string &what) {
-    return what + ": " + std::strerror(errno);
-}
 
 void setError(std::string *error, const std::string &text) {
     if (error != nullptr) {
@@ -33,13 +23,6 @@ bool isStateRequest(const char *request, std::size_t length) {
     const std::size_t textLength = strnlen(request, length);
     return textLength == sizeof STATE_REQUEST - 1 &&
            std::memcmp(request, STATE_REQUEST, textLength) == 0;
-}
-
-void closeFd(int &fd) {
-    if (fd >= 0) {
-        ::close(fd);
-        fd = -1;
-    }
 }
 
 } // namespace
@@ -56,30 +39,18 @@ bool SimulatedDevice::start(const std::string &address, std::uint16_t port, std:
         setError(error, "the simulated device is already running");
         return false;
     }
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(port);
-    if (::inet_pton(AF_INET, address.c_str(), &local.sin_addr) != 1) {
+    std::uint32_t ipv4 = 0;
+    if (!parseIPv4(address, &ipv4)) {
         setError(error, "not an IPv4 address: " + address);
         return false;
     }
-    if (!allowNonLoopback && !isLoopback(local.sin_addr)) {
+    if (!allowNonLoopback && !isLoopback(ipv4)) {
         setError(error, "refusing non-loopback address " + address);
         return false;
     }
-    socketFd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (socketFd < 0) {
-        setError(error, systemError("cannot create a socket"));
-        return false;
-    }
-    if (::bind(socketFd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0) {
-        setError(error, systemError("cannot bind " + address + ":" + std::to_string(port)));
-        closeFd(socketFd);
-        return false;
-    }
-    if (::pipe(wakeFds) != 0) {
-        setError(error, systemError("cannot create a pipe"));
-        closeFd(socketFd);
+    std::string openError;
+    if (!socket.open(address, port, &openError)) {
+        setError(error, openError);
         return false;
     }
     thread = std::thread(&SimulatedDevice::serve, this);
@@ -90,13 +61,9 @@ void SimulatedDevice::stop() {
     if (!isRunning()) {
         return;
     }
-    const char wake = 'x';
-    while (::write(wakeFds[1], &wake, 1) < 0 && errno == EINTR) {
-    }
+    socket.wake();
     thread.join();
-    closeFd(socketFd);
-    closeFd(wakeFds[0]);
-    closeFd(wakeFds[1]);
+    socket.close();
 }
 
 bool SimulatedDevice::isRunning() const {
@@ -105,32 +72,23 @@ bool SimulatedDevice::isRunning() const {
 
 void SimulatedDevice::serve() {
     std::string request(LARGEST_DATAGRAM, '\0');
-    pollfd watched[2] = {{socketFd, POLLIN, 0}, {wakeFds[0], POLLIN, 0}};
     for (;;) {
-        if (::poll(watched, 2, -1) < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
+        const DeviceSocket::Event event = socket.wait(-1, true);
+        if (event == DeviceSocket::Event::Woken || event == DeviceSocket::Event::Failure) {
             return;
         }
-        if (watched[1].revents != 0) {
-            return;
-        }
-        if (watched[0].revents == 0) {
+        if (event != DeviceSocket::Event::Datagram) {
             continue;
         }
-        sockaddr_in sender{};
-        socklen_t senderLength = sizeof sender;
-        const ssize_t length = ::recvfrom(socketFd, &request[0], request.size(), 0,
-                                          reinterpret_cast<sockaddr *>(&sender), &senderLength);
+        Peer sender;
+        const long length = socket.receive(&request[0], request.size(), &sender);
         if (length >= 0) {
-            answerRequest(request.data(), std::size_t(length), &sender, senderLength);
+            answerRequest(request.data(), std::size_t(length), sender);
         }
     }
 }
 
-void SimulatedDevice::answerRequest(const char *request, std::size_t length, const void *sender,
-                                    unsigned senderLength) {
+void SimulatedDevice::answerRequest(const char *request, std::size_t length, const Peer &sender) {
     std::string datagram;
     unsigned delay = 0;
     {
@@ -149,15 +107,13 @@ void SimulatedDevice::answerRequest(const char *request, std::size_t length, con
     if (!waitOrStop(delay)) {
         return;
     }
-    ::sendto(socketFd, datagram.data(), datagram.size(), 0, static_cast<const sockaddr *>(sender),
-             socklen_t(senderLength));
+    socket.send(datagram, sender);
 }
 
-// Sleeps on the stop pipe, so that stop() never waits for a delayed answer; false when stopping.
+// Sleeps on the stop signal, so that stop() never waits for a delayed answer; false when stopping.
 bool SimulatedDevice::waitOrStop(unsigned milliseconds) {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    pollfd wake = {wakeFds[0], POLLIN, 0};
     for (;;) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(
                               deadline - std::chrono::steady_clock::now())
@@ -165,12 +121,13 @@ bool SimulatedDevice::waitOrStop(unsigned milliseconds) {
         if (left <= 0) {
             return true;
         }
-        const int ready = ::poll(&wake, 1, int(left));
-        if (ready > 0) {
+        switch (socket.wait(int(left), false)) {
+        case DeviceSocket::Event::Woken:
             return false;
-        }
-        if (ready < 0 && errno != EINTR) {
+        case DeviceSocket::Event::Failure:
             return true;
+        default:
+            break;
         }
     }
 }

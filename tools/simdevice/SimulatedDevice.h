@@ -2,6 +2,8 @@
 // from a thread of its own, with what the test or the user has set. Plain C++ without Qt.
 #pragma once
 
+#include "DeviceSocket.h"
+
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
@@ -43,8 +45,7 @@ public:
 
 private:
     void serve();
-    void answerRequest(const char *request, std::size_t length, const void *sender,
-                       unsigned senderLength);
+    void answerRequest(const char *request, std::size_t length, const Peer &sender);
     bool waitOrStop(unsigned milliseconds);
 
     mutable std::mutex mutex;
@@ -54,8 +55,7 @@ private:
     std::string lastRequestBytes;
     std::atomic<std::size_t> requests{0};
 
-    int socketFd = -1;
-    int wakeFds[2] = {-1, -1}; // a pipe that wakes the answering thread to stop
+    DeviceSocket socket; // woken to stop the answering thread
     std::thread thread;
 };
 

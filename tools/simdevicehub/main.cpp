@@ -70,14 +70,15 @@ bool parseOptions(int argc, char **argv, HubOptions *options) {
 }
 
 int openControlSocket(const HubOptions &options) {
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(options.port);
-    if (::inet_pton(AF_INET, options.address.c_str(), &local.sin_addr) != 1 ||
-        !simdevice::isLoopback(local.sin_addr)) {
+    std::uint32_t address = 0;
+    if (!simdevice::parseIPv4(options.address, &address) || !simdevice::isLoopback(address)) {
         std::fprintf(stderr, "%s: not a loopback address: %s\n", PROGRAM, options.address.c_str());
         return -1;
     }
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(options.port);
+    local.sin_addr.s_addr = htonl(address);
     const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
     if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0) {
         std::fprintf(stderr, "%s: cannot listen on %s:%u: %s\n", PROGRAM, options.address.c_str(),

@@ -1,9 +1,16 @@
 #include "StdoutCapture.h"
 
+#include "TemporaryFile.h"
+
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
+
+// The C runtime's descriptor calls, under their POSIX names on both systems.
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 namespace orvanecheck {
 
@@ -11,17 +18,6 @@ namespace {
 
 // Captured text is only ever a few failure lines; anything beyond this is not read back.
 constexpr std::size_t kMaxCapturedBytes = 64 * 1024;
-
-int openTemporaryFile() {
-    const char *dir = std::getenv("TMPDIR");
-    std::string path =
-        std::string(dir != nullptr && *dir != '\0' ? dir : "/tmp") + "/orvane-check-XXXXXX";
-    const int fd = mkstemp(path.data());
-    if (fd >= 0) {
-        unlink(path.c_str()); // gone when closed, whatever happens to the process
-    }
-    return fd;
-}
 
 std::vector<std::string> splitLines(const std::string &text) {
     std::vector<std::string> lines;
@@ -42,12 +38,12 @@ std::vector<std::string> splitLines(const std::string &text) {
 StdoutCapture::StdoutCapture() {
     std::cout.flush();
     std::fflush(stdout);
-    savedStdout = dup(STDOUT_FILENO);
+    savedStdout = dup(fileno(stdout));
     captureFd = openTemporaryFile();
     // Without a temporary file the lines go to standard error: still off the status line.
-    const int target = captureFd >= 0 ? captureFd : STDERR_FILENO;
+    const int target = captureFd >= 0 ? captureFd : fileno(stderr);
     if (savedStdout >= 0) {
-        dup2(target, STDOUT_FILENO);
+        dup2(target, fileno(stdout));
     }
 }
 
@@ -64,7 +60,7 @@ void StdoutCapture::restore() {
     }
     std::cout.flush();
     std::fflush(stdout);
-    dup2(savedStdout, STDOUT_FILENO);
+    dup2(savedStdout, fileno(stdout));
     close(savedStdout);
     savedStdout = -1;
 }
@@ -76,7 +72,7 @@ std::vector<std::string> StdoutCapture::finish() {
     }
     std::string text;
     char buffer[4096];
-    ssize_t count = 0;
+    long count = 0;
     while (text.size() < kMaxCapturedBytes &&
            (count = read(captureFd, buffer, sizeof buffer)) > 0) {
         text.append(buffer, static_cast<std::size_t>(count));

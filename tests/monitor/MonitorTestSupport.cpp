@@ -22,6 +22,15 @@ constexpr int kSettleTimeMs = 50;
 
 QObject *poLoopScope = nullptr; // lives while runEventLoop runs
 
+// The Windows build under wine has a range of its own, so that both builds' tests may run at once.
+#ifdef Q_OS_WIN
+const char *const kAddressPrefix = "127.0.2.";
+constexpr int kFirstHost = 10;
+#else
+const char *const kAddressPrefix = "127.0.0.";
+constexpr int kFirstHost = 70;
+#endif
+
 } // namespace
 
 SettingsSandbox::SettingsSandbox() {
@@ -29,8 +38,16 @@ SettingsSandbox::SettingsSandbox() {
     qputenv("HOME", oDir.path().toLocal8Bit());
 }
 
+// Where the monitor keeps its settings: the registry key on Windows, the organisation's file
+// elsewhere.
 MonitorSettings::MonitorSettings()
-    : oSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvorn GmbH")) {
+#ifdef Q_OS_WIN
+    : oSettings(QStringLiteral("HKEY_CURRENT_USER\\Software\\Halvorn GmbH"),
+                QSettings::NativeFormat)
+#else
+    : oSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvorn GmbH"))
+#endif
+{
     oSettings.beginGroup(QStringLiteral("Orvane Monitor"));
 }
 
@@ -39,16 +56,20 @@ MonitorSettings::~MonitorSettings() {
 }
 
 void clearMonitorSettings() {
-    QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvorn GmbH"))
-        .clear();
+    MonitorSettings().oSettings.remove(QString());
 }
 
-std::unique_ptr<simdevice::SimulatedDevice> startDevice(const char *pszAddress, const char *pszName,
-                                                        const char *pszUser) {
-    auto poDevice = std::make_unique<simdevice::SimulatedDevice>();
+QString deviceAddress(int iIndex) {
+    return QLatin1String(kAddressPrefix) + QString::number(kFirstHost + iIndex);
+}
+
+std::unique_ptr<TestDevice> startDevice(const QString &sAddress, const char *pszName,
+                                        const char *pszUser) {
+    auto poDevice = std::make_unique<TestDevice>(
+        [](const std::string &sWhat) { QTest::qFail(sWhat.c_str(), __FILE__, __LINE__); });
     std::string sError;
-    if (!poDevice->start(pszAddress, 9758, &sError)) {
-        qWarning("simulated device on %s: %s", pszAddress, sError.c_str());
+    if (!poDevice->start(sAddress.toStdString(), &sError)) {
+        qWarning("simulated device on %s: %s", qPrintable(sAddress), sError.c_str());
         return nullptr;
     }
     poDevice->answerWith(pszName, pszUser);

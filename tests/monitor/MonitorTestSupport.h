@@ -2,7 +2,7 @@
 
 #include "OM_Main.h"
 #include "OrvaneVersion.h"
-#include "SimulatedDevice.h"
+#include "TestDevice.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,6 +24,7 @@
 namespace monitortest {
 
 // Points the per-user settings at a fresh directory; must exist before the application object.
+// (On Windows the settings are in the registry of the wine prefix, which is the test run's own.)
 class SettingsSandbox {
 public:
     SettingsSandbox();
@@ -41,10 +42,14 @@ public:
 };
 void clearMonitorSettings();
 
-// A simulated device on a loopback address of the monitor tests; nullptr if it cannot start.
-std::unique_ptr<simdevice::SimulatedDevice> startDevice(const char *pszAddress,
-                                                        const char *pszName = "captureORVANE demo",
-                                                        const char *pszUser = "0.0.0.0");
+// The index-th loopback address of the monitor tests (tests/LOOPBACK.md).
+QString deviceAddress(int iIndex);
+
+// A simulated device on a loopback address; nullptr if it cannot start. A failed request to
+// steer it fails the running test.
+std::unique_ptr<TestDevice> startDevice(const QString &sAddress,
+                                        const char *pszName = "captureORVANE demo",
+                                        const char *pszUser = "0.0.0.0");
 
 // The window's parts, found as a user would: the label, the tray icon and its menu entries.
 OM_Label *stateLabel(OM_Main &oMain);

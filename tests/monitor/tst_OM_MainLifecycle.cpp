@@ -44,9 +44,9 @@ void TestOMMainLifecycle::closingABoxWhileHiddenKeepsTheProgramRunning_data() {
 void TestOMMainLifecycle::closingABoxWhileHiddenKeepsTheProgramRunning() {
     QFETCH(QString, entry);
     QFETCH(bool, everShown);
-    auto poDevice = startDevice("127.0.0.100");
+    auto poDevice = startDevice(deviceAddress(30));
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.100"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(30), nullptr, OM_Main::kWindowFlags);
     if (everShown) {
         oMain.show();
         menuEntry(oMain, "Hide")->trigger();
@@ -63,9 +63,9 @@ void TestOMMainLifecycle::closingABoxWhileHiddenKeepsTheProgramRunning() {
 }
 
 void TestOMMainLifecycle::hidingKeepsTheProgramRunning() {
-    auto poDevice = startDevice("127.0.0.101");
+    auto poDevice = startDevice(deviceAddress(31));
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.101"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(31), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     const int iResult = runEventLoop([&] {
         emit trayIcon(oMain)->activated(QSystemTrayIcon::Trigger);
@@ -83,9 +83,9 @@ void TestOMMainLifecycle::quitAndEscapeEndTheProgramWithZero_data() {
 
 void TestOMMainLifecycle::quitAndEscapeEndTheProgramWithZero() {
     QFETCH(bool, escape);
-    auto poDevice = startDevice("127.0.0.102");
+    auto poDevice = startDevice(deviceAddress(32));
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.102"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(32), nullptr, OM_Main::kWindowFlags);
     if (escape)
         oMain.show();
     const int iResult = runEventLoop([&] {
@@ -99,12 +99,12 @@ void TestOMMainLifecycle::quitAndEscapeEndTheProgramWithZero() {
 }
 
 void TestOMMainLifecycle::failedFirstQueryEndsBeforeTheWindowShows() {
-    auto poDevice = startDevice("127.0.0.103");
+    auto poDevice = startDevice(deviceAddress(33));
     QVERIFY(poDevice);
     poDevice->answerRaw("captureORVANE without separator");
     BoxCloser oCloser;
 
-    OM_Main oMain(QStringLiteral("127.0.0.103"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(33), nullptr, OM_Main::kWindowFlags);
 
     QVERIFY(oMain.hasFailed());
     QCOMPARE(oCloser.oSeen.size(), 1);
@@ -127,9 +127,9 @@ void TestOMMainLifecycle::failedLaterQueryEndsWithTwo_data() {
 void TestOMMainLifecycle::failedLaterQueryEndsWithTwo() {
     QFETCH(bool, shown);
     QFETCH(QString, openBox);
-    auto poDevice = startDevice("127.0.0.104");
+    auto poDevice = startDevice(deviceAddress(34));
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.104"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(34), nullptr, OM_Main::kWindowFlags);
     QVERIFY(!oMain.hasFailed());
     if (shown)
         oMain.show();

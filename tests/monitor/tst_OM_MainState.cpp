@@ -60,18 +60,18 @@ void TestOMMainState::eachStateShowsItsSigns() {
     QFETCH(QString, title);
     QFETCH(QString, toolTip);
     QFETCH(bool, webInterface);
-    auto poDevice = startDevice("127.0.0.70");
+    auto poDevice = startDevice(deviceAddress(0));
     QVERIFY(poDevice);
     if (reply.isEmpty())
         poDevice->beSilent();
     else
         poDevice->answerRaw(reply.toStdString());
 
-    OM_Main oMain(QStringLiteral("127.0.0.70"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(0), nullptr, OM_Main::kWindowFlags);
 
     QVERIFY(!oMain.hasFailed());
     QCOMPARE(labelColour(oMain), colour);
-    QCOMPARE(stateLabel(oMain)->text(), QStringLiteral("127.0.0.70"));
+    QCOMPARE(stateLabel(oMain)->text(), deviceAddress(0));
     QVERIFY(trayIcon(oMain)->isVisible());
     // The colour shows around the silhouette; the silhouette's black front and grey top on it.
     QCOMPARE(trayIconPixel(oMain, 0, 0), colour);
@@ -111,9 +111,9 @@ void TestOMMainState::deviceKindNameFollowsTheFirstReply() {
     QFETCH(QString, firstName);
     QFETCH(QString, laterName);
     QFETCH(QString, kind);
-    auto poDevice = startDevice("127.0.0.71", firstName.toLatin1().constData());
+    auto poDevice = startDevice(deviceAddress(1), firstName.toLatin1().constData());
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.71"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(1), nullptr, OM_Main::kWindowFlags);
     QCOMPARE(trayIcon(oMain)->toolTip(), kind + " available");
 
     poDevice->answerWith(laterName.toStdString(), "0.0.0.0");
@@ -124,10 +124,10 @@ void TestOMMainState::deviceKindNameFollowsTheFirstReply() {
 }
 
 void TestOMMainState::relayHostSticksUntilTheAddressChanges() {
-    auto poDevice = startDevice("127.0.0.72");
+    auto poDevice = startDevice(deviceAddress(2));
     QVERIFY(poDevice);
     poDevice->beSilent();
-    OM_Main oMain(QStringLiteral("127.0.0.72"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(2), nullptr, OM_Main::kWindowFlags);
     QCOMPARE(trayIcon(oMain)->toolTip(), QStringLiteral("Cannot connect to Relay Host"));
 
     poDevice->answerWith("captureORVANE demo", "0.0.0.0");
@@ -144,9 +144,9 @@ void TestOMMainState::relayHostSticksUntilTheAddressChanges() {
 
 void TestOMMainState::deviceThatStopsAnsweringTurnsRedAndNamesNoDevice() {
     BalloonRecorder oRecorder;
-    auto poDevice = startDevice("127.0.0.73");
+    auto poDevice = startDevice(deviceAddress(3));
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.73"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(3), nullptr, OM_Main::kWindowFlags);
     QVERIFY(menuEntry(oMain, "Open Web interface")->isEnabled());
 
     poDevice->beSilent();
@@ -163,9 +163,9 @@ void TestOMMainState::deviceThatStopsAnsweringTurnsRedAndNamesNoDevice() {
 
 void TestOMMainState::noBalloonOnTheFirstRefreshOrForAnUnchangedState() {
     BalloonRecorder oRecorder;
-    auto poDevice = startDevice("127.0.0.74");
+    auto poDevice = startDevice(deviceAddress(4));
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.74"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(4), nullptr, OM_Main::kWindowFlags);
     QVERIFY(pollNow(oMain));
     QVERIFY(pollNow(oMain));
     QCOMPARE(poDevice->requestsSeen(), std::size_t(3));
@@ -174,9 +174,9 @@ void TestOMMainState::noBalloonOnTheFirstRefreshOrForAnUnchangedState() {
 
 void TestOMMainState::changeShowsInformationBalloonForFiveSeconds() {
     BalloonRecorder oRecorder;
-    auto poDevice = startDevice("127.0.0.75");
+    auto poDevice = startDevice(deviceAddress(5));
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.75"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(5), nullptr, OM_Main::kWindowFlags);
 
     const QStringList oUsers = {"127.0.0.1", "192.0.2.7", "0.0.0.0"};
     for (const QString &sUser : oUsers) {
@@ -198,9 +198,9 @@ void TestOMMainState::changeShowsInformationBalloonForFiveSeconds() {
 
 void TestOMMainState::switchedOffBalloonsStillRecordTheState() {
     BalloonRecorder oRecorder;
-    auto poDevice = startDevice("127.0.0.76");
+    auto poDevice = startDevice(deviceAddress(6));
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.76"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(6), nullptr, OM_Main::kWindowFlags);
     QAction *poSwitch = menuEntry(oMain, "Show Status Messages");
     QVERIFY(poSwitch->isChecked());
 
@@ -223,13 +223,13 @@ void TestOMMainState::switchedOffBalloonsStillRecordTheState() {
 
 void TestOMMainState::addressChangeComparesWithThePreviousDevicesState() {
     BalloonRecorder oRecorder;
-    auto poFirst = startDevice("127.0.0.77");
-    auto poSecond = startDevice("127.0.0.78", "out 66", "192.0.2.7");
+    auto poFirst = startDevice(deviceAddress(7));
+    auto poSecond = startDevice(deviceAddress(8), "out 66", "192.0.2.7");
     QVERIFY(poFirst && poSecond);
-    OM_Main oMain(QStringLiteral("127.0.0.77"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(7), nullptr, OM_Main::kWindowFlags);
 
     BoxCloser oCloser([](QDialog *poDialog) {
-        poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"))->setText("127.0.0.78");
+        poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"))->setText(deviceAddress(8));
         poDialog->accept();
     });
     menuEntry(oMain, "Change IP address")->trigger();
@@ -241,23 +241,23 @@ void TestOMMainState::addressChangeComparesWithThePreviousDevicesState() {
 }
 
 void TestOMMainState::acceptedAddressChangeRefreshesAtOnce() {
-    auto poFirst = startDevice("127.0.0.79");
-    auto poSecond = startDevice("127.0.0.80", "second 66");
+    auto poFirst = startDevice(deviceAddress(9));
+    auto poSecond = startDevice(deviceAddress(10), "second 66");
     QVERIFY(poFirst && poSecond);
-    OM_Main oMain(QStringLiteral("127.0.0.79"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(9), nullptr, OM_Main::kWindowFlags);
     QString sFieldText;
     BoxCloser oCloser([&sFieldText](QDialog *poDialog) {
         auto *poField = poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"));
         sFieldText = poField->text();
-        poField->setText("127.0.0.80");
+        poField->setText(deviceAddress(10));
         poDialog->accept();
     });
 
     menuEntry(oMain, "Change IP address")->trigger();
 
-    QCOMPARE(sFieldText, QStringLiteral("127.0.0.79"));
+    QCOMPARE(sFieldText, deviceAddress(9));
     QCOMPARE(poSecond->requestsSeen(), std::size_t(1));
-    QCOMPARE(stateLabel(oMain)->text(), QStringLiteral("127.0.0.80"));
+    QCOMPARE(stateLabel(oMain)->text(), deviceAddress(10));
     QCOMPARE(oMain.windowTitle(), QStringLiteral("second 66"));
     QCOMPARE(trayIcon(oMain)->toolTip(), QStringLiteral("sourceORVANE available"));
     QVERIFY(hasPollTimer(oMain));
@@ -267,11 +267,11 @@ void TestOMMainState::acceptedAddressChangeRefreshesAtOnce() {
 }
 
 void TestOMMainState::cancelledAddressChangeKeepsEverything() {
-    auto poDevice = startDevice("127.0.0.81");
+    auto poDevice = startDevice(deviceAddress(11));
     QVERIFY(poDevice);
-    OM_Main oMain(QStringLiteral("127.0.0.81"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(11), nullptr, OM_Main::kWindowFlags);
     BoxCloser oCloser([](QDialog *poDialog) {
-        poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"))->setText("127.0.0.82");
+        poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"))->setText(deviceAddress(12));
         poDialog->reject();
     });
 
@@ -279,7 +279,7 @@ void TestOMMainState::cancelledAddressChangeKeepsEverything() {
 
     QCOMPARE(oCloser.oSeen.size(), 1);
     QCOMPARE(poDevice->requestsSeen(), std::size_t(1));
-    QCOMPARE(stateLabel(oMain)->text(), QStringLiteral("127.0.0.81"));
+    QCOMPARE(stateLabel(oMain)->text(), deviceAddress(11));
     QVERIFY(pollNow(oMain));
     QCOMPARE(poDevice->requestsSeen(), std::size_t(2));
 }

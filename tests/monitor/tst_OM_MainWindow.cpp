@@ -68,11 +68,11 @@ private slots:
     void aboutShowsTheVersion();
 
 private:
-    std::unique_ptr<simdevice::SimulatedDevice> poDevice;
+    std::unique_ptr<TestDevice> poDevice;
 };
 
 void TestOMMainWindow::initTestCase() {
-    poDevice = startDevice("127.0.0.90");
+    poDevice = startDevice(deviceAddress(20));
     QVERIFY(poDevice);
 }
 
@@ -97,7 +97,7 @@ void TestOMMainWindow::metaObjectListsSignalAndSlotsInOrder() {
 }
 
 void TestOMMainWindow::trayMenuHoldsTheEntriesInOrder() {
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     QStringList oCaptions;
     const QList<QAction *> oActions = trayIcon(oMain)->contextMenu()->actions();
     for (const QAction *poAction : oActions)
@@ -111,7 +111,7 @@ void TestOMMainWindow::trayMenuHoldsTheEntriesInOrder() {
 }
 
 void TestOMMainWindow::firstRunUsesDefaultsAndTheCorner() {
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     QVERIFY(menuEntry(oMain, "Show Status Messages")->isChecked());
     oMain.show();
     QCOMPARE(oMain.pos(), cornerFor(oMain));
@@ -121,7 +121,7 @@ void TestOMMainWindow::firstRunUsesDefaultsAndTheCorner() {
 void TestOMMainWindow::settingsSurviveTheProgram() {
     const QPoint oPlace(primaryArea().topLeft() + QPoint(30, 40));
     {
-        OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
+        OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
         oMain.show();
         menuEntry(oMain, "Show Status Messages")->trigger();
         menuEntry(oMain, "Show Status Messages")->trigger();
@@ -135,7 +135,7 @@ void TestOMMainWindow::settingsSurviveTheProgram() {
         QCOMPARE(oStore.oSettings.value("pos").toPoint(), oPlace);
         QCOMPARE(oStore.oSettings.value("StateChangedMessage").toBool(), false);
     }
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     QVERIFY(!menuEntry(oMain, "Show Status Messages")->isChecked());
     oMain.show();
     QCOMPARE(oMain.pos(), oPlace);
@@ -156,20 +156,20 @@ void TestOMMainWindow::savedPositionIsUsedOnlyOnAScreen() {
     QFETCH(QPoint, saved);
     QFETCH(bool, used);
     MonitorSettings().oSettings.setValue("pos", saved);
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     QCOMPARE(oMain.pos(), used ? saved : cornerFor(oMain));
 }
 
 void TestOMMainWindow::garbagePositionReadsAsOrigin() {
     MonitorSettings().oSettings.setValue("pos", "not a point");
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     QCOMPARE(oMain.pos(), QPoint(0, 0));
 }
 
 void TestOMMainWindow::laterShowsKeepThePlace() {
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     const QPoint oPlace(primaryArea().topLeft() + QPoint(10, 10));
     oMain.move(oPlace);
@@ -181,19 +181,19 @@ void TestOMMainWindow::laterShowsKeepThePlace() {
 void TestOMMainWindow::failedStartKeepsTheSavedPosition() {
     const QPoint oSaved(primaryArea().topLeft() + QPoint(50, 60));
     MonitorSettings().oSettings.setValue("pos", oSaved);
-    auto poFaulty = startDevice("127.0.0.91");
+    auto poFaulty = startDevice(deviceAddress(21));
     QVERIFY(poFaulty);
     poFaulty->answerRaw("no separator");
     {
         BoxCloser oCloser;
-        OM_Main oMain(QStringLiteral("127.0.0.91"), nullptr, OM_Main::kWindowFlags);
+        OM_Main oMain(deviceAddress(21), nullptr, OM_Main::kWindowFlags);
         QVERIFY(oMain.hasFailed());
     }
     QCOMPARE(MonitorSettings().oSettings.value("pos").toPoint(), oSaved);
 }
 
 void TestOMMainWindow::showAndHideEntriesFollowTheWindow() {
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     QAction *poShow = menuEntry(oMain, "Show");
     QAction *poHide = menuEntry(oMain, "Hide");
     poShow->trigger();
@@ -217,7 +217,7 @@ void TestOMMainWindow::trayActivationTogglesOnlyForClicks_data() {
 void TestOMMainWindow::trayActivationTogglesOnlyForClicks() {
     QFETCH(int, reason);
     QFETCH(bool, toggles);
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     const auto eReason = static_cast<QSystemTrayIcon::ActivationReason>(reason);
     oMain.show();
     emit trayIcon(oMain)->activated(eReason);
@@ -234,7 +234,7 @@ void TestOMMainWindow::escapeStopsPollingAndCloses_data() {
 
 void TestOMMainWindow::escapeStopsPollingAndCloses() {
     QFETCH(int, modifiers);
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     QVERIFY(hasPollTimer(oMain));
     QTest::keyClick(&oMain, Qt::Key_Escape, Qt::KeyboardModifiers(modifiers));
@@ -250,7 +250,7 @@ void TestOMMainWindow::f1ShowsHelpWhateverTheModifiers_data() {
 
 void TestOMMainWindow::f1ShowsHelpWhateverTheModifiers() {
     QFETCH(int, modifiers);
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     BoxCloser oCloser;
     QTest::keyClick(&oMain, Qt::Key_F1, Qt::KeyboardModifiers(modifiers));
@@ -262,7 +262,7 @@ void TestOMMainWindow::f1ShowsHelpWhateverTheModifiers() {
 }
 
 void TestOMMainWindow::otherKeysDoNothing() {
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     BoxCloser oCloser;
     for (Qt::Key eKey : {Qt::Key_F2, Qt::Key_Return, Qt::Key_Q, Qt::Key_Space})
@@ -275,15 +275,15 @@ void TestOMMainWindow::otherKeysDoNothing() {
 void TestOMMainWindow::webInterfaceOpensTheDeviceAddress() {
     UrlRecorder oBrowser;
     QDesktopServices::setUrlHandler(QStringLiteral("http"), &oBrowser, "open");
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     menuEntry(oMain, "Open Web interface")->trigger();
     QDesktopServices::unsetUrlHandler(QStringLiteral("http"));
-    QCOMPARE(oBrowser.oUrls, QList<QUrl>({QUrl(QStringLiteral("http://127.0.0.90"))}));
+    QCOMPARE(oBrowser.oUrls, QList<QUrl>({QUrl("http://" + deviceAddress(20))}));
 }
 
 void TestOMMainWindow::helpNamesTheDeviceKind() {
     poDevice->answerWith("sig 66", "0.0.0.0");
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     poDevice->answerWith("captureORVANE demo", "0.0.0.0");
     BoxCloser oCloser;
     menuEntry(oMain, "Help")->trigger();
@@ -313,7 +313,7 @@ void TestOMMainWindow::helpWithoutKindLeavesItsPlacesEmpty() {
 }
 
 void TestOMMainWindow::aboutShowsTheVersion() {
-    OM_Main oMain(QStringLiteral("127.0.0.90"), nullptr, OM_Main::kWindowFlags);
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     BoxCloser oCloser;
     menuEntry(oMain, "About")->trigger();
     QCOMPARE(oCloser.oSeen.size(), 1);

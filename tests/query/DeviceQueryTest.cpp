@@ -30,7 +30,7 @@ protected:
         return addresses.empty() ? "" : addresses.front();
     }
 
-    TestDevice device;
+    TestDevice device{[](const std::string &what) { ADD_FAILURE() << what; }};
     std::string deviceAddress;
 };
 

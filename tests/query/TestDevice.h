@@ -1,15 +1,21 @@
-// The device the query tests talk to, on a loopback address of the test's own. The native build
-// runs the simulated device in-process; a build whose tests cannot host it supplies another
-// implementation of this class.
+// The device the network-layer and monitor tests talk to, on a loopback address of the test's
+// own. The native build runs the simulated device in-process (TestDeviceInProcess.cpp); the
+// Windows build, whose tests run under wine, steers one in orvane-simdevice-hub
+// (TestDeviceRemote.cpp).
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <string>
 
 class TestDevice {
 public:
-    TestDevice();
+    // How the test framework fails the running test when a request that steers the device fails,
+    // which only a device in another process can.
+    using FailureReport = std::function<void(const std::string &what)>;
+
+    explicit TestDevice(FailureReport reportFailure);
     ~TestDevice();
 
     // The index-th loopback address of the range that this build's tests own.

@@ -6,7 +6,8 @@ struct TestDevice::Impl {
     simdevice::SimulatedDevice device;
 };
 
-TestDevice::TestDevice() : impl(std::make_unique<Impl>()) {}
+// Steering a device in the same process cannot fail.
+TestDevice::TestDevice(FailureReport) : impl(std::make_unique<Impl>()) {}
 
 TestDevice::~TestDevice() = default;
 

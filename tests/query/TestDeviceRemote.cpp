@@ -1,7 +1,8 @@
 // The test device for builds whose tests cannot host the simulated device in their own process:
 // the Windows build runs under wine, where the device runs natively in orvane-simdevice-hub, and
-// this class steers it over loopback. It uses the platform's own socket operations, never the
-// table a test may have replaced.
+// this class steers it over loopback. (Under wine, a socket bound to one loopback address takes
+// the port on all of them, so a device inside the tests would collide with every other test's.) It
+// uses the platform's own socket operations, never the table a test may have replaced.
 #include "TestDevice.h"
 
 #include "DottedQuad.h"
@@ -9,9 +10,8 @@
 #include "OrvaneQuery.h"
 #include "Platform.h"
 
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <utility>
 
 namespace {
 
@@ -39,7 +39,7 @@ bool readAnswer(const std::string &answer, const std::string &id, std::string *d
 } // namespace
 
 struct TestDevice::Impl {
-    Impl() {
+    explicit Impl(FailureReport report) : reportFailure(std::move(report)) {
         started = orvane::nativePlatform().startSockets() == 0;
         socket = orvane::nativePlatform().createSocket();
     }
@@ -96,7 +96,7 @@ struct TestDevice::Impl {
         std::string data;
         std::string error;
         if (!request(command, argument, &data, &error)) {
-            ADD_FAILURE() << "simulated device on " << address << ", " << command << ": " << error;
+            reportFailure("simulated device on " + address + ", " + command + ": " + error);
         }
         return data;
     }
@@ -105,12 +105,14 @@ struct TestDevice::Impl {
         return dwDottedQuadToIPv4(simdevicehub::DEFAULT_CONTROL_ADDRESS);
     }
 
+    FailureReport reportFailure;
     bool started = false;
     orvane::SocketHandle socket = orvane::INVALID_SOCKET_HANDLE;
     std::string address;
 };
 
-TestDevice::TestDevice() : impl(std::make_unique<Impl>()) {}
+TestDevice::TestDevice(FailureReport reportFailure)
+    : impl(std::make_unique<Impl>(std::move(reportFailure))) {}
 
 TestDevice::~TestDevice() = default;
 

@@ -1,8 +1,7 @@
 # The Windows build of the network-layer tests, run through wine by CTest. The tests talk to
 # simulated devices that run natively, in orvane-simdevice-hub: it is built for the build
 # machine alongside, started before the first test that needs it and stopped after the last.
-target_sources(query_tests PRIVATE TestDeviceRemote.cpp WindowsPlatformTest.cpp)
-target_link_libraries(query_tests PRIVATE orvane_hubprotocol)
+target_sources(query_tests PRIVATE WindowsPlatformTest.cpp)
 
 include(ExternalProject)
 set(host_build ${CMAKE_BINARY_DIR}/host)
@@ -16,7 +15,7 @@ ExternalProject_Add(native_simdevice_hub
     INSTALL_COMMAND ""
     BUILD_ALWAYS TRUE
 )
-add_dependencies(query_tests native_simdevice_hub)
+add_dependencies(orvane_testdevice native_simdevice_hub)
 
 set(hub_fixture ${CMAKE_CURRENT_SOURCE_DIR}/simdevice-hub-fixture.sh)
 set(hub_state ${CMAKE_CURRENT_BINARY_DIR}/simdevice-hub)

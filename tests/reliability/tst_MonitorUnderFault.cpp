@@ -70,7 +70,7 @@ int pollsToRun() {
     return iPolls > 0 ? iPolls : kDefaultPolls;
 }
 
-bool waitForRequests(const simdevice::SimulatedDevice &oDevice, std::size_t count) {
+bool waitForRequests(const TestDevice &oDevice, std::size_t count) {
     for (int i = 0; i < 5000 && oDevice.requestsSeen() < count; ++i)
         QThread::msleep(1);
     return oDevice.requestsSeen() == count;

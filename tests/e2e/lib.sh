@@ -1,5 +1,6 @@
 # Shared by the end-to-end scripts: a private X desktop (Xvfb, a window manager, an XEmbed tray),
-# processes that are always cleaned up, waiting with time limits, and pixel checks.
+# processes that are always cleaned up, waiting with time limits, pixel checks, the simulated
+# device and the monitor, and a session bus of the test's own with what runs on it.
 # Source it; it sets -euo pipefail and an EXIT trap of its own.
 
 set -euo pipefail

@@ -213,7 +213,8 @@ start_device() {
     mkfifo "$e2e_tmp/device.in"
     "$stage/bin/orvane-simdevice" --address "$device_address" --name "$device_name" \
         <"$e2e_tmp/device.in" >"$e2e_tmp/device.out" 2>&1 &
-    remember_pid $!
+    device_pid=$!
+    remember_pid "$device_pid"
     exec 7>"$e2e_tmp/device.in"
     wait_until 5 grep -q "listening on $device_address" "$e2e_tmp/device.out" ||
         fail "device did not start: $(cat "$e2e_tmp/device.out")"
@@ -223,11 +224,25 @@ start_device() {
 device_command() {
     local before
     before=$(wc -l <"$e2e_tmp/device.out")
-    echo "$1" >&7
-    wait_until 5 test "$(wc -l <"$e2e_tmp/device.out")" -gt "$before" ||
-        fail "device gave no answer to '$1'"
+    # Writing to the fifo of an ended device would end this script by SIGPIPE, unexplained.
+    process_ended "$device_pid" || echo "$1" >&7
+    if ! wait_until 5 test "$(wc -l <"$e2e_tmp/device.out")" -gt "$before"; then
+        device_condition
+        fail "device gave no answer to '$1' ($device_state): $(tail -n 3 "$e2e_tmp/device.out")"
+    fi
     device_answer=$(tail -n 1 "$e2e_tmp/device.out")
     [[ $device_answer == ok:* ]] || fail "device refused '$1': $device_answer"
+}
+
+# Sets device_state: whether the device still runs, or how it ended (not in a command
+# substitution, whose subshell cannot wait for the device).
+device_condition() {
+    device_state="it runs"
+    if process_ended "$device_pid"; then
+        local status=0
+        wait "$device_pid" || status=$?
+        device_state="it ended with $status"
+    fi
 }
 
 # How many state requests the device has seen: one per poll of the monitor.

@@ -83,7 +83,9 @@ check_state() {
 }
 
 tooltip_reads() {
-    [[ $(probe sni-tooltip "$item" | head -n 1) == "$1" ]]
+    local tooltip
+    tooltip=$(probe sni-tooltip "$item")
+    [[ ${tooltip%%$'\n'*} == "$1" ]]
 }
 
 label_reads() {
@@ -184,7 +186,8 @@ change_state no-connection silent "#FF0000" "Cannot connect to captureORVANE" ""
 
 probe sni-click "$item" Quit
 wait_for_exit "$monitor_pid" 15
-((exit_code == 0)) || fail "Quit from the item's menu ended the program with $exit_code"
+((exit_code == 0)) ||
+    fail "Quit from the item's menu ended the program with $exit_code: $(tail -n 60 "$e2e_tmp/monitor.err")"
 grep -q '^StateChangedMessage=false$' "$XDG_CONFIG_HOME/Halvorn GmbH.conf" ||
     fail "the switched-off balloons were not saved"
 echo "StatusNotifierItem session: all checks passed; pictures in $output"

@@ -1,19 +1,24 @@
 #include "OM_Main.h"
+#include "SessionPlatform.h"
 #include "StartupAddress.h"
 
 #include <QApplication>
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 int main(int argc, char *argv[]) {
-    // Arguments that the toolkit consumes (such as -platform) are gone from argc and argv
-    // before the program looks at them.
-    QApplication oApplication(argc, argv);
+    // The platform is settled before the toolkit starts. The toolkit consumes its own arguments
+    // (such as -platform): they are gone from the list before the program looks at it.
+    std::vector<char *> oArguments = orvane::argumentsWithSessionPlatform(argc, argv);
+    int iArgumentCount = static_cast<int>(oArguments.size()) - 1;
+    QApplication oApplication(iArgumentCount, oArguments.data());
     orvane::applyApplicationIdentity();
 
     QString sIPAddress;
-    if (const std::optional<int> exitCode = orvane::obtainStartupAddress(argc, argv, sIPAddress)) {
+    if (const std::optional<int> exitCode =
+            orvane::obtainStartupAddress(iArgumentCount, oArguments.data(), sIPAddress)) {
         return *exitCode;
     }
 

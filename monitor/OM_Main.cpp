@@ -7,6 +7,7 @@
 #include "OM_Settings.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QKeyEvent>
@@ -28,7 +29,9 @@ OM_Main::OM_Main(const QString &sIPAddress, QWidget *parent, Qt::WindowFlags fla
     createStateLabel();
     createLayout();
     bShowStatusMessages = OM_Settings::readShowStatusMessages();
-    createTrayIcon(createTrayMenu());
+    poTrayMenu = createTrayMenu();
+    createTrayIcon(poTrayMenu);
+    followSystemTray();
     dwInitSockets(); // a failed start surfaces as the first query's error
     refreshState();
     startPolling();
@@ -84,6 +87,8 @@ QMenu *OM_Main::createTrayMenu() {
     connect(poActionHelp, &QAction::triggered, this, &OM_Main::slHelp);
     poMenu->addSeparator();
     connect(poMenu->addAction(tr("Quit")), &QAction::triggered, qApp, &QCoreApplication::quit);
+    // Whoever opens the menu sees "Hide" as the tray is now, not as it was at the last poll.
+    connect(poMenu, &QMenu::aboutToShow, this, [this] { followSystemTray(); });
     return poMenu;
 }
 
@@ -105,8 +110,7 @@ void OM_Main::showEvent(QShowEvent *event) {
         placeOnFirstShow();
         bFirstShow = false;
     }
-    poActionShow->setEnabled(false);
-    poActionHide->setEnabled(true);
+    enableShowAndHide();
     QWidget::showEvent(event);
 }
 
@@ -121,9 +125,28 @@ void OM_Main::placeOnFirstShow() {
 }
 
 void OM_Main::hideEvent(QHideEvent *event) {
-    poActionShow->setEnabled(true);
-    poActionHide->setEnabled(false);
     QWidget::hideEvent(event);
+    enableShowAndHide();
+}
+
+void OM_Main::contextMenuEvent(QContextMenuEvent *event) {
+    // The tray's menu, so that every entry stays at hand where there is no tray.
+    poTrayMenu->popup(event->globalPos());
+}
+
+// Without a system tray the window is the only way to the program: it cannot be hidden then, and
+// a tray that goes away while the window is hidden brings it back. A tray that comes later takes
+// the icon by itself (Qt embeds it as soon as the tray is there).
+void OM_Main::followSystemTray() {
+    bSystemTray = QSystemTrayIcon::isSystemTrayAvailable();
+    if (!bSystemTray && !bFirstShow && !bFailed && isHidden())
+        show();
+    enableShowAndHide();
+}
+
+void OM_Main::enableShowAndHide() {
+    poActionShow->setEnabled(!isVisible());
+    poActionHide->setEnabled(isVisible() && bSystemTray);
 }
 
 void OM_Main::keyPressEvent(QKeyEvent *event) {

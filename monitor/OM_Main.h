@@ -51,6 +51,7 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
     void createStateLabel();
@@ -59,6 +60,8 @@ private:
     void createTrayIcon(QMenu *poMenu);
     void startPolling();
     void placeOnFirstShow();
+    void followSystemTray();
+    void enableShowAndHide();
 
     void refreshState();
     void presentState(OrvaneState eState, const QString &sReplyName);
@@ -67,6 +70,8 @@ private:
     OM_Label *poStateLabel = nullptr;
     QString sIPAddress;
     QSystemTrayIcon *poTrayIcon = nullptr;
+    QMenu *poTrayMenu = nullptr; // also the window's own context menu
+    bool bSystemTray = false;
     QBasicTimer oPollTimer;
     std::int32_t lPollInterval = 10000;
     QAction *poActionShow = nullptr;

@@ -17,8 +17,11 @@ constexpr std::uint32_t kQueryTimeoutMs = 1000;
 } // namespace
 
 void OM_Main::timerEvent(QTimerEvent *event) {
-    if (event->timerId() == oPollTimer.timerId())
-        refreshState();
+    if (event->timerId() != oPollTimer.timerId())
+        return;
+    // Qt tells of a tray that comes or goes only inside its platform plugin: each poll looks.
+    followSystemTray();
+    refreshState();
 }
 
 void OM_Main::refreshState() {
@@ -40,6 +43,8 @@ void OM_Main::presentState(OrvaneState eState, const QString &sReplyName) {
     poTrayIcon->setVisible(true);
     // The state text rather than the title, so that the state can be told without colours.
     poTrayIcon->setToolTip(oLook.sToolTip);
+    // The same words for screen readers, which cannot tell the label's colour.
+    poStateLabel->setAccessibleDescription(oLook.sToolTip);
     const QString sTitle = OM_StatePresentation::titleText(sReplyName);
     setWindowTitle(sTitle);
     poActionOpenWebInterface->setEnabled(!sReplyName.isEmpty());

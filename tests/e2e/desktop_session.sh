@@ -31,44 +31,7 @@ unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM WAYLAND_DISPLAY
 export QT_LOGGING_RULES="orvane.monitor.info=true"
 settings="$XDG_CONFIG_HOME/Halvorn GmbH.conf"
 
-# --- the simulated device, commanded through a fifo ----------------------------------------
-
-start_device() {
-    mkfifo "$e2e_tmp/device.in"
-    "$stage/bin/orvane-simdevice" --address "$device_address" --name "$device_name" \
-        <"$e2e_tmp/device.in" >"$e2e_tmp/device.out" 2>&1 &
-    remember_pid $!
-    exec 7>"$e2e_tmp/device.in"
-    wait_until 5 grep -q "listening on $device_address" "$e2e_tmp/device.out" ||
-        fail "device did not start: $(cat "$e2e_tmp/device.out")"
-}
-
-# Sends one command and waits for the device's answer to it, which must be "ok: ...".
-device_command() {
-    local before
-    before=$(wc -l <"$e2e_tmp/device.out")
-    echo "$1" >&7
-    wait_until 5 test "$(wc -l <"$e2e_tmp/device.out")" -gt "$before" ||
-        fail "device gave no answer to '$1'"
-    device_answer=$(tail -n 1 "$e2e_tmp/device.out")
-    [[ $device_answer == ok:* ]] || fail "device refused '$1': $device_answer"
-}
-
-# How many state requests the device has seen: one per poll of the monitor.
-requests_seen() {
-    device_command status
-    requests=$(sed -n 's/.* \([0-9][0-9]*\) requests seen$/\1/p' <<<"$device_answer")
-    [[ -n $requests ]] || fail "no request count in: $device_answer"
-}
-
 # --- the monitor's windows -----------------------------------------------------------------
-
-# The monitor window: the mapped window of the program that carries the device's name.
-find_main_window() {
-    main_window=$(xdotool search --all --onlyvisible --pid "$monitor_pid" --name "^$device_name\$" \
-        2>/dev/null | head -n 1)
-    [[ -n $main_window ]]
-}
 
 # The program's window that trayer has taken into its panel.
 find_tray_icon() {
@@ -114,26 +77,10 @@ find_box() {
     [[ -n $box ]]
 }
 
-label_has_colour() {
-    screenshot_window "$main_window" "$e2e_tmp/label.png" 2>/dev/null &&
-        [[ $(main_colour "$e2e_tmp/label.png") == "$1" ]]
-}
-
 # The balloon points at the tray icon but may cover the window, so a change is seen here first.
 tray_has_colour() {
     screenshot_window "$tray_icon" "$e2e_tmp/tray.png" 2>/dev/null &&
         (($(count_colour "$e2e_tmp/tray.png" "${1#\#}") >= 60))
-}
-
-start_monitor() {
-    "$@" >"$e2e_tmp/monitor.out" 2>"$e2e_tmp/monitor.err" 7>&- &
-    monitor_pid=$!
-    remember_pid "$monitor_pid"
-}
-
-press_key_in() {
-    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1"
-    xdotool key "$2"
 }
 
 # --- checks --------------------------------------------------------------------------------

@@ -1,10 +1,12 @@
 # Shared by the end-to-end scripts: a private X desktop (Xvfb, a window manager, an XEmbed tray),
-# processes that are always cleaned up, waiting with time limits, and pixel checks.
+# processes that are always cleaned up, waiting with time limits, pixel checks, the simulated
+# device and the monitor, and a session bus of the test's own with what runs on it.
 # Source it; it sets -euo pipefail and an EXIT trap of its own.
 
 set -euo pipefail
 
 SKIP=77 # CTest's SKIP_RETURN_CODE for these tests
+e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 
 started_pids=()
 e2e_tmp=$(mktemp -d "${TMPDIR:-/tmp}/orvane-e2e.XXXXXX")
@@ -202,4 +204,130 @@ wait_for_exit() {
     exit_code=0
     wait "$1" || exit_code=$?
     forget_pid "$1"
+}
+
+# --- the simulated device, commanded through a fifo ----------------------------------------
+# The scripts set stage, device_address and device_name before they use these.
+
+start_device() {
+    mkfifo "$e2e_tmp/device.in"
+    "$stage/bin/orvane-simdevice" --address "$device_address" --name "$device_name" \
+        <"$e2e_tmp/device.in" >"$e2e_tmp/device.out" 2>&1 &
+    device_pid=$!
+    remember_pid "$device_pid"
+    exec 7>"$e2e_tmp/device.in"
+    wait_until 5 grep -q "listening on $device_address" "$e2e_tmp/device.out" ||
+        fail "device did not start: $(cat "$e2e_tmp/device.out")"
+}
+
+# Sends one command and waits for the device's answer to it, which must be "ok: ...".
+device_command() {
+    local before
+    before=$(wc -l <"$e2e_tmp/device.out")
+    # Writing to the fifo of an ended device would end this script by SIGPIPE, unexplained.
+    process_ended "$device_pid" || echo "$1" >&7
+    if ! wait_until 5 test "$(wc -l <"$e2e_tmp/device.out")" -gt "$before"; then
+        device_condition
+        fail "device gave no answer to '$1' ($device_state): $(tail -n 3 "$e2e_tmp/device.out")"
+    fi
+    device_answer=$(tail -n 1 "$e2e_tmp/device.out")
+    [[ $device_answer == ok:* ]] || fail "device refused '$1': $device_answer"
+}
+
+# Sets device_state: whether the device still runs, or how it ended (not in a command
+# substitution, whose subshell cannot wait for the device).
+device_condition() {
+    device_state="it runs"
+    if process_ended "$device_pid"; then
+        local status=0
+        wait "$device_pid" || status=$?
+        device_state="it ended with $status"
+    fi
+}
+
+# How many state requests the device has seen: one per poll of the monitor.
+requests_seen() {
+    device_command status
+    requests=$(sed -n 's/.* \([0-9][0-9]*\) requests seen$/\1/p' <<<"$device_answer")
+    [[ -n $requests ]] || fail "no request count in: $device_answer"
+}
+
+# --- the monitor -----------------------------------------------------------------------------
+
+start_monitor() {
+    "$@" >"$e2e_tmp/monitor.out" 2>"$e2e_tmp/monitor.err" 7>&- &
+    monitor_pid=$!
+    remember_pid "$monitor_pid"
+}
+
+press_key_in() {
+    xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1"
+    xdotool key "$2"
+}
+
+# The monitor window: the mapped window of the program that carries the device's name.
+find_main_window() {
+    main_window=$(xdotool search --all --onlyvisible --pid "$monitor_pid" --name "^$device_name\$" \
+        2>/dev/null | head -n 1)
+    [[ -n $main_window ]]
+}
+
+label_has_colour() {
+    screenshot_window "$main_window" "$e2e_tmp/label.png" 2>/dev/null &&
+        [[ $(main_colour "$e2e_tmp/label.png") == "$1" ]]
+}
+
+
+# --- a session bus of the test's own, and what runs on it ----------------------------------
+
+# Starts a session bus that starts no service by itself, so that every program on it is one this
+# script started (and ends); sets DBUS_SESSION_BUS_ADDRESS.
+start_session_bus() {
+    cat >"$e2e_tmp/bus.conf" <<EOT
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:dir=$e2e_tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+EOT
+    dbus-daemon --config-file="$e2e_tmp/bus.conf" --nofork --print-address=3 \
+        3>"$e2e_tmp/bus.address" 2>"$e2e_tmp/bus.log" 7>&- 8>&- &
+    remember_pid $!
+    wait_until 10 test -s "$e2e_tmp/bus.address" ||
+        fail "the session bus did not start: $(cat "$e2e_tmp/bus.log")"
+    export DBUS_SESSION_BUS_ADDRESS
+    DBUS_SESSION_BUS_ADDRESS=$(head -n 1 "$e2e_tmp/bus.address")
+}
+
+# start_on_bus NAME COMMAND...: starts a program and waits until it owns NAME on the session bus.
+start_on_bus() {
+    local name=$1 log="$e2e_tmp/${2##*/}.log"
+    shift
+    "$@" >"$log" 2>&1 7>&- 8>&- &
+    remember_pid $!
+    wait_until 15 bus_has_name "$name" || fail "$1 did not take $name on the bus: $(cat "$log")"
+}
+
+bus_has_name() {
+    dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
+        org.freedesktop.DBus.NameHasOwner "string:$1" 2>/dev/null | grep -q 'boolean true'
+}
+
+# The accessibility bus that screen readers read (AT-SPI); the program finds it on the session
+# bus. The launcher starts the bus and its registry and ends them when it ends.
+start_accessibility_bus() {
+    start_on_bus org.a11y.Bus /usr/libexec/at-spi-bus-launcher
+}
+
+# Reads what the desktop shows of the program (tests/e2e/desktop_probe.py), with the system's
+# Python, which has the D-Bus and AT-SPI bindings of the desktop package group.
+probe() {
+    /usr/bin/python3 "$e2e_dir/desktop_probe.py" "$@"
 }

@@ -2,6 +2,7 @@
 // change of address does.
 #include "MonitorTestSupport.h"
 
+#include <QAccessible>
 #include <QLineEdit>
 
 using namespace monitortest;
@@ -80,6 +81,10 @@ void TestOMMainState::eachStateShowsItsSigns() {
     QCOMPARE(trayIconPixel(oMain, 10, 4), QColor(0x1a, 0x1a, 0x1a));
     QCOMPARE(oMain.windowTitle(), title);
     QCOMPARE(trayIcon(oMain)->toolTip(), toolTip);
+    // A screen reader, which cannot tell the colour, reads the same words from the label.
+    QCOMPARE(
+        QAccessible::queryAccessibleInterface(stateLabel(oMain))->text(QAccessible::Description),
+        toolTip);
     QCOMPARE(menuEntry(oMain, "Open Web interface")->isEnabled(), webInterface);
 }
 

@@ -4,6 +4,7 @@
 
 #include "OM_HelpTexts.h"
 
+#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMenu>
@@ -54,6 +55,8 @@ private slots:
     void failedStartKeepsTheSavedPosition();
 
     void showAndHideEntriesFollowTheWindow();
+    void withoutTrayTheWindowStaysReachable();
+    void rightClickOnTheWindowOpensTheTrayMenu();
     void trayActivationTogglesOnlyForClicks_data();
     void trayActivationTogglesOnlyForClicks();
     void escapeStopsPollingAndCloses_data();
@@ -192,16 +195,46 @@ void TestOMMainWindow::failedStartKeepsTheSavedPosition() {
     QCOMPARE(MonitorSettings().oSettings.value("pos").toPoint(), oSaved);
 }
 
+// The offscreen platform has no system tray, like a desktop without one: "Hide" is never offered.
+// The desktop tests see it offered where a tray is.
 void TestOMMainWindow::showAndHideEntriesFollowTheWindow() {
+    QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
     OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     QAction *poShow = menuEntry(oMain, "Show");
     QAction *poHide = menuEntry(oMain, "Hide");
+    QVERIFY(poShow->isEnabled() && !poHide->isEnabled());
     poShow->trigger();
     QVERIFY(oMain.isVisible());
-    QVERIFY(!poShow->isEnabled() && poHide->isEnabled());
+    QVERIFY(!poShow->isEnabled() && !poHide->isEnabled());
     poHide->trigger();
-    QVERIFY(!oMain.isVisible());
-    QVERIFY(poShow->isEnabled() && !poHide->isEnabled());
+    QVERIFY(oMain.isVisible());
+}
+
+void TestOMMainWindow::withoutTrayTheWindowStaysReachable() {
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
+    QVERIFY(pollNow(oMain));
+    QVERIFY(!oMain.isVisible()); // the program shows it first; a poll does not
+    oMain.show();
+    oMain.hide(); // as a tray that has gone away left it
+    QVERIFY(menuEntry(oMain, "Show")->isEnabled());
+    QVERIFY(pollNow(oMain));
+    QVERIFY(oMain.isVisible());
+    QVERIFY(!menuEntry(oMain, "Show")->isEnabled());
+}
+
+void TestOMMainWindow::rightClickOnTheWindowOpensTheTrayMenu() {
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
+    oMain.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&oMain));
+    QMenu *poMenu = trayIcon(oMain)->contextMenu();
+    QVERIFY(!poMenu->isVisible());
+    // On the label, which fills the window; it leaves the click to the window.
+    OM_Label *poLabel = stateLabel(oMain);
+    const QPoint oAt = poLabel->rect().center();
+    QContextMenuEvent oClick(QContextMenuEvent::Mouse, oAt, poLabel->mapToGlobal(oAt));
+    QApplication::sendEvent(poLabel, &oClick);
+    QVERIFY(poMenu->isVisible());
+    poMenu->hide();
 }
 
 void TestOMMainWindow::trayActivationTogglesOnlyForClicks_data() {

@@ -1,0 +1,194 @@
+#!/usr/bin/env python3
+"""Reads what the desktop shows of a program, from outside it, for the end-to-end tests.
+
+usage: desktop_probe.py COMMAND ARGUMENTS...
+  sni-item PID               the bus name of the program's StatusNotifierItem that the watcher
+                             lists, or exit code 1 while there is none
+  sni-tooltip NAME           the item's tooltip: title and text on one line each
+  sni-icon NAME FILE         writes the item's IconPixmap to FILE as a PAM picture
+  sni-menu NAME              the item's dbusmenu, one line per entry: "label|enabled" or "-"
+  sni-click NAME LABEL       sends "clicked" to the menu entry with that label
+  sni-activate NAME          activates the item, as a left click in the host does
+  notifications LOG          from a dbus-monitor log of org.freedesktop.Notifications: one line
+                             "notify|TITLE|TEXT|TIMEOUT" per Notify call and
+                             "closed|REASON|SECONDS" per NotificationClosed (seconds since its
+                             Notify)
+  a11y-description PID       the accessible description of the program's label
+  a11y-menu PID              the program's open popup menu, one line per entry: "name|enabled"
+
+The session bus is the one DBUS_SESSION_BUS_ADDRESS names; the accessibility bus is found on it.
+"""
+import re
+import sys
+
+from gi.repository import Gio, GLib
+
+WATCHER = ("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher",
+           "org.kde.StatusNotifierWatcher")
+ITEM_PATH = "/StatusNotifierItem"
+ITEM_INTERFACE = "org.kde.StatusNotifierItem"
+MENU_INTERFACE = "com.canonical.dbusmenu"
+
+
+def bus():
+    return Gio.bus_get_sync(Gio.BusType.SESSION, None)
+
+
+def call(name, path, interface, method, arguments=None, reply=None):
+    result = bus().call_sync(name, path, interface, method, arguments,
+                             GLib.VariantType(reply) if reply else None,
+                             Gio.DBusCallFlags.NONE, 5000, None)
+    return result.unpack() if result else None
+
+
+def get_property(name, path, interface, prop):
+    return call(name, path, "org.freedesktop.DBus.Properties", "Get",
+                GLib.Variant("(ss)", (interface, prop)), "(v)")[0]
+
+
+def process_of(name):
+    return call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                "GetConnectionUnixProcessID", GLib.Variant("(s)", (name,)), "(u)")[0]
+
+
+def sni_item(pid):
+    try:
+        entries = get_property(*WATCHER, "RegisteredStatusNotifierItems")
+    except GLib.Error:
+        return 1
+    for entry in entries:
+        # "NAME" or "NAME/PATH", as watchers differ in what they list
+        name = entry.split("/", 1)[0]
+        if process_of(name) == int(pid):
+            print(name)
+            return 0
+    return 1
+
+
+def sni_tooltip(name):
+    _icon, _pixmaps, title, text = get_property(name, ITEM_PATH, ITEM_INTERFACE, "ToolTip")
+    print(title)
+    print(text)
+    return 0
+
+
+def sni_icon(name, file):
+    pixmaps = get_property(name, ITEM_PATH, ITEM_INTERFACE, "IconPixmap")
+    width, height, argb = max(pixmaps, key=lambda pixmap: pixmap[0] * pixmap[1])
+    rgba = bytearray()
+    for index in range(0, len(argb), 4):  # ARGB32 in network byte order
+        alpha, red, green, blue = argb[index:index + 4]
+        rgba += bytes((red, green, blue, alpha))
+    with open(file, "wb") as out:
+        out.write(b"P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n"
+                  % (width, height))
+        out.write(bytes(rgba))
+    return 0
+
+
+def menu_path(name):
+    return get_property(name, ITEM_PATH, ITEM_INTERFACE, "Menu")
+
+
+def menu_entries(name):
+    _revision, (_id, _props, children) = call(name, menu_path(name), MENU_INTERFACE, "GetLayout",
+                                              GLib.Variant("(iias)", (0, -1, [])),
+                                              "(u(ia{sv}av))")
+    return [(entry_id, props) for entry_id, props, _children in children]
+
+
+def sni_menu(name):
+    for _entry_id, props in menu_entries(name):
+        if props.get("type") == "separator":
+            print("-")
+        else:
+            print("%s|%s" % (props.get("label", ""), props.get("enabled", True)))
+    return 0
+
+
+def sni_click(name, label):
+    for entry_id, props in menu_entries(name):
+        if props.get("label") == label:
+            call(name, menu_path(name), MENU_INTERFACE, "Event",
+                 GLib.Variant("(isvu)", (entry_id, "clicked", GLib.Variant("i", 0), 0)))
+            return 0
+    print("no menu entry " + label, file=sys.stderr)
+    return 1
+
+
+def sni_activate(name):
+    call(name, ITEM_PATH, ITEM_INTERFACE, "Activate", GLib.Variant("(ii)", (0, 0)))
+    return 0
+
+
+def notifications(log):
+    """dbus-monitor writes a header line with the time, then one line per argument."""
+    messages = []
+    for line in open(log, encoding="utf-8", errors="replace"):
+        header = re.match(r"(method call|signal) time=([0-9.]+) .*member=(\w+)", line)
+        if header:
+            messages.append([header.group(3), float(header.group(2)), []])
+        elif messages:
+            argument = re.match(r'\s+(string|int32|uint32) "?(.*?)"?$', line)
+            if argument:
+                messages[-1][2].append(argument.group(2))
+    sent = {}
+    for member, time, arguments in messages:
+        if member == "Notify":
+            # app, replaces id, icon, title, text, (actions), (hints), timeout
+            print("notify|%s|%s|%s" % (arguments[3], arguments[4], arguments[-1]))
+            sent["last"] = time
+        elif member == "NotificationClosed" and "last" in sent:
+            print("closed|%s|%.1f" % (arguments[1], time - sent["last"]))
+    return 0
+
+
+def application(pid):
+    import pyatspi
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.get_process_id() == int(pid):
+            return app
+    return None
+
+
+def find_all(accessible, role):
+    import pyatspi
+    return pyatspi.utils.findAllDescendants(accessible, lambda each: each.getRole() == role)
+
+
+def a11y_description(pid):
+    import pyatspi
+    app = application(pid)
+    labels = find_all(app, pyatspi.ROLE_LABEL) if app else []
+    if not labels:
+        return 1
+    print(labels[0].description)
+    return 0
+
+
+def a11y_menu(pid):
+    import pyatspi
+    app = application(pid)
+    menus = [menu for menu in find_all(app, pyatspi.ROLE_POPUP_MENU)
+             if menu.getState().contains(pyatspi.STATE_SHOWING)] if app else []
+    if not menus:
+        return 1
+    for entry in menus[0]:
+        if entry.getRole() == pyatspi.ROLE_SEPARATOR:
+            print("-")
+        else:
+            print("%s|%s" % (entry.name, entry.getState().contains(pyatspi.STATE_ENABLED)))
+    return 0
+
+
+COMMANDS = {
+    "sni-item": sni_item, "sni-tooltip": sni_tooltip, "sni-icon": sni_icon,
+    "sni-menu": sni_menu, "sni-click": sni_click, "sni-activate": sni_activate,
+    "notifications": notifications, "a11y-description": a11y_description,
+    "a11y-menu": a11y_menu,
+}
+
+if __name__ == "__main__":
+    if len(sys.argv) < 2 or sys.argv[1] not in COMMANDS:
+        sys.exit(__doc__)
+    sys.exit(COMMANDS[sys.argv[1]](*sys.argv[2:]))

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# The installed monitor on a desktop without a system tray, as plain GNOME is, and a tray that
+# comes later: the window's own right-click menu is the tray's, "Hide" is not offered until a
+# tray is there, a tray started after the program takes the icon, and a tray that goes away
+# while the window is hidden brings the window back.
+#
+# usage: no_tray_session.sh STAGE OUTPUT
+source "$(dirname "$0")/lib.sh"
+
+stage=${1:?usage: no_tray_session.sh STAGE OUTPUT}
+output=${2:?usage: no_tray_session.sh STAGE OUTPUT}
+readonly device_address=127.0.0.221
+readonly device_name="captureORVANE no tray"
+
+require_tools Xvfb jwm trayer xdotool xprop xwininfo
+[[ -x $(magick_tool import) ]] || require_tools import
+[[ -x $stage/bin/orvane-monitor ]] || fail "no installed program in $stage (run the stage test)"
+mkdir -p "$output"
+
+export HOME=$e2e_tmp/home
+export XDG_CONFIG_HOME=$HOME/.config XDG_STATE_HOME=$HOME/.local/state
+mkdir -p "$HOME"
+unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM WAYLAND_DISPLAY
+
+# The popup menu of the program: a mapped window that bypasses the window manager, and tall
+# enough for the thirteen entries (a tooltip is not).
+find_menu() {
+    local window
+    for window in $(xdotool search --onlyvisible --pid "$monitor_pid" 2>/dev/null); do
+        if xwininfo -id "$window" | grep -q 'Override Redirect State: yes' &&
+            (($(geometry_of "$window" | awk '{print $4}') >= 150)); then
+            menu=$window
+            return 0
+        fi
+    done
+    return 1
+}
+
+no_menu() {
+    ! find_menu
+}
+
+# choose_from_window_menu KEYS...: right-click on the window, then the keys in the menu. With
+# the mouse away from it, Down picks the first entry on offer and Up the last one.
+choose_from_window_menu() {
+    xdotool mousemove --window "$main_window" 20 10 click 3
+    wait_until 5 find_menu || fail "a right click on the window opened no menu"
+    xdotool mousemove 0 0
+    xdotool key --delay 100 "$@"
+}
+
+find_address_dialog() {
+    dialog=$(xdotool search --onlyvisible --pid "$monitor_pid" --name '^IP address of Orvane$' \
+        2>/dev/null | head -n 1)
+    [[ -n $dialog ]]
+}
+
+window_hidden() {
+    ! find_main_window
+}
+
+tray_takes_icon() {
+    local panel window
+    panel=$(tray_panel) || return 1
+    for window in $(xdotool search --pid "$monitor_pid" 2>/dev/null); do
+        is_inside "$window" "$panel" && return 0
+    done
+    return 1
+}
+
+start_xvfb
+start_window_manager
+xdotool mousemove 0 0
+start_device
+
+start_monitor "$stage/bin/orvane-monitor" "$device_address"
+wait_until 15 find_main_window || fail "no monitor window: $(cat "$e2e_tmp/monitor.err")"
+wait_until 10 label_has_colour "#00FF00" || fail "the label never turned green"
+
+# No tray: the first entry on offer is "Change IP address"; Show and Hide are not.
+choose_from_window_menu Down
+screenshot_area 0 0 1024 768 "$output/no-tray-menu.png"
+xdotool key Return
+wait_until 5 find_address_dialog || fail "Down and Return in the window's menu did not reach" \
+    "\"Change IP address\""
+press_key_in "$dialog" Escape
+wait_until 5 no_menu || fail "the menu stays open"
+find_main_window || fail "the window went away without a tray"
+note "no tray: the window's menu offers neither Show nor Hide; \"Change IP address\" opens"
+
+# A tray that comes after the program takes the icon, and "Hide" is on offer. The panel would
+# cover the window in its corner: the user has moved it.
+xdotool windowmove "$main_window" 400 300
+start_tray
+tray_pid=${started_pids[-1]}
+wait_until 10 tray_takes_icon || fail "the tray started later never got the icon"
+choose_from_window_menu Down Return
+wait_until 5 window_hidden || fail "with a tray, Down and Return did not hide the window"
+note "tray started later: icon embedded, Hide offered and hides the window"
+
+# The tray goes away while the window is hidden: the window comes back within a poll.
+kill "$tray_pid"
+wait_for_exit "$tray_pid" 10
+wait_until 15 find_main_window || fail "the window stayed hidden after the tray went away"
+note "tray gone: the window is back"
+
+choose_from_window_menu Up Return
+wait_for_exit "$monitor_pid" 15
+((exit_code == 0)) || fail "Quit from the window's menu ended the program with $exit_code"
+echo "desktop without tray: all checks passed"

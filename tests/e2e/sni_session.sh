@@ -1,0 +1,193 @@
+#!/usr/bin/env bash
+# The installed monitor on a desktop whose tray and balloons go over D-Bus, as most panels have
+# them: a StatusNotifierWatcher and host (status-notifier-watcher, gtk-sni-tray-standalone), the
+# dunst notification daemon and the AT-SPI accessibility bus, on a session bus of the test's own.
+# Checked from outside: the item in the watcher and in the host's pixels, its icon, tooltip and
+# dbusmenu, activation, one notification per state change, none with balloons switched off, and
+# the state as a screen reader reads it from the window.
+#
+# usage: sni_session.sh STAGE OUTPUT
+source "$(dirname "$0")/lib.sh"
+
+stage=${1:?usage: sni_session.sh STAGE OUTPUT}
+output=${2:?usage: sni_session.sh STAGE OUTPUT}
+readonly device_address=127.0.0.220
+readonly device_name="captureORVANE SNI"
+
+require_tools Xvfb jwm xdotool xprop xwininfo dbus-daemon dbus-send dbus-monitor \
+    status-notifier-watcher gtk-sni-tray-standalone dunst
+[[ -x /usr/libexec/at-spi-bus-launcher ]] || require_tools at-spi-bus-launcher
+/usr/bin/python3 -c 'import gi, pyatspi' 2>/dev/null || require_tools python3-pyatspi
+for tool in import convert; do
+    [[ -x $(magick_tool "$tool") ]] || require_tools "$tool"
+done
+[[ -x $stage/bin/orvane-monitor ]] || fail "no installed program in $stage (run the stage test)"
+mkdir -p "$output"
+
+export HOME=$e2e_tmp/home
+export XDG_CONFIG_HOME=$HOME/.config XDG_STATE_HOME=$HOME/.local/state
+mkdir -p "$HOME"
+unset QT_QPA_PLATFORM WAYLAND_DISPLAY
+# No settings daemon on this bus: the GTK host keeps its settings in memory.
+export GSETTINGS_BACKEND=memory
+readonly host_background=4A6B8A
+
+# --- what the desktop shows ----------------------------------------------------------------
+
+find_item() {
+    item=$(probe sni-item "$monitor_pid")
+}
+
+# The host's bar, a dock window along the bottom of the screen.
+host_bar() {
+    local window
+    for window in $(xdotool search --onlyvisible --name '^gtk-sni-tray-standalone$' 2>/dev/null); do
+        read -r _ _ w _ < <(geometry_of "$window")
+        if ((w == 1024)); then
+            echo "$window"
+            return 0
+        fi
+    done
+    return 1
+}
+
+# host_shows COLOUR: the host draws the item's icon, scaled to its bar, with the state colour
+# around the black silhouette (the bar's own background is neither).
+host_shows() {
+    local bar
+    bar=$(host_bar) && screenshot_window "$bar" "$e2e_tmp/host.png" 2>/dev/null || return 1
+    host_colour=$(count_colour "$e2e_tmp/host.png" "${1#\#}")
+    host_black=$(count_colour "$e2e_tmp/host.png" 000000)
+    ((host_colour >= 150 && host_black >= 150))
+}
+
+# check_state NAME COLOUR TOOLTIP: host pixels, the icon the item offers, its tooltip, and the
+# label's words for a screen reader all tell the state.
+check_state() {
+    local name=$1 colour=$2 text=$3 around silhouette
+    wait_until 25 host_shows "$colour" ||
+        fail "$name: the host never showed $colour ($host_colour pixels, $host_black black)"
+    cp "$e2e_tmp/host.png" "$output/sni-host-$name.png"
+    probe sni-icon "$item" "$e2e_tmp/icon.pam"
+    around=$(count_colour "$e2e_tmp/icon.pam" "${colour#\#}")
+    silhouette=$(count_colour "$e2e_tmp/icon.pam" 000000)
+    ((around >= 60 && silhouette >= 90)) ||
+        fail "$name: IconPixmap has $around pixels of $colour and $silhouette black ones"
+    # While a balloon is up (5 s), Qt's item asks for attention and its tooltip tells the
+    # balloon's title and text instead; the state text comes back after it.
+    wait_until 10 tooltip_reads "$text" || fail "$name: tooltip $(probe sni-tooltip "$item")"
+    wait_until 5 label_reads "$text" ||
+        fail "$name: a screen reader reads '$(probe a11y-description "$monitor_pid")'"
+    note "$name: $colour in the host ($host_colour pixels) and the icon, '$text' in tooltip and" \
+        "for screen readers"
+}
+
+tooltip_reads() {
+    local tooltip
+    tooltip=$(probe sni-tooltip "$item")
+    [[ ${tooltip%%$'\n'*} == "$1" ]]
+}
+
+label_reads() {
+    [[ $(probe a11y-description "$monitor_pid" 2>/dev/null) == "$1" ]]
+}
+
+# check_menu SHOW HIDE: the dbusmenu's entries in order, Show and Hide enabled as given.
+check_menu() {
+    local expected
+    expected=$(printf '%s\n' "Show|$1" "Hide|$2" - "Change IP address|True" - \
+        "Show Status Messages|True" - "Open Web interface|True" - "About|True" "Help|True" - \
+        "Quit|True")
+    [[ $(probe sni-menu "$item") == "$expected" ]] ||
+        fail "menu with the window $(window_state): $(probe sni-menu "$item" | tr '\n' ' ')"
+}
+
+window_state() {
+    if find_main_window; then echo shown; else echo hidden; fi
+}
+
+window_hidden() {
+    ! find_main_window
+}
+
+notifications() {
+    probe notifications "$e2e_tmp/notifications.log"
+}
+
+# change_state NAME COMMAND COLOUR TOOLTIP TEXT: within one poll the new state shows, and dunst
+# gets exactly one notification with the balloon's title and text that it closes after 5 s (or,
+# for an empty TEXT, none at all).
+change_state() {
+    local name=$1 command=$2 colour=$3 tooltip=$4 text=$5 before
+    before=$(notifications | grep -c '^notify|' || true)
+    device_command "$command"
+    check_state "$name" "$colour" "$tooltip"
+    if [[ -z $text ]]; then
+        # The refresh that recoloured would have sent it; give the bus time to carry it.
+        sleep 2
+        [[ $(notifications | grep -c '^notify|') == "$before" ]] ||
+            fail "$name: a notification although balloons are off: $(notifications | tail -n 1)"
+        note "$name: no notification with balloons off"
+        return
+    fi
+    wait_until 5 test "$(notifications | grep -c '^notify|')" -gt "$before" ||
+        fail "$name: no notification reached dunst"
+    # Closed by the daemon as expired (reason 1), five seconds after it came.
+    wait_until 10 test "$(notifications | grep -c '^closed|1|')" -gt "$before" ||
+        fail "$name: the notification did not expire: $(notifications | tr '\n' ' ')"
+    local sent closed seconds
+    sent=$(notifications | grep '^notify|' | tail -n +$((before + 1)))
+    [[ $sent == "notify|$device_name|$text|5000" ]] || fail "$name: notifications: $sent"
+    closed=$(notifications | grep '^closed|' | tail -n 1)
+    seconds=${closed##*|}
+    ((${seconds%.*} >= 4 && ${seconds%.*} <= 6)) || fail "$name: expired after $seconds s"
+    note "$name: one notification '$device_name' / '$text', expired after $seconds s"
+}
+
+# --- the session ---------------------------------------------------------------------------
+
+start_xvfb
+start_window_manager
+start_session_bus
+start_accessibility_bus
+start_on_bus org.kde.StatusNotifierWatcher status-notifier-watcher
+start_on_bus org.freedesktop.Notifications dunst
+gtk-sni-tray-standalone --bottom --end --color "#$host_background" 2>"$e2e_tmp/host.log" 7>&- 8>&- &
+remember_pid $!
+wait_until 15 host_bar >/dev/null || fail "the host did not start: $(cat "$e2e_tmp/host.log")"
+dbus-monitor --session "interface='org.freedesktop.Notifications'" \
+    >"$e2e_tmp/notifications.log" 2>&1 7>&- 8>&- &
+remember_pid $!
+xdotool mousemove 0 0
+start_device
+
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_monitor "$stage/bin/orvane-monitor" "$device_address"
+wait_until 15 find_main_window || fail "no monitor window: $(cat "$e2e_tmp/monitor.err")"
+wait_until 15 find_item || fail "the item never registered with the watcher"
+note "item $item registered with the watcher"
+[[ -z $(notifications | grep '^notify|') ]] || fail "a notification at start, before any change"
+check_state available "#00FF00" "captureORVANE available"
+
+check_menu False True
+probe sni-activate "$item"
+wait_until 5 window_hidden || fail "activating the item did not hide the window"
+check_menu True False
+probe sni-activate "$item"
+wait_until 5 find_main_window || fail "activating the item again did not show the window"
+check_menu False True
+note "menu: the entries in order, Show/Hide as the window is; activation hides and shows it"
+
+change_state used-by-other "held 198.51.100.7" "#FFFF00" "captureORVANE used by another PC" \
+    "captureORVANE is now used by another PC."
+change_state used-by-this "held 127.0.0.1" "#00FFFF" "captureORVANE used by this PC" \
+    "captureORVANE is now used by this PC."
+probe sni-click "$item" "Show Status Messages"
+change_state no-connection silent "#FF0000" "Cannot connect to captureORVANE" ""
+
+probe sni-click "$item" Quit
+wait_for_exit "$monitor_pid" 15
+((exit_code == 0)) ||
+    fail "Quit from the item's menu ended the program with $exit_code: $(tail -n 60 "$e2e_tmp/monitor.err")"
+grep -q '^StateChangedMessage=false$' "$XDG_CONFIG_HOME/Halvorn GmbH.conf" ||
+    fail "the switched-off balloons were not saved"
+echo "StatusNotifierItem session: all checks passed; pictures in $output"

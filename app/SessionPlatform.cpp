@@ -11,6 +11,7 @@ namespace {
 char kPlatformOption[] = "-platform";
 char kX11First[] = "xcb;wayland";
 
+#ifndef Q_OS_WIN
 bool namesAPlatform(int argc, char **argv) {
     for (int i = 1; i < argc; ++i) {
         // The toolkit reads "--platform" as "-platform" as well.
@@ -19,6 +20,7 @@ bool namesAPlatform(int argc, char **argv) {
     }
     return false;
 }
+#endif
 
 } // namespace
 

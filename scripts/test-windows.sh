@@ -1,19 +1,32 @@
 #!/usr/bin/env bash
-# Cross-builds the network layer and its tests for Windows (mingw-w64) and runs them under wine,
-# against simulated devices that run natively. Part of scripts/test.sh.
+# Cross-builds the whole tree for Windows (mingw-w64, against Qt for Windows, which
+# scripts/build-qt-windows.sh builds once into a cache) and runs its tests under wine: the network
+# layer, the widget, entry and monitor suites against simulated devices that run natively, the
+# program end to end on an X server, and the installer. Part of scripts/test.sh.
 # usage: scripts/test-windows.sh [BUILD_DIR]   (default: build-win)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 build=${1:-build-win}
-scripts/install-deps.sh windows
-toolchain=()
-# The toolchain only counts when the build directory is made; later CMake would warn about it.
-[[ -f $build/CMakeCache.txt ]] || toolchain=(-DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake)
-cmake -S . -B "$build" -G Ninja "${toolchain[@]}" -DORVANE_BUILD_GUI=OFF -DORVANE_BUILD_TESTS=ON
+scripts/install-deps.sh windows desktop
+qt=$(scripts/build-qt-windows.sh | tail -n 1)
+
+configure=(-G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw64.cmake)
+if [[ -f $build/CMakeCache.txt ]]; then
+    # The toolchain only counts when the build directory is made; later CMake would warn about
+    # it. A build directory from before Qt was part of it (network layer only, linked statically)
+    # is made afresh.
+    if grep -q '^ORVANE_QT_WINDOWS_PREFIX:' "$build/CMakeCache.txt"; then
+        configure=()
+    else
+        configure+=(--fresh)
+    fi
+fi
+cmake -S . -B "$build" "${configure[@]}" -DORVANE_QT_WINDOWS_PREFIX="$qt" \
+    -DORVANE_BUILD_GUI=ON -DORVANE_BUILD_TESTS=ON
 cmake --build "$build"
 
-# The prefix and variables the toolchain file gives CTest's wine.
+# The prefix and variables the build's wine-run.sh gives CTest's wine.
 export WINEPREFIX
 WINEPREFIX=$(cd "$build" && pwd)/wineprefix
 export WINEDEBUG=-all
@@ -27,7 +40,8 @@ wineserver=/usr/lib/wine/wineserver64
 # wineserver and wine's services outlive the program that started them and keep its standard
 # input and output: started by a test, they would hold CTest's pipe and every test would wait for
 # them. So the prefix is made and a persistent server with its services is started here, detached
-# from this script's output, and ended afterwards whatever the outcome.
+# from this script's output, and ended afterwards whatever the outcome. (The desktop tests make
+# prefixes of their own, on their own X server.)
 stop_wine() { "$wineserver" -k </dev/null >/dev/null 2>&1 || true; }
 trap stop_wine EXIT
 if [[ ! -f $WINEPREFIX/system.reg ]]; then
@@ -37,5 +51,9 @@ if [[ ! -f $WINEPREFIX/system.reg ]]; then
 fi
 "$wineserver" -p </dev/null >/dev/null 2>&1
 "$wine" wineboot </dev/null >/dev/null 2>&1
+# Wine hands no QT_ variable of ours to its programs, but adds the user's environment from the
+# registry: Qt's messages and test reports go to standard output and error, as on Linux, rather
+# than to a debugger (programs under wine have no console).
+"$wine" reg add 'HKCU\Environment' /v QT_FORCE_STDERR_LOGGING /d 1 /f </dev/null >/dev/null 2>&1
 
 ctest --test-dir "$build" --output-on-failure -j "$(nproc)"

@@ -1,6 +1,7 @@
 #include "MonitorTestSupport.h"
 
 #include "OM_Balloon.h"
+#include "Platform.h"
 
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
@@ -61,6 +62,12 @@ void clearMonitorSettings() {
 
 QString deviceAddress(int iIndex) {
     return QLatin1String(kAddressPrefix) + QString::number(kFirstHost + iIndex);
+}
+
+QString thisPCAddress() {
+    std::vector<std::string> oAddresses;
+    orvane::platform().getLocalAddresses(&oAddresses);
+    return oAddresses.empty() ? QString() : QString::fromStdString(oAddresses.front());
 }
 
 std::unique_ptr<TestDevice> startDevice(const QString &sAddress, const char *pszName,

@@ -45,6 +45,10 @@ void clearMonitorSettings();
 // The index-th loopback address of the monitor tests (tests/LOOPBACK.md).
 QString deviceAddress(int iIndex);
 
+// An address that the monitor takes for this PC's when a device names it as its user. (Not
+// 127.0.0.1 everywhere: wine lists the addresses that this PC's name resolves to.)
+QString thisPCAddress();
+
 // A simulated device on a loopback address; nullptr if it cannot start. A failed request to
 // steer it fails the running test.
 std::unique_ptr<TestDevice> startDevice(const QString &sAddress,

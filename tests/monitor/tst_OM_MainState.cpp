@@ -45,7 +45,7 @@ void TestOMMainState::eachStateShowsItsSigns_data() {
     const QColor oGreen(0x00, 0xff, 0x00), oCyan(0x00, 0xff, 0xff), oYellow(0xff, 0xff, 0x00);
     QTest::newRow("available") << "captureORVANE demo#0.0.0.0" << oGreen << "captureORVANE demo"
                                << "captureORVANE available" << true;
-    QTest::newRow("used by this PC") << "unit 66#127.0.0.1" << oCyan << "unit 66"
+    QTest::newRow("used by this PC") << "unit 66#" + thisPCAddress() << oCyan << "unit 66"
                                      << "sourceORVANE used by this PC" << true;
     QTest::newRow("used by other PC") << "captureORVANE#192.0.2.7" << oYellow << "captureORVANE"
                                       << "captureORVANE used by another PC" << true;
@@ -183,7 +183,7 @@ void TestOMMainState::changeShowsInformationBalloonForFiveSeconds() {
     QVERIFY(poDevice);
     OM_Main oMain(deviceAddress(5), nullptr, OM_Main::kWindowFlags);
 
-    const QStringList oUsers = {"127.0.0.1", "192.0.2.7", "0.0.0.0"};
+    const QStringList oUsers = {thisPCAddress(), "192.0.2.7", "0.0.0.0"};
     for (const QString &sUser : oUsers) {
         poDevice->answerWith("captureORVANE demo", sUser.toStdString());
         QVERIFY(pollNow(oMain));

@@ -24,8 +24,6 @@ add_test(NAME simdevice_hub.stop COMMAND sh ${hub_fixture} stop ${hub_state})
 set_tests_properties(simdevice_hub.start PROPERTIES FIXTURES_SETUP simdevice_hub)
 set_tests_properties(simdevice_hub.stop PROPERTIES FIXTURES_CLEANUP simdevice_hub)
 
-# Listed when CTest runs rather than after the build, so that the build needs no wine.
 gtest_discover_tests(query_tests
-    DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     PROPERTIES FIXTURES_REQUIRED simdevice_hub)

@@ -55,6 +55,13 @@ find_address_dialog() {
     [[ -n $dialog ]]
 }
 
+# The window has left the lower right corner, where it started, for where the user moved it.
+window_moved() {
+    local x
+    read -r x _ < <(geometry_of "$main_window")
+    ((x < 500))
+}
+
 window_hidden() {
     ! find_main_window
 }
@@ -91,6 +98,7 @@ note "no tray: the window's menu offers neither Show nor Hide; \"Change IP addre
 # A tray that comes after the program takes the icon, and "Hide" is on offer. The panel would
 # cover the window in its corner: the user has moved it.
 xdotool windowmove "$main_window" 400 300
+wait_until 5 window_moved || fail "the window could not be moved out of the corner"
 start_tray
 tray_pid=${started_pids[-1]}
 wait_until 10 tray_takes_icon || fail "the tray started later never got the icon"

@@ -6,9 +6,11 @@ the silhouette sits on a light grey tile instead. Pixel art only stays sharp at 
 scales, so each size takes the largest whole factor that fits and centres the silhouette.
 
 usage: packaging/make_icons.py [--check] [OUTPUT_DIR]
+       packaging/make_icons.py --ico FILE
   default OUTPUT_DIR: packaging/icons; --check compares the pictures in OUTPUT_DIR with what
   would be written (pixels, not bytes: another zlib may compress the same picture differently)
-  and exits 1 when they differ.
+  and exits 1 when they differ. --ico writes the same pictures as one Windows icon file, the
+  application icon of the Windows program.
 """
 import os
 import struct
@@ -16,6 +18,7 @@ import sys
 import zlib
 
 SIZES = (16, 22, 24, 32, 48, 64, 128, 256)
+ICO_SIZES = (16, 24, 32, 48, 256)  # what Windows asks of an application icon
 ICON_NAME = "de.halvorn.OrvaneMonitor.png"
 TILE_TOP = (0xEE, 0xF1, 0xF4)
 TILE_BOTTOM = (0xC9, 0xCF, 0xD6)
@@ -141,12 +144,43 @@ def draw_icon(size, picture):
     return pixels
 
 
+def encode_dib(pixels):
+    """An icon image as Windows stores the smaller sizes: a 32-bit bottom-up BGRA bitmap with
+    its AND mask (all zero: the alpha channel decides)."""
+    size = len(pixels)
+    mask_stride = (size + 31) // 32 * 4
+    header = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 32, 0, 0, 0, 0, 0, 0)
+    colour = bytearray()
+    for row in reversed(pixels):
+        for red, green, blue, alpha in row:
+            colour.extend((blue, green, red, alpha))
+    return header + bytes(colour) + bytes(mask_stride * size)
+
+
+def encode_ico(pictures):
+    """A Windows icon file of square pictures; 256 pixels wide ones are stored as PNG."""
+    images = [encode_rgba(pixels) if len(pixels) >= 256 else encode_dib(pixels)
+              for pixels in pictures]
+    offset = 6 + 16 * len(images)
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    for pixels, image in zip(pictures, images):
+        side = len(pixels) % 256  # 0 stands for 256
+        directory += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(image), offset)
+        offset += len(image)
+    return directory + b"".join(images)
+
+
 def icon_path(directory, size):
     return os.path.join(directory, f"{size}x{size}", "apps", ICON_NAME)
 
 
 def main():
     arguments = sys.argv[1:]
+    if arguments[:1] == ["--ico"] and len(arguments) == 2:
+        picture = silhouette(decode_rgba(TRAY_IMAGE)[2])
+        with open(arguments[1], "wb") as file:
+            file.write(encode_ico([draw_icon(size, picture) for size in ICO_SIZES]))
+        return 0
     check = "--check" in arguments
     arguments = [argument for argument in arguments if argument != "--check"]
     directory = arguments[0] if arguments else os.path.join(HERE, "icons")

@@ -207,11 +207,12 @@ wait_for_exit() {
 }
 
 # --- the simulated device, commanded through a fifo ----------------------------------------
-# The scripts set stage, device_address and device_name before they use these.
+# The scripts set stage, device_address and device_name before they use these, and
+# simdevice_program where the device is not the installed one (the wine session's runs natively).
 
 start_device() {
     mkfifo "$e2e_tmp/device.in"
-    "$stage/bin/orvane-simdevice" --address "$device_address" --name "$device_name" \
+    "${simdevice_program:-$stage/bin/orvane-simdevice}" --address "$device_address" --name "$device_name" \
         <"$e2e_tmp/device.in" >"$e2e_tmp/device.out" 2>&1 &
     device_pid=$!
     remember_pid "$device_pid"
@@ -277,6 +278,124 @@ label_has_colour() {
         [[ $(main_colour "$e2e_tmp/label.png") == "$1" ]]
 }
 
+
+# --- the monitor beside an XEmbed tray, checked from outside -------------------------------
+# Shared by the Linux and the wine session. The scripts set output, device_name, main_window,
+# tray_icon, monitor_pid, and define find_balloon and windows_of_monitor: where the tray icon
+# and the balloons come from differs.
+
+no_balloon() {
+    ! find_balloon
+}
+
+# find_box TITLE: a mapped window of the program with that title.
+find_box() {
+    box=$(xdotool search --all --onlyvisible --pid "$monitor_pid" --name "^$1\$" 2>/dev/null |
+        head -n 1)
+    [[ -n $box ]]
+}
+
+# The balloon points at the tray icon but may cover the window, so a change is seen here first.
+tray_has_colour() {
+    screenshot_window "$tray_icon" "$e2e_tmp/tray.png" 2>/dev/null &&
+        (($(count_colour "$e2e_tmp/tray.png" "${1#\#}") >= 60))
+}
+
+check_window_placement() {
+    local x y w h left right top bottom ax ay aw ah
+    read -r x y w h < <(geometry_of "$main_window")
+    read -r left right top bottom < <(frame_extents_of "$main_window")
+    read -r ax ay aw ah < <(work_area)
+    frame_x=$((x - left)) frame_y=$((y - top))
+    local frame_right=$((x + w - 1 + right)) frame_bottom=$((y + h - 1 + bottom))
+    local area_right=$((ax + aw - 1)) area_bottom=$((ay + ah - 1))
+    note "window ${w}x${h} at $x,$y, frame $frame_x,$frame_y..$frame_right,$frame_bottom," \
+        "work area $ax,$ay ${aw}x${ah}"
+    ((frame_x >= ax && frame_y >= ay && frame_right <= area_right && frame_bottom <= area_bottom)) ||
+        fail "the window does not lie within the work area"
+    # Lower right: no more room beside or below it than its own frame takes.
+    ((area_right - frame_right <= left + right && area_bottom - frame_bottom <= top + bottom)) ||
+        fail "the window is not at the lower right corner of the work area"
+}
+
+check_window_looks() {
+    xprop -id "$main_window" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE ||
+        fail "the window does not stay on top: $(xprop -id "$main_window" _NET_WM_STATE)"
+    xprop -id "$main_window" _NET_WM_NAME | grep -qF "= \"$device_name\"" ||
+        fail "window title: $(xprop -id "$main_window" _NET_WM_NAME)"
+}
+
+# check_colours COLOUR: the label and the tray icon show the state colour.
+check_colours() {
+    local colour=$1 area text
+    screenshot_window "$main_window" "$e2e_tmp/label.png"
+    [[ $(main_colour "$e2e_tmp/label.png") == "$colour" ]] ||
+        fail "label is $(main_colour "$e2e_tmp/label.png"), not $colour"
+    # The address is written on the colour.
+    area=$(identify_area "$e2e_tmp/label.png")
+    text=$((area - $(count_colour "$e2e_tmp/label.png" "${colour#\#}")))
+    ((text >= 30)) || fail "no text on the label ($text pixels besides the colour)"
+
+    screenshot_window "$tray_icon" "$output/tray-${colour#\#}.png"
+    local around silhouette
+    around=$(count_colour "$output/tray-${colour#\#}.png" "${colour#\#}")
+    silhouette=$(count_colour "$output/tray-${colour#\#}.png" 000000)
+    # 16x16 picture: about 80 pixels of colour around the silhouette, 102 black ones on its face.
+    ((around >= 60 && silhouette >= 90)) ||
+        fail "tray icon: $around pixels of $colour and $silhouette black ones"
+}
+
+identify_area() {
+    "$(magick_tool convert)" "$1" -format '%[fx:w*h]' info:
+}
+
+# The window and the tray icon, as the user sees them at the lower right.
+screenshot_corner() {
+    local x=$((frame_x - 12)) y=$((frame_y - 12))
+    screenshot_area "$x" "$y" $((1024 - x)) $((768 - y)) "$1"
+}
+
+# change_state NAME COMMAND COLOUR TITLE BALLOON_TEXT: the device changes, and within one poll
+# the label and the tray icon show the new colour, and a balloon says what happened.
+change_state() {
+    local name=$1 command=$2 colour=$3 title=$4 text=$5 before
+    device_command "$command"
+    requests_seen
+    before=$requests
+    wait_until 25 tray_has_colour "$colour" || fail "$name: the tray icon never turned $colour"
+    requests_seen
+    ((requests - before <= 1)) || fail "$name: recoloured only after $((requests - before)) polls"
+    wait_until 5 find_balloon ||
+        fail "$name: no balloon; trace: $(cat "$e2e_tmp/monitor.err"); windows: $(windows_of_monitor)"
+    local bx by bw bh
+    read -r bx by bw bh < <(geometry_of "$balloon")
+    screenshot_area $((bx - 8)) $((by - 8)) $((1024 - bx + 8)) $((768 - by + 8)) \
+        "$output/balloon-$name.png"
+    grep -qF "balloon: $title | $text" "$e2e_tmp/monitor.err" ||
+        fail "$name: balloon text; trace: $(grep balloon "$e2e_tmp/monitor.err")"
+    note "$name: $colour within one poll, balloon '$text' (${bw}x${bh} at $bx,$by)"
+    # Five seconds on screen (or balloon_seconds, where the tray decides); the state picture is
+    # taken without it.
+    wait_until "${balloon_seconds:-10}" no_balloon || fail "$name: the balloon stays"
+    check_colours "$colour"
+    xprop -id "$main_window" _NET_WM_NAME | grep -qF "= \"$title\"" ||
+        fail "$name: window title $(xprop -id "$main_window" _NET_WM_NAME)"
+    screenshot_corner "$output/state-$name.png"
+}
+
+# The four state pictures of change_state and the first one side by side, twice the size, pixel
+# for pixel, for the README.
+montage_states() {
+    local corner_width
+    corner_width=$("$(magick_tool convert)" "$output/state-available.png" -format '%w' info:)
+    "$(magick_tool montage)" -font DejaVu-Sans -pointsize 14 -background '#f4f4f4' -filter point \
+        -geometry "$((corner_width * 2))x+10+8" -tile 2x2 \
+        -label "available" "$output/state-available.png" \
+        -label "used by another PC" "$output/state-used-by-other.png" \
+        -label "used by this PC" "$output/state-used-by-this.png" \
+        -label "no connection" "$output/state-no-connection.png" \
+        "$1"
+}
 
 # --- a session bus of the test's own, and what runs on it ----------------------------------
 

@@ -1,17 +1,21 @@
 # The Windows build of the network-layer tests, run through wine by CTest. The tests talk to
 # simulated devices that run natively, in orvane-simdevice-hub: it is built for the build
 # machine alongside, started before the first test that needs it and stopped after the last.
+# The desktop tests under wine (tests/e2e) steer a native orvane-simdevice of the same build.
 target_sources(query_tests PRIVATE WindowsPlatformTest.cpp)
 
 include(ExternalProject)
 set(host_build ${CMAKE_BINARY_DIR}/host)
 set(hub_program ${host_build}/tools/simdevicehub/orvane-simdevice-hub)
+set(ORVANE_NATIVE_SIMDEVICE ${host_build}/tools/simdevice/orvane-simdevice)
+set(ORVANE_NATIVE_SIMDEVICE ${ORVANE_NATIVE_SIMDEVICE} PARENT_SCOPE)
 ExternalProject_Add(native_simdevice_hub
     SOURCE_DIR ${PROJECT_SOURCE_DIR}
     BINARY_DIR ${host_build}
     CMAKE_ARGS -DORVANE_BUILD_GUI=OFF -DORVANE_BUILD_TESTS=OFF -DCMAKE_BUILD_TYPE=Release
     BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target orvane-simdevice-hub
-    BUILD_BYPRODUCTS ${hub_program}
+                  orvane-simdevice
+    BUILD_BYPRODUCTS ${hub_program} ${ORVANE_NATIVE_SIMDEVICE}
     INSTALL_COMMAND ""
     BUILD_ALWAYS TRUE
 )

@@ -365,7 +365,7 @@ change_state() {
     wait_until 25 tray_has_colour "$colour" || fail "$name: the tray icon never turned $colour"
     requests_seen
     ((requests - before <= 1)) || fail "$name: recoloured only after $((requests - before)) polls"
-    wait_until 5 find_balloon ||
+    wait_until 10 find_balloon ||
         fail "$name: no balloon; trace: $(cat "$e2e_tmp/monitor.err"); windows: $(windows_of_monitor)"
     local bx by bw bh
     read -r bx by bw bh < <(geometry_of "$balloon")
@@ -377,6 +377,8 @@ change_state() {
     # Five seconds on screen (or balloon_seconds, where the tray decides); the state picture is
     # taken without it.
     wait_until "${balloon_seconds:-10}" no_balloon || fail "$name: the balloon stays"
+    # Where the balloon covered the window, the window paints that part again once it is gone.
+    wait_until 5 label_has_colour "$colour" || true
     check_colours "$colour"
     xprop -id "$main_window" _NET_WM_NAME | grep -qF "= \"$title\"" ||
         fail "$name: window title $(xprop -id "$main_window" _NET_WM_NAME)"

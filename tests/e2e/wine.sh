@@ -43,9 +43,14 @@ stop_wine() {
     local process
     for process in /proc/[0-9]*; do
         if [[ $(readlink "$process/exe" 2>/dev/null) == /usr/lib/wine/* ]] &&
-            grep -qzxF "WINEPREFIX=$WINEPREFIX" "$process/environ" 2>/dev/null; then
+            in_prefix "${process#/proc/}"; then
             kill -9 "${process#/proc/}" 2>/dev/null || true
         fi
     done
     cleanup "$1"
+}
+
+# Whether a process runs in this script's prefix: other scripts may run the same programs at once.
+in_prefix() {
+    grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$1/environ" 2>/dev/null
 }

@@ -62,7 +62,14 @@ find_balloon() {
 }
 
 explorer_pid() {
-    pgrep -f -x -n 'C:\\windows\\system32\\explorer.exe /desktop' || echo 0
+    local pid
+    for pid in $(pgrep -f -x 'C:\\windows\\system32\\explorer.exe /desktop'); do
+        if in_prefix "$pid"; then
+            echo "$pid"
+            return
+        fi
+    done
+    echo 0
 }
 
 windows_of_monitor() {

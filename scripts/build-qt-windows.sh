@@ -14,8 +14,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 toolchain=$(dirname "$here")/cmake/toolchain-mingw64-qt.cmake
-# Others build on the same two cores.
-jobs=2
+jobs=$(nproc)
 
 say() { echo "build-qt-windows: $*" >&2; }
 die() {

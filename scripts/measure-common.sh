@@ -1,15 +1,22 @@
 # Shared by the measurement scripts (sourced, not run): the build of the measured programs, a bare
-# X server, a simulated device and a settings sandbox, all taken down again on exit.
-# The scripts use only the loopback addresses of the benchmarks (127.0.0.170 - 127.0.0.189) and, for
-# the fleet of scripts/measure-fleet.sh, 127.0.1.40 - 127.0.1.59.
+# X server, a simulated device, a settings sandbox and a wine prefix, all taken down again on exit.
+# The scripts use only the loopback addresses of the benchmarks (127.0.0.170 - 127.0.0.189), for
+# the fleet of scripts/measure-fleet.sh 127.0.1.40 - 127.0.1.59, and for the Windows program
+# 127.0.2.70 - 127.0.2.79.
 
 measure_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build_dir=${BUILD_DIR:-$measure_root/build-perf}
+windows_build_dir=${WINDOWS_BUILD_DIR:-$measure_root/build-win-perf}
 measure_tmp=$(mktemp -d)
 measure_pids=()
+measure_wineserver=
 
 measure_cleanup() {
     local pid
+    # First wine, whose programs and services hold the X server and live in the temporary prefix.
+    if [[ -n $measure_wineserver ]]; then
+        "$measure_wineserver" -k </dev/null >/dev/null 2>&1 || true
+    fi
     for pid in "${measure_pids[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
@@ -24,6 +31,39 @@ measure_build() {
     cmake -S "$measure_root" -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DORVANE_BUILD_BENCHMARKS=ON >/dev/null
     cmake --build "$build_dir" --target "$@" >/dev/null
+}
+
+# Builds the named targets for Windows in a Release build against Qt for Windows, and sets
+# measure_winepath to the folders of the DLLs they need, as the build's wine-run.sh names them.
+measure_build_windows() {
+    local qt
+    "$measure_root/scripts/install-deps.sh" windows
+    qt=$("$measure_root/scripts/build-qt-windows.sh" | tail -n 1)
+    local configure=(-G Ninja -DCMAKE_TOOLCHAIN_FILE="$measure_root/cmake/toolchain-mingw64.cmake")
+    [[ -f $windows_build_dir/CMakeCache.txt ]] && configure=()
+    cmake -S "$measure_root" -B "$windows_build_dir" "${configure[@]}" -DCMAKE_BUILD_TYPE=Release \
+        -DORVANE_QT_WINDOWS_PREFIX="$qt" -DORVANE_BUILD_GUI=ON -DORVANE_BUILD_TESTS=OFF \
+        -DORVANE_BUILD_BENCHMARKS=ON >/dev/null
+    cmake --build "$windows_build_dir" --target "$@" >/dev/null
+    measure_winepath=$(sed -n "s/.*WINEPATH='\([^']*\)'.*/\1/p" "$windows_build_dir/wine-run.sh")
+}
+
+# A wine prefix of its own on the X server of measure_start_x, with a persistent server and wine's
+# services already running, so that the measured starts pay for neither; sets measure_wine to the
+# loader. Wine's .NET and HTML engines are left out: nothing needs them, and they would ask to be
+# installed.
+measure_start_wine() {
+    measure_wine=/usr/lib/wine/wine64
+    [[ -x $measure_wine ]] || measure_wine=$(command -v wine)
+    measure_wineserver=/usr/lib/wine/wineserver64
+    [[ -x $measure_wineserver ]] || measure_wineserver=$(command -v wineserver)
+    export WINEPREFIX=$measure_tmp/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEPATH=$measure_winepath
+    # wineserver and the services keep the output they were started with: not this script's.
+    "$measure_wine" wineboot --init </dev/null >/dev/null 2>&1
+    "$measure_wineserver" -w </dev/null >/dev/null 2>&1
+    "$measure_wineserver" -p </dev/null >/dev/null 2>&1
+    "$measure_wine" wineboot </dev/null >/dev/null 2>&1
 }
 
 # A bare X server of its own (no window manager, no tray), and a private home for the settings and

@@ -9,24 +9,51 @@
 # window is mapped). Peak memory: VmHWM of the process a few seconds after that moment.
 # The runs alternate between the two programs; the medians are reported.
 #
-# usage: scripts/measure-startup.sh [RUNS]        (default 7; BUILD_DIR overrides build-perf)
+# With --windows the same for the Windows programs under wine: the monitor beside a minimal tray
+# program (one label in the same green and a tray icon) built with the same Qt for Windows, both
+# started by the wine loader in a prefix of their own whose server and services already run. The
+# probe, the simulated device and the round trip stay native; the loader's process becomes the
+# Windows program, so its VmHWM is the program's.
+#
+# usage: scripts/measure-startup.sh [--windows] [RUNS]     (default 7; BUILD_DIR overrides
+#        build-perf, WINDOWS_BUILD_DIR build-win-perf)
 set -euo pipefail
 source "$(dirname "$0")/measure-common.sh"
 
+windows=false
+if [[ ${1:-} == --windows ]]; then
+    windows=true
+    shift
+fi
 runs=${1:-7}
 settle_seconds=3
-device=127.0.0.180
 
-measure_build orvane-monitor orvane-simdevice orvane-bench-minimal-label orvane-firstpaint-probe \
-    orvane-bench-query
-measure_start_x
+# The probe, the device and the round trip are native in both cases.
+native_targets=(orvane-simdevice orvane-firstpaint-probe orvane-bench-query)
+if $windows; then
+    device=127.0.2.70
+    minimal_name="minimal tray"
+    measure_build "${native_targets[@]}"
+    measure_build_windows orvane-monitor orvane-bench-minimal-tray
+    measure_start_x
+    measure_start_wine
+    declare -A program=(
+        [minimal]="$measure_wine $windows_build_dir/orvane-bench-minimal-tray.exe $device"
+        [monitor]="$measure_wine $windows_build_dir/orvane-monitor.exe $device"
+    )
+else
+    device=127.0.0.180
+    minimal_name="minimal label"
+    measure_build "${native_targets[@]}" orvane-monitor orvane-bench-minimal-label
+    measure_start_x
+    declare -A program=(
+        [minimal]="$build_dir/bench/orvane-bench-minimal-label $device"
+        [monitor]="$build_dir/app/orvane-monitor $device"
+    )
+fi
 measure_start_device "$device"
 
 probe=$build_dir/bench/orvane-firstpaint-probe
-declare -A program=(
-    [minimal]="$build_dir/bench/orvane-bench-minimal-label $device"
-    [monitor]="$build_dir/app/orvane-monitor $device"
-)
 declare -A paint_ms=() peak_kib=()
 
 # One start of a program: the time to its first green, then its peak memory once it has settled.
@@ -63,10 +90,9 @@ round_trip_us=$("$build_dir/bench/orvane-bench-query" --benchmark_filter='^BM_Ba
     mon_kib=$(measure_median ${peak_kib[monitor]})
 }
 echo "runs: $runs each, alternating, after one warm-up run each"
-echo "minimal label: first paint ms: ${paint_ms[minimal]}"
-echo "monitor:       first paint ms: ${paint_ms[monitor]}"
-echo "minimal label: peak KiB: ${peak_kib[minimal]}"
-echo "monitor:       peak KiB: ${peak_kib[monitor]}"
+printf '%-14s first paint ms: %s\n' "$minimal_name:" "${paint_ms[minimal]}" \
+    monitor: "${paint_ms[monitor]}"
+printf '%-14s peak KiB: %s\n' "$minimal_name:" "${peak_kib[minimal]}" monitor: "${peak_kib[monitor]}"
 awk -v a="$mon_ms" -v b="$min_ms" -v rt="$round_trip_us" -v m="$mon_kib" -v n="$min_kib" 'BEGIN {
     limit = 1.2 * b + rt / 1000
     printf "time to first painted state, median: monitor %.1f ms, minimal %.1f ms, ratio %.2f\n",

@@ -85,21 +85,7 @@ start_monitor "${exec_line//\"/}"
 wait_until 15 find_main_window || fail "no monitor window: $(cat "$e2e_tmp/monitor.err")"
 wait_until 10 find_tray_icon || fail "the tray icon was not embedded in the tray"
 note "monitor window $main_window, tray icon $tray_icon"
-check_window_looks
-check_window_placement
-wait_until 10 label_has_colour "#00FF00" || fail "the label never turned green"
-check_colours "#00FF00"
-no_balloon || fail "a balloon at start, before any change"
-screenshot_corner "$output/state-available.png"
-note "available: green, at the lower right, on top, titled '$device_name'"
-
-change_state used-by-other "held $other_pc" "#FFFF00" "$device_name" \
-    "captureORVANE is now used by another PC."
-change_state used-by-this "held 127.0.0.1" "#00FFFF" "$device_name" \
-    "captureORVANE is now used by this PC."
-# Without an answer there is no name: the title falls back to "Relay Host", while the balloon
-# still names the kind of device decided at the first answer.
-change_state no-connection silent "#FF0000" "Relay Host" "No connection to captureORVANE."
+go_through_states 127.0.0.1
 
 press_key_in "$main_window" Escape
 wait_for_exit "$monitor_pid" 15

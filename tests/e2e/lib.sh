@@ -280,8 +280,8 @@ label_has_colour() {
 
 
 # --- the monitor beside an XEmbed tray, checked from outside -------------------------------
-# Shared by the Linux and the wine session. The scripts set output, device_name, main_window,
-# tray_icon, monitor_pid, and define find_balloon and windows_of_monitor: where the tray icon
+# Shared by the Linux and the wine session. The scripts set output, device_name, other_pc,
+# main_window, tray_icon, monitor_pid, and define find_balloon and windows_of_monitor: where the tray icon
 # and the balloons come from differs.
 
 no_balloon() {
@@ -383,6 +383,26 @@ change_state() {
     xprop -id "$main_window" _NET_WM_NAME | grep -qF "= \"$title\"" ||
         fail "$name: window title $(xprop -id "$main_window" _NET_WM_NAME)"
     screenshot_corner "$output/state-$name.png"
+}
+
+# The monitor, just started against a free device and found with its tray icon: its window in
+# place, then each state in turn. usage: go_through_states THIS_PC (an address of this PC's)
+go_through_states() {
+    check_window_looks
+    check_window_placement
+    wait_until 10 label_has_colour "#00FF00" || fail "the label never turned green"
+    check_colours "#00FF00"
+    no_balloon || fail "a balloon at start, before any change"
+    screenshot_corner "$output/state-available.png"
+    note "available: green, at the lower right, on top, titled '$device_name'"
+
+    change_state used-by-other "held $other_pc" "#FFFF00" "$device_name" \
+        "captureORVANE is now used by another PC."
+    change_state used-by-this "held $1" "#00FFFF" "$device_name" \
+        "captureORVANE is now used by this PC."
+    # Without an answer there is no name: the title falls back to "Relay Host", while the
+    # balloon still names the kind of device decided at the first answer.
+    change_state no-connection silent "#FF0000" "Relay Host" "No connection to captureORVANE."
 }
 
 # The four state pictures of change_state and the first one side by side, twice the size, pixel

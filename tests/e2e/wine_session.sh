@@ -129,19 +129,7 @@ start_monitor "$wine" "$stage/bin/orvane-monitor.exe" "$device_address"
 wait_until 30 find_main_window || fail "no monitor window: $(cat "$e2e_tmp/monitor.err")"
 wait_until 10 find_tray_icon || fail "wine did not dock the tray icon: $(windows_of_monitor)"
 note "monitor window $main_window, tray icon $tray_icon (wine's explorer)"
-check_window_looks
-check_window_placement
-wait_until 10 label_has_colour "#00FF00" || fail "the label never turned green"
-check_colours "#00FF00"
-no_balloon || fail "a balloon at start, before any change"
-screenshot_corner "$output/state-available.png"
-note "available: green, at the lower right, on top, titled '$device_name'"
-
-change_state used-by-other "held $other_pc" "#FFFF00" "$device_name" \
-    "captureORVANE is now used by another PC."
-change_state used-by-this "held $this_pc" "#00FFFF" "$device_name" \
-    "captureORVANE is now used by this PC."
-change_state no-connection silent "#FF0000" "Relay Host" "No connection to captureORVANE."
+go_through_states "$this_pc"
 
 press_key_in "$main_window" Escape
 wait_for_exit "$monitor_pid" 15

@@ -256,6 +256,10 @@ requests_seen() {
 # --- the monitor -----------------------------------------------------------------------------
 
 start_monitor() {
+    # Emptied here: the background job's own redirections happen whenever it gets to them, and
+    # until then an earlier run's trace would still be there to be read.
+    : >"$e2e_tmp/monitor.out"
+    : >"$e2e_tmp/monitor.err"
     "$@" >"$e2e_tmp/monitor.out" 2>"$e2e_tmp/monitor.err" 7>&- &
     monitor_pid=$!
     remember_pid "$monitor_pid"

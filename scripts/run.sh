@@ -18,7 +18,8 @@ if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} && -z ${QT_QPA_PLATFORM:-} ]]; 
 fi
 
 pids=()
-trap 'kill "${pids[@]}" 2>/dev/null || true' EXIT
+# Quiet as a whole: bash may remark on a process that wait -n has already reaped.
+trap '{ kill "${pids[@]}" || true; } 2>/dev/null' EXIT
 
 # The device reads this terminal; a background job would otherwise get /dev/null.
 build/tools/simdevice/orvane-simdevice --address 127.0.0.1 --name "captureORVANE demo" <&0 &

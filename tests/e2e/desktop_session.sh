@@ -35,15 +35,7 @@ settings="$XDG_CONFIG_HOME/Halvorn GmbH.conf"
 
 # The program's window that trayer has taken into its panel.
 find_tray_icon() {
-    local panel window
-    panel=$(tray_panel) || return 1
-    for window in $(xdotool search --pid "$monitor_pid" 2>/dev/null); do
-        if is_inside "$window" "$panel"; then
-            tray_icon=$window
-            return 0
-        fi
-    done
-    return 1
+    find_tray_icon_of "$monitor_pid"
 }
 
 # A balloon: a mapped tooltip-type window of the program (Qt's own balloon without a

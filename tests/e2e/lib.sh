@@ -133,6 +133,20 @@ tray_panel() {
         END {exit !found}'
 }
 
+# find_tray_icon_of PID: the window of that process that trayer has taken into its panel, as
+# tray_icon.
+find_tray_icon_of() {
+    local panel window
+    panel=$(tray_panel) || return 1
+    for window in $(xdotool search --pid "$1" 2>/dev/null); do
+        if is_inside "$window" "$panel"; then
+            tray_icon=$window
+            return 0
+        fi
+    done
+    return 1
+}
+
 work_area_is_reduced() {
     read -r _ _ _ height < <(work_area) && ((height < 768))
 }

@@ -37,15 +37,7 @@ source "$e2e_dir/wine.sh"
 
 # The window that trayer has taken into its panel: wine's explorer shows the program's icon.
 find_tray_icon() {
-    local panel window
-    panel=$(tray_panel) || return 1
-    for window in $(xdotool search --onlyvisible --pid "$(explorer_pid)" 2>/dev/null); do
-        if is_inside "$window" "$panel"; then
-            tray_icon=$window
-            return 0
-        fi
-    done
-    return 1
+    find_tray_icon_of "$(explorer_pid)"
 }
 
 # A balloon: wine's explorer shows it for the program, beside the tray and outside it.

@@ -1,6 +1,5 @@
 #include "OM_Settings.h"
 
-#include <QSettings>
 #include <QVariant>
 
 namespace OM_Settings {
@@ -11,31 +10,22 @@ const char *const kGroup = "Orvane Monitor";
 const char *const kKeyPosition = "pos";
 const char *const kKeyShowStatusMessages = "StateChangedMessage";
 
-// The store entered at the monitor's group for as long as the object lives. On Windows this is
-// the registry key; elsewhere a string that names the registry would become a file of that name
-// in the current directory, so the platform's per-user store of the organisation is used.
-class GroupStore {
-public:
-    GroupStore()
-#ifdef Q_OS_WIN
-        : oSettings(QStringLiteral("HKEY_CURRENT_USER\\Software\\Halvorn GmbH"),
-                    QSettings::NativeFormat)
-#else
-        : oSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvorn GmbH"))
-#endif
-    {
-        oSettings.beginGroup(QLatin1String(kGroup));
-    }
-    ~GroupStore() {
-        oSettings.endGroup();
-    }
-    GroupStore(const GroupStore &) = delete;
-    GroupStore &operator=(const GroupStore &) = delete;
-
-    QSettings oSettings;
-};
-
 } // namespace
+
+GroupStore::GroupStore()
+#ifdef Q_OS_WIN
+    : oSettings(QStringLiteral("HKEY_CURRENT_USER\\Software\\Halvorn GmbH"),
+                QSettings::NativeFormat)
+#else
+    : oSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvorn GmbH"))
+#endif
+{
+    oSettings.beginGroup(QLatin1String(kGroup));
+}
+
+GroupStore::~GroupStore() {
+    oSettings.endGroup();
+}
 
 bool readShowStatusMessages() {
     GroupStore oStore;

@@ -1,12 +1,26 @@
 #pragma once
 
 #include <QPoint>
+#include <QSettings>
 
 #include <optional>
 
 // The monitor's two per-user values: the window position ("pos") and the balloon switch
 // ("StateChangedMessage"). Every access opens the store afresh.
 namespace OM_Settings {
+
+// The store, entered at the monitor's group for as long as the object lives. On Windows this is
+// the registry key; elsewhere a string that names the registry would become a file of that name
+// in the current directory, so the platform's per-user store of the organisation is used.
+class GroupStore {
+public:
+    GroupStore();
+    ~GroupStore();
+    GroupStore(const GroupStore &) = delete;
+    GroupStore &operator=(const GroupStore &) = delete;
+
+    QSettings oSettings;
+};
 
 // The balloon switch; on when never saved.
 bool readShowStatusMessages();

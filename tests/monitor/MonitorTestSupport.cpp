@@ -39,23 +39,6 @@ SettingsSandbox::SettingsSandbox() {
     qputenv("HOME", oDir.path().toLocal8Bit());
 }
 
-// Where the monitor keeps its settings: the registry key on Windows, the organisation's file
-// elsewhere.
-MonitorSettings::MonitorSettings()
-#ifdef Q_OS_WIN
-    : oSettings(QStringLiteral("HKEY_CURRENT_USER\\Software\\Halvorn GmbH"),
-                QSettings::NativeFormat)
-#else
-    : oSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvorn GmbH"))
-#endif
-{
-    oSettings.beginGroup(QStringLiteral("Orvane Monitor"));
-}
-
-MonitorSettings::~MonitorSettings() {
-    oSettings.endGroup();
-}
-
 void clearMonitorSettings() {
     MonitorSettings().oSettings.remove(QString());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OM_Main.h"
+#include "OM_Settings.h"
 #include "OrvaneVersion.h"
 #include "TestDevice.h"
 
@@ -34,12 +35,7 @@ private:
 };
 
 // The monitor's own store and group, for checking and preparing what it reads and writes.
-class MonitorSettings {
-public:
-    MonitorSettings();
-    ~MonitorSettings();
-    QSettings oSettings;
-};
+using MonitorSettings = OM_Settings::GroupStore;
 void clearMonitorSettings();
 
 // The index-th loopback address of the monitor tests (tests/LOOPBACK.md).

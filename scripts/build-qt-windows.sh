@@ -58,6 +58,34 @@ qt_options=(
     # that seem dispensable: it does not compile without OpenGL (so dynamic OpenGL stays on), and
     # it does not link without Direct2D, which alone brings Gui's DirectWrite font database.
     -DFEATURE_tabletevent=OFF
+    # Nothing the programs never load: the Direct2D platform plugin (a second copy of the Windows
+    # one), the image format plugins with their libjpeg (the tray image is a PNG, which Gui reads
+    # itself), and the document formats, views and dialogs of Gui and Widgets that no window of
+    # the monitor has. The offscreen platform of the tests needs FreeType, which stays.
+    -DFEATURE_direct2d1_1=OFF
+    -DFEATURE_imageformatplugin=OFF
+    -DFEATURE_jpeg=OFF
+    -DFEATURE_gif=OFF
+    -DFEATURE_ico=OFF
+    -DFEATURE_movie=OFF
+    -DFEATURE_pdf=OFF
+    -DFEATURE_textmarkdownreader=OFF
+    -DFEATURE_textmarkdownwriter=OFF
+    -DFEATURE_textodfwriter=OFF
+    -DFEATURE_graphicsview=OFF
+    -DFEATURE_mdiarea=OFF
+    -DFEATURE_calendarwidget=OFF
+    -DFEATURE_colordialog=OFF
+    -DFEATURE_fontdialog=OFF
+    -DFEATURE_filedialog=OFF
+    -DFEATURE_wizard=OFF
+    -DFEATURE_undocommand=OFF
+    -DFEATURE_columnview=OFF
+    -DFEATURE_fontcombobox=OFF
+    -DFEATURE_dial=OFF
+    -DFEATURE_lcdnumber=OFF
+    -DFEATURE_keysequenceedit=OFF
+    -DFEATURE_splashscreen=OFF
     # Third-party code from Qt's own copies: nothing of the build machine can slip in.
     -DFEATURE_pkg_config=OFF
     -DFEATURE_zstd=OFF

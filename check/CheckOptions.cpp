@@ -1,7 +1,7 @@
 #include "CheckOptions.h"
 
 #include "CheckReport.h"
-#include "IPAddressPattern.h"
+#include "DeviceAddress.h"
 #include "TextSafety.h"
 
 #include <algorithm>
@@ -44,8 +44,8 @@ bool readSeconds(const std::string &value, const std::string &what, std::uint32_
     if (parseSeconds(value, milliseconds)) {
         return true;
     }
-    error = what + " \"" + escapeForStatusLine(value) +
-            "\" is not a number of seconds from 0.001 to 3600";
+    error = what + " \"" + escapeForStatusLine(value) + "\" is not a number of seconds from " +
+            acceptedSecondsText();
     return false;
 }
 
@@ -88,9 +88,8 @@ CheckOptions usageError(const std::string &message) {
 
 } // namespace
 
-bool isAcceptedAddress(const std::string &text) {
-    static const std::regex pattern(kIPAddressPattern, std::regex::ECMAScript);
-    return std::regex_match(text, pattern);
+std::string acceptedSecondsText() {
+    return formatSeconds(orvane::kCheckMinimumMs) + " to " + formatSeconds(orvane::kCheckMaximumMs);
 }
 
 bool parseSeconds(const std::string &text, std::uint32_t &result) {
@@ -103,7 +102,7 @@ bool parseSeconds(const std::string &text, std::uint32_t &result) {
     std::uint64_t milliseconds = 0;
     for (std::size_t i = 0; i < point; ++i) {
         milliseconds = milliseconds * 10 + static_cast<std::uint64_t>(text[i] - '0') * 1000;
-        if (milliseconds > kMaxSecondsMs) {
+        if (milliseconds > orvane::kCheckMaximumMs) {
             return false;
         }
     }
@@ -115,7 +114,7 @@ bool parseSeconds(const std::string &text, std::uint32_t &result) {
     if (fraction.size() > 3 && fraction[3] >= '5') {
         ++milliseconds; // rounded to the nearest millisecond
     }
-    if (milliseconds < kMinSecondsMs || milliseconds > kMaxSecondsMs) {
+    if (milliseconds < orvane::kCheckMinimumMs || milliseconds > orvane::kCheckMaximumMs) {
         return false;
     }
     result = static_cast<std::uint32_t>(milliseconds);
@@ -143,7 +142,7 @@ CheckOptions parseCheckOptions(const std::vector<std::string> &args) {
             if (!error.empty()) {
                 return usageError(error);
             }
-            if (!isAcceptedAddress(value)) {
+            if (!bIsDeviceAddress(value)) {
                 return usageError("\"" + escapeForStatusLine(value) +
                                   "\" is not an IPv4 address in dotted-quad form such as "
                                   "192.168.1.10");

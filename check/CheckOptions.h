@@ -13,18 +13,12 @@ enum class CheckAction { Run, ShowHelp, ShowVersion, UsageError };
 
 struct CheckOptions {
     CheckAction action = CheckAction::UsageError;
-    std::string address;            // dotted quad, already accepted by the address rule
-    std::uint32_t timeoutMs = 1000; // receive time-out handed to the query
-    RttThresholds thresholds;       // -w and -c, at most the time-out
+    std::string address; // dotted quad, already accepted by the address rule
+    std::uint32_t timeoutMs = orvane::kDefaultTimeoutMs; // handed to the query
+    RttThresholds thresholds;                            // -w and -c, at most the time-out
     bool json = false;
     std::string error; // why the command line was refused (UsageError only)
 };
-
-// Smallest and largest number of seconds accepted for the time-out and the thresholds, in
-// milliseconds. A receive time-out of 0 would make the socket wait for ever, so anything that
-// rounds to 0 ms is refused.
-constexpr std::uint32_t kMinSecondsMs = 1;
-constexpr std::uint32_t kMaxSecondsMs = 3600U * 1000U;
 
 // Arguments without the program name. -h and -V answer at once, whatever follows them.
 CheckOptions parseCheckOptions(const std::vector<std::string> &args);
@@ -33,6 +27,7 @@ CheckOptions parseCheckOptions(const std::vector<std::string> &args);
 // Returns false for text that is no such number or lies outside the accepted range.
 bool parseSeconds(const std::string &text, std::uint32_t &milliseconds);
 
-bool isAcceptedAddress(const std::string &text);
+// "0.001 to 3600": the seconds that parseSeconds accepts, as the help and the refusals say it.
+std::string acceptedSecondsText();
 
 } // namespace orvanecheck

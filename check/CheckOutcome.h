@@ -1,6 +1,7 @@
 // What one check found out: the query's result and the bits of the reply worth showing.
 #pragma once
 
+#include "OrvaneIdentity.h"
 #include "OrvaneQuery.h"
 
 #include <cstdint>
@@ -18,7 +19,7 @@ struct RttThresholds {
 
 struct CheckOutcome {
     std::string address;
-    std::uint32_t timeoutMs = 1000;
+    std::uint32_t timeoutMs = orvane::kDefaultTimeoutMs;
     RttThresholds thresholds;
     std::uint32_t resultCode = 0;             // 0, or the failing call's result code
     OrvaneState state = ORVANE_NOT_REACHABLE; // meaningful only when resultCode is 0

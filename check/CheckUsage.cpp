@@ -1,6 +1,8 @@
 #include "CheckUsage.h"
 
-#include "OrvaneVersion.h"
+#include "CheckOptions.h"
+#include "CheckReport.h"
+#include "OrvaneIdentity.h"
 
 namespace orvanecheck {
 
@@ -22,7 +24,9 @@ std::string helpText() {
            "Options:\n"
            " -H, --hostname=ADDRESS  IPv4 address of the device, dotted quad (192.168.1.10)\n"
            " -t, --timeout=SECONDS   how long to wait for the answer; decimals allowed\n"
-           "                         (0.001 to 3600, default 1)\n"
+           "                         (" +
+           acceptedSecondsText() + ", default " + formatSeconds(orvane::kDefaultTimeoutMs) +
+           ")\n"
            " -w, --warning=SECONDS   WARNING when the answer took longer (at most the time-out)\n"
            " -c, --critical=SECONDS  CRITICAL when the answer took longer (at most the time-out,\n"
            "                         at least the warning threshold)\n"

@@ -8,8 +8,8 @@
 
 namespace orvanecheck {
 
-// Starts the sockets, asks the device once, and shuts the sockets down again. Whatever the
-// network layer prints meanwhile is kept in the outcome instead of reaching standard output.
+// Starts the sockets, asks the device once, and shuts the sockets down again. The lines the
+// network layer prints meanwhile are kept in the outcome instead of reaching standard output.
 CheckOutcome probeDevice(const std::string &address, std::uint32_t timeoutMs);
 
 } // namespace orvanecheck

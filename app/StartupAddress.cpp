@@ -2,7 +2,7 @@
 
 #include "OM_IPDialog.h"
 #include "OM_IPValidator.h"
-#include "OrvaneVersion.h"
+#include "OrvaneIdentity.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -52,8 +52,8 @@ QString helpText(const char *szProgram) {
 }
 
 void applyApplicationIdentity() {
-    QApplication::setOrganizationName(QStringLiteral("Halvorn GmbH"));
-    QApplication::setApplicationName(QStringLiteral("Orvane Monitor"));
+    QApplication::setOrganizationName(QString::fromLatin1(kOrganizationName));
+    QApplication::setApplicationName(QString::fromLatin1(kProductName));
     QApplication::setApplicationVersion(QString::fromLatin1(kVersion));
 }
 

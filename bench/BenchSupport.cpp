@@ -1,5 +1,6 @@
 #include "BenchSupport.h"
 
+#include "OrvaneIdentity.h"
 #include "OrvaneQuery.h"
 
 #include <algorithm>
@@ -38,7 +39,7 @@ std::unique_ptr<simdevice::SimulatedDevice> startDevice(const char *pszAddress,
                                                         const char *pszUser) {
     auto poDevice = std::make_unique<simdevice::SimulatedDevice>();
     std::string sError;
-    if (!poDevice->start(pszAddress, ORVANE_QUERY_PORT, &sError)) {
+    if (!poDevice->start(pszAddress, orvane::kQueryPort, &sError)) {
         std::fprintf(stderr, "cannot start the simulated device on %s: %s\n", pszAddress,
                      sError.c_str());
         std::exit(2);
@@ -60,7 +61,7 @@ BareRoundTrip::~BareRoundTrip() {
 long BareRoundTrip::run() {
     sockaddr_in oDevice{};
     oDevice.sin_family = AF_INET;
-    oDevice.sin_port = htons(ORVANE_QUERY_PORT);
+    oDevice.sin_port = htons(orvane::kQueryPort);
     oDevice.sin_addr.s_addr = uDevice;
     if (::sendto(iSocket, kRequest, sizeof kRequest, 0, reinterpret_cast<sockaddr *>(&oDevice),
                  sizeof oDevice) < 0) {

@@ -4,17 +4,12 @@
 #include "OM_Balloon.h"
 #include "OM_Boxes.h"
 #include "OM_StatePresentation.h"
+#include "OrvaneIdentity.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QThread>
 #include <QTimerEvent>
-
-namespace {
-
-constexpr std::uint32_t kQueryTimeoutMs = 1000;
-
-} // namespace
 
 void OM_Main::timerEvent(QTimerEvent *event) {
     if (event->timerId() != oPollTimer.timerId())
@@ -25,7 +20,8 @@ void OM_Main::timerEvent(QTimerEvent *event) {
 }
 
 void OM_Main::refreshState() {
-    const OrvaneAnswer oAnswer = askOrvane(sIPAddress.toLatin1().constData(), kQueryTimeoutMs);
+    const OrvaneAnswer oAnswer =
+        askOrvane(sIPAddress.toLatin1().constData(), orvane::kDefaultTimeoutMs);
     if (oAnswer.dwResult != 0) {
         failFatally();
         return;

@@ -1,12 +1,13 @@
 #include "OM_Settings.h"
 
+#include "OrvaneIdentity.h"
+
 #include <QVariant>
 
 namespace OM_Settings {
 
 namespace {
 
-const char *const kGroup = "Orvane Monitor";
 const char *const kKeyPosition = "pos";
 const char *const kKeyShowStatusMessages = "StateChangedMessage";
 
@@ -14,13 +15,16 @@ const char *const kKeyShowStatusMessages = "StateChangedMessage";
 
 GroupStore::GroupStore()
 #ifdef Q_OS_WIN
-    : oSettings(QStringLiteral("HKEY_CURRENT_USER\\Software\\Halvorn GmbH"),
+    : oSettings(QStringLiteral("HKEY_CURRENT_USER\\Software\\") +
+                    QString::fromLatin1(orvane::kOrganizationName),
                 QSettings::NativeFormat)
 #else
-    : oSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Halvorn GmbH"))
+    : oSettings(QSettings::NativeFormat, QSettings::UserScope,
+                QString::fromLatin1(orvane::kOrganizationName))
 #endif
 {
-    oSettings.beginGroup(QLatin1String(kGroup));
+    // The group is named after the program.
+    oSettings.beginGroup(QString::fromLatin1(orvane::kProductName));
 }
 
 GroupStore::~GroupStore() {

@@ -1,12 +1,13 @@
 #include "OrvaneQuery.h"
 
 #include "DebugLog.h"
-#include "DottedQuad.h"
+#include "DeviceAddress.h"
 #include "LocalAddressMatch.h"
+#include "OrvaneIdentity.h"
 #include "OrvaneReply.h"
+#include "OutputSink.h"
 #include "Platform.h"
 
-#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -17,16 +18,14 @@ constexpr char SEND_FAILURE_LINE[] = "%s: Error broadcasting to the clients %s \
 constexpr char RECEIVE_FAILURE_LINE[] = "%s: Error receiving message: %s\n";
 
 void vReportSendFailure(int iErrorCode) {
-    std::printf(SEND_FAILURE_LINE, ROUTINE_NAME, pszGetErrorText(iErrorCode));
-    std::fflush(stdout);
+    vPrintOutputLine(SEND_FAILURE_LINE, ROUTINE_NAME, pszGetErrorText(iErrorCode));
     if (byDebugLevel >= 1) {
         vWriteDebugLog(SEND_FAILURE_LINE, ROUTINE_NAME, pszGetErrorText(iErrorCode));
     }
 }
 
 void vReportReceiveFailure(int iErrorCode) {
-    std::printf(RECEIVE_FAILURE_LINE, ROUTINE_NAME, pszGetErrorText(iErrorCode));
-    std::fflush(stdout);
+    vPrintOutputLine(RECEIVE_FAILURE_LINE, ROUTINE_NAME, pszGetErrorText(iErrorCode));
     if (byDebugLevel >= 3) {
         vWriteDebugLog(RECEIVE_FAILURE_LINE, ROUTINE_NAME, pszGetErrorText(iErrorCode));
     }
@@ -84,7 +83,7 @@ std::uint32_t dwQueryOnSocket(orvane::SocketHandle socket, const char *pszAddres
         return ERR_QUERY_SOCKET;
     }
     if (layer.sendTo(socket, STATE_REQUEST, sizeof STATE_REQUEST, dwDottedQuadToIPv4(pszAddress),
-                     ORVANE_QUERY_PORT) < 0) {
+                     orvane::kQueryPort) < 0) {
         vReportSendFailure(layer.lastSocketError());
         return ERR_QUERY_TRANSFER;
     }

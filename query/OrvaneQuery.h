@@ -1,4 +1,4 @@
-// The device query: one UDP request to port 9758 of a device and the reading of its reply.
+// The device query: one UDP request to the device's port and the reading of its reply.
 // Plain C++ without Qt, so that it builds for Windows and Linux alike.
 #pragma once
 
@@ -20,7 +20,6 @@ constexpr std::uint32_t ERR_QUERY_SOCKET = 64;
 constexpr std::uint32_t ERR_QUERY_TRANSFER = 65;
 constexpr std::uint32_t ERR_SOCKETS_NOT_INITIALISED = 10093;
 
-constexpr std::uint16_t ORVANE_QUERY_PORT = 9758;
 constexpr unsigned ORVANE_NAME_BUFFER_SIZE = 128;
 
 // Starts the platform's sockets (Windows Sockets 2.0); 0 or 10093.

@@ -91,7 +91,7 @@ measure_start_device() {
     mkfifo "$input"
     sleep 86400 >"$input" &
     measure_pids+=($!)
-    "$build_dir/tools/simdevice/orvane-simdevice" --address "$address" \
+    "$build_dir/simdevice/orvane-simdevice" --address "$address" \
         --name "captureORVANE 1024" <"$input" >/dev/null &
     measure_pids+=($!)
     sleep 0.3

@@ -22,7 +22,7 @@ pids=()
 trap '{ kill "${pids[@]}" || true; } 2>/dev/null' EXIT
 
 # The device reads this terminal; a background job would otherwise get /dev/null.
-build/tools/simdevice/orvane-simdevice --address 127.0.0.1 --name "captureORVANE demo" <&0 &
+build/simdevice/orvane-simdevice --address 127.0.0.1 --name "captureORVANE demo" <&0 &
 pids+=($!)
 sleep 0.5
 build/app/orvane-monitor 127.0.0.1 &

@@ -1,6 +1,8 @@
 // The command line of orvane-simdevice.
 #pragma once
 
+#include "OrvaneIdentity.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -9,7 +11,7 @@ namespace simdevice {
 
 struct DeviceOptions {
     std::string address = "127.0.0.1";
-    std::uint16_t port = 9758;
+    std::uint16_t port = orvane::kQueryPort;
     std::string name = "captureORVANE";
     std::string user = "0.0.0.0";
     bool allowNonLoopback = false;

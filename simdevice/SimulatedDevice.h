@@ -3,6 +3,7 @@
 #pragma once
 
 #include "DeviceSocket.h"
+#include "OrvaneIdentity.h"
 
 #include <atomic>
 #include <cstddef>
@@ -22,8 +23,8 @@ public:
 
     // Binds the address (dotted quad) and port and starts answering. Refuses addresses outside
     // 127.0.0.0/8 unless allowNonLoopback is set. On failure returns false and says why.
-    bool start(const std::string &address, std::uint16_t port = 9758, std::string *error = nullptr,
-               bool allowNonLoopback = false);
+    bool start(const std::string &address, std::uint16_t port = orvane::kQueryPort,
+               std::string *error = nullptr, bool allowNonLoopback = false);
     void stop();
 
     // What the next requests get. The default is name "captureORVANE", user "0.0.0.0".

@@ -1,6 +1,6 @@
 #include "OM_IPValidator.h"
 
-#include "IPAddressPattern.h"
+#include "DeviceAddress.h"
 
 #include <QRegularExpression>
 

@@ -6,6 +6,7 @@
 //
 // Built with libFuzzer (-fsanitize=fuzzer) it explores inputs; built without it, ReplayMain.cpp
 // replays the seed corpus as an ordinary test.
+#include "OrvaneIdentity.h"
 #include "OrvaneQuery.h"
 #include "Platform.h"
 
@@ -158,7 +159,7 @@ void checkSocketUse(std::uint32_t result, std::size_t size) {
         fail("the socket was not created and closed exactly once", result, size);
     }
     if (trace.sends != 1 || trace.request != std::string("state", 6) ||
-        trace.destination != DEVICE_ADDRESS || trace.port != ORVANE_QUERY_PORT) {
+        trace.destination != DEVICE_ADDRESS || trace.port != orvane::kQueryPort) {
         fail("the request was not the one state request to the device", result, size);
     }
 }

@@ -2,7 +2,7 @@
 
 #include "OM_Main.h"
 #include "OM_Settings.h"
-#include "OrvaneVersion.h"
+#include "OrvaneIdentity.h"
 #include "TestDevice.h"
 
 #include <QAction>

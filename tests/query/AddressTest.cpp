@@ -2,16 +2,25 @@
 #include "FakeSocketLayer.h"
 #include "QueryTestFixture.h"
 
-#include "DottedQuad.h"
+#include "DeviceAddress.h"
 
 #include <vector>
 
 namespace {
 
+TEST(DeviceAddressTest, TheRuleIsTheValidatorsWholeTextMatch) {
+    for (const char *good : {"0.0.0.0", "255.255.255.255", "01.02.03.04", "9.99.199.249"}) {
+        EXPECT_TRUE(bIsDeviceAddress(good)) << good;
+    }
+    for (const char *bad : {"", "256.1.1.1", "001.1.1.1", "1.2.3.4.5", "1.2.3.4 ", " 1.2.3.4"}) {
+        EXPECT_FALSE(bIsDeviceAddress(bad)) << bad;
+    }
+}
+
 TEST(DottedQuadTest, OctetsWithLeadingZerosAreDecimal) {
     EXPECT_EQ(dwDottedQuadToIPv4("192.168.1.09"), 0xC0A80109u);
     EXPECT_EQ(dwDottedQuadToIPv4("192.168.08.1"), 0xC0A80801u);
-    EXPECT_EQ(dwDottedQuadToIPv4("010.00.07.1"), 0x0A000701u);
+    EXPECT_EQ(dwDottedQuadToIPv4("10.00.07.1"), 0x0A000701u);
 }
 
 TEST(DottedQuadTest, PlainAddressesAndTheExtremes) {
@@ -22,8 +31,9 @@ TEST(DottedQuadTest, PlainAddressesAndTheExtremes) {
 }
 
 TEST(DottedQuadTest, AnythingButFourOctetsGivesTheAllOnesAddress) {
-    for (const char *text : {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.4 ", " 1.2.3.4",
-                             "1..2.3", "1.2.3.", "0x7f.0.0.1", "1.2.3.1000", "a.b.c.d"}) {
+    for (const char *text :
+         {"", "1.2.3", "1.2.3.4.5", "256.1.1.1", "1.2.3.4 ", " 1.2.3.4", "1..2.3", "1.2.3.",
+          "0x7f.0.0.1", "1.2.3.1000", "a.b.c.d", "010.0.0.1"}) {
         EXPECT_EQ(dwDottedQuadToIPv4(text), INVALID_IPV4_ADDRESS) << '"' << text << '"';
     }
 }

@@ -5,8 +5,9 @@
 // uses the platform's own socket operations, never the table a test may have replaced.
 #include "TestDevice.h"
 
-#include "DottedQuad.h"
+#include "DeviceAddress.h"
 #include "HubProtocol.h"
+#include "OrvaneIdentity.h"
 #include "OrvaneQuery.h"
 #include "Platform.h"
 
@@ -124,7 +125,7 @@ std::string TestDevice::loopbackAddress(unsigned index) {
 bool TestDevice::start(const std::string &address, std::string *error) {
     impl->address = address;
     std::string data;
-    if (!impl->request("start", std::to_string(ORVANE_QUERY_PORT), &data, error)) {
+    if (!impl->request("start", std::to_string(orvane::kQueryPort), &data, error)) {
         impl->address.clear();
         return false;
     }

@@ -6,8 +6,8 @@ target_sources(query_tests PRIVATE WindowsPlatformTest.cpp)
 
 include(ExternalProject)
 set(host_build ${CMAKE_BINARY_DIR}/host)
-set(hub_program ${host_build}/tools/simdevicehub/orvane-simdevice-hub)
-set(ORVANE_NATIVE_SIMDEVICE ${host_build}/tools/simdevice/orvane-simdevice)
+set(hub_program ${host_build}/simdevice/hub/orvane-simdevice-hub)
+set(ORVANE_NATIVE_SIMDEVICE ${host_build}/simdevice/orvane-simdevice)
 set(ORVANE_NATIVE_SIMDEVICE ${ORVANE_NATIVE_SIMDEVICE} PARENT_SCOPE)
 ExternalProject_Add(native_simdevice_hub
     SOURCE_DIR ${PROJECT_SOURCE_DIR}

@@ -2,6 +2,7 @@
 // by this PC, held elsewhere, silent, oversized, empty and without "#". Every result is checked,
 // and the process must hold as many open file descriptors at the end as at the start, so that a
 // socket left open on any path shows. ORVANE_SOAK_ROUNDS sets the number of rounds of all seven.
+#include "OrvaneIdentity.h"
 #include "OrvaneQuery.h"
 #include "SimulatedDevice.h"
 
@@ -93,7 +94,7 @@ std::size_t countLines(const std::string &text, const std::string &line) {
 TEST(QuerySoakTest, EveryReplyKindOverThousandsOfQueriesLeavesNoDescriptorOpen) {
     simdevice::SimulatedDevice device;
     std::string error;
-    ASSERT_TRUE(device.start(DEVICE_ADDRESS, ORVANE_QUERY_PORT, &error)) << error;
+    ASSERT_TRUE(device.start(DEVICE_ADDRESS, orvane::kQueryPort, &error)) << error;
     ASSERT_EQ(dwInitSockets(), 0u);
     const std::vector<Round> kinds = roundsOfAllKinds();
     const int rounds = soakRounds();

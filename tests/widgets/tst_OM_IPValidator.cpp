@@ -1,4 +1,4 @@
-#include "IPAddressPattern.h"
+#include "DeviceAddress.h"
 #include "OM_IPValidator.h"
 
 #include <QMetaMethod>

@@ -94,9 +94,26 @@ std::string failureText(const CheckOutcome &outcome) {
     return text;
 }
 
+// In words of its own: the system's may be a bare number ("Unknown error 10051" under wine). The
+// network layer's line, with the system's words, follows the status line.
+std::string noRouteText(const CheckOutcome &outcome) {
+    return "the network to " + outcome.address + " is unreachable";
+}
+
+// What went wrong, for the JSON's error field; empty when nothing did.
+std::string errorText(const CheckOutcome &outcome) {
+    if (outcome.resultCode != 0) {
+        return failureText(outcome);
+    }
+    return outcome.noRoute ? noRouteText(outcome) : "";
+}
+
 std::string messageText(const CheckOutcome &outcome) {
     if (outcome.resultCode != 0) {
         return "query of " + outcome.address + " failed with " + failureText(outcome);
+    }
+    if (outcome.noRoute) {
+        return noRouteText(outcome);
     }
     if (!hasAnswer(outcome)) {
         return "no answer from " + outcome.address + " within " + formatSeconds(outcome.timeoutMs) +
@@ -181,7 +198,8 @@ std::string jsonReport(const CheckOutcome &outcome) {
     json += ",\"status\":" + jsonString(pluginStatusName(status));
     json += ",\"exit_code\":" + std::to_string(static_cast<int>(status));
     json += ",\"result\":" + std::to_string(outcome.resultCode);
-    json += ",\"error\":" + jsonOrNull(!succeeded, jsonString(failureText(outcome)));
+    const std::string error = errorText(outcome);
+    json += ",\"error\":" + jsonOrNull(!error.empty(), jsonString(error));
     json += ",\"state\":" + jsonOrNull(succeeded, std::to_string(outcome.state));
     json += ",\"state_name\":" + jsonOrNull(succeeded, jsonString(stateName(outcome.state)));
     json += ",\"reply_name\":" + jsonOrNull(answered, jsonString(outcome.replyName));

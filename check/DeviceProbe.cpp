@@ -55,6 +55,7 @@ CheckOutcome probeDevice(const std::string &address, std::uint32_t timeoutMs) {
         outcome.resultCode = answer.dwResult;
         outcome.state = answer.eState;
         outcome.replyName = answer.sName;
+        outcome.noRoute = answer.bNoRoute;
         // Only an answer with a "#" tells who holds the device; silence tells nothing.
         outcome.userAddressKnown = answer.dwResult == 0 && answer.eState != ORVANE_NOT_REACHABLE;
         outcome.userAddress = answer.sUser;

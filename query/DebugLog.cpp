@@ -30,11 +30,7 @@ std::uint32_t dwElapsedSinceFirstLine() {
 }
 
 void vAppendToLogFile(const char *pszLine) {
-    const std::string path = orvane::platform().logFilePath();
-    if (path.empty()) {
-        return;
-    }
-    std::FILE *file = std::fopen(path.c_str(), "at");
+    std::FILE *file = orvane::platform().openLogFile();
     if (file == nullptr) {
         return;
     }

@@ -39,16 +39,23 @@ OrvaneState eStateForUser(const OrvaneReply &reply) {
                                                              : ORVANE_USED_BY_OTHER_PC;
 }
 
+// Where one query writes what it found: the caller's buffers and state.
+struct QueryOutput {
+    char *pszName;
+    OrvaneState *peState;
+    char *pszUser;   // or nullptr
+    bool *pbNoRoute; // or nullptr
+};
+
 // Waits for the reply and reads it; the socket stays open for the caller to close.
-std::uint32_t dwReceiveReply(orvane::SocketHandle socket, char *pszName, OrvaneState *peState,
-                             char *pszUser) {
+std::uint32_t dwReceiveReply(orvane::SocketHandle socket, const QueryOutput &output) {
     const orvane::PlatformLayer &layer = orvane::platform();
     char buffer[ORVANE_REPLY_SIZE] = {};
     const long received = layer.receiveFrom(socket, buffer, sizeof buffer);
     if (received < 0) {
         const int iErrorCode = layer.lastSocketError();
         if (layer.isTimeoutError(iErrorCode)) {
-            *peState = ORVANE_NOT_REACHABLE;
+            *output.peState = ORVANE_NOT_REACHABLE;
             return 0;
         }
         vReportReceiveFailure(iErrorCode);
@@ -63,17 +70,32 @@ std::uint32_t dwReceiveReply(orvane::SocketHandle socket, char *pszName, OrvaneS
     if (!reply.bHasSeparator) {
         return ERR_QUERY_REPLY;
     }
-    std::memcpy(pszName, buffer, reply.nameLength);
-    if (pszUser != nullptr) {
-        std::memcpy(pszUser, reply.pszUser, reply.userLength); // at most 127 bytes
+    std::memcpy(output.pszName, buffer, reply.nameLength);
+    if (output.pszUser != nullptr) {
+        std::memcpy(output.pszUser, reply.pszUser, reply.userLength); // at most 127 bytes
     }
-    *peState = eStateForUser(reply);
+    *output.peState = eStateForUser(reply);
+    return 0;
+}
+
+// A send that fails because this PC has no network to the device (a cable pulled, the Wi-Fi
+// gone, a VPN that took the route) says what a silent device says: not reachable now. The
+// monitor stays red and recovers by itself once the network is back; the line is printed and
+// logged all the same. Any other failure of the send is the query's failure.
+std::uint32_t dwSendFailure(int iErrorCode, const QueryOutput &output) {
+    vReportSendFailure(iErrorCode);
+    if (!orvane::platform().isNoRouteError(iErrorCode)) {
+        return ERR_QUERY_TRANSFER;
+    }
+    *output.peState = ORVANE_NOT_REACHABLE;
+    if (output.pbNoRoute != nullptr) {
+        *output.pbNoRoute = true;
+    }
     return 0;
 }
 
 std::uint32_t dwQueryOnSocket(orvane::SocketHandle socket, const char *pszAddress,
-                              std::uint32_t dwTimeoutMs, char *pszName, OrvaneState *peState,
-                              char *pszUser) {
+                              std::uint32_t dwTimeoutMs, const QueryOutput &output) {
     const orvane::PlatformLayer &layer = orvane::platform();
     if (layer.setReceiveTimeout(socket, dwTimeoutMs) != 0) {
         if (byDebugLevel >= 1) {
@@ -84,10 +106,24 @@ std::uint32_t dwQueryOnSocket(orvane::SocketHandle socket, const char *pszAddres
     }
     if (layer.sendTo(socket, STATE_REQUEST, sizeof STATE_REQUEST, dwDottedQuadToIPv4(pszAddress),
                      orvane::kQueryPort) < 0) {
-        vReportSendFailure(layer.lastSocketError());
-        return ERR_QUERY_TRANSFER;
+        return dwSendFailure(layer.lastSocketError(), output);
     }
-    return dwReceiveReply(socket, pszName, peState, pszUser);
+    return dwReceiveReply(socket, output);
+}
+
+std::uint32_t dwQuery(const char *pszAddress, std::uint32_t dwTimeoutMs,
+                      const QueryOutput &output) {
+    const orvane::PlatformLayer &layer = orvane::platform();
+    const orvane::SocketHandle socket = layer.createSocket();
+    if (socket == orvane::INVALID_SOCKET_HANDLE) {
+        if (byDebugLevel >= 1) {
+            vWriteDebugLog("%s: ERROR in creating socket\n", ROUTINE_NAME);
+        }
+        return ERR_QUERY_SOCKET;
+    }
+    const std::uint32_t dwResult = dwQueryOnSocket(socket, pszAddress, dwTimeoutMs, output);
+    layer.closeSocket(socket);
+    return dwResult;
 }
 
 } // namespace
@@ -102,23 +138,12 @@ int iCleanupSockets() {
 
 std::uint32_t dwGetOrvaneState(const char *pszAddress, std::uint32_t dwTimeoutMs, char *pszName,
                                OrvaneState *peState) {
-    return dwGetOrvaneStateAndUser(pszAddress, dwTimeoutMs, pszName, peState, nullptr);
+    return dwQuery(pszAddress, dwTimeoutMs, {pszName, peState, nullptr, nullptr});
 }
 
 std::uint32_t dwGetOrvaneStateAndUser(const char *pszAddress, std::uint32_t dwTimeoutMs,
                                       char *pszName, OrvaneState *peState, char *pszUser) {
-    const orvane::PlatformLayer &layer = orvane::platform();
-    const orvane::SocketHandle socket = layer.createSocket();
-    if (socket == orvane::INVALID_SOCKET_HANDLE) {
-        if (byDebugLevel >= 1) {
-            vWriteDebugLog("%s: ERROR in creating socket\n", ROUTINE_NAME);
-        }
-        return ERR_QUERY_SOCKET;
-    }
-    const std::uint32_t dwResult =
-        dwQueryOnSocket(socket, pszAddress, dwTimeoutMs, pszName, peState, pszUser);
-    layer.closeSocket(socket);
-    return dwResult;
+    return dwQuery(pszAddress, dwTimeoutMs, {pszName, peState, pszUser, nullptr});
 }
 
 OrvaneAnswer askOrvane(const char *pszAddress, std::uint32_t dwTimeoutMs) {
@@ -126,7 +151,7 @@ OrvaneAnswer askOrvane(const char *pszAddress, std::uint32_t dwTimeoutMs) {
     char acUser[ORVANE_NAME_BUFFER_SIZE] = {};
     OrvaneAnswer oAnswer;
     oAnswer.dwResult =
-        dwGetOrvaneStateAndUser(pszAddress, dwTimeoutMs, acName, &oAnswer.eState, acUser);
+        dwQuery(pszAddress, dwTimeoutMs, {acName, &oAnswer.eState, acUser, &oAnswer.bNoRoute});
     oAnswer.sName.assign(acName, strnlen(acName, sizeof acName));
     oAnswer.sUser.assign(acUser, strnlen(acUser, sizeof acUser));
     return oAnswer;

@@ -30,6 +30,9 @@ int iCleanupSockets();
 
 // Asks the device at pszAddress (dotted-quad ASCII) for its state, waiting at most dwTimeoutMs
 // for the reply. pszName points to the caller's zeroed buffer of ORVANE_NAME_BUFFER_SIZE bytes.
+// No answer in time is no failure: the result is 0 and the state ORVANE_NOT_REACHABLE. So is a
+// send that finds no network to the device (network or host unreachable, network down); its
+// failure line is printed and logged as for any other failed send.
 std::uint32_t dwGetOrvaneState(const char *pszAddress, std::uint32_t dwTimeoutMs, char *pszName,
                                OrvaneState *peState);
 
@@ -44,8 +47,9 @@ std::uint32_t dwGetOrvaneStateAndUser(const char *pszAddress, std::uint32_t dwTi
 struct OrvaneAnswer {
     std::uint32_t dwResult = 0; // 0, or the result code of the failing step
     OrvaneState eState = ORVANE_NOT_REACHABLE;
-    std::string sName; // the reply's name, up to its first NUL
-    std::string sUser; // the reply's text after the first "#", untrimmed; empty without one
+    std::string sName;     // the reply's name, up to its first NUL
+    std::string sUser;     // the reply's text after the first "#", untrimmed; empty without one
+    bool bNoRoute = false; // not reachable because the send found no network to the device
 };
 
 // dwGetOrvaneStateAndUser with buffers of its own.

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -35,13 +36,18 @@ struct PlatformLayer {
     // Whether a failed receive only means that no answer came: the time-out, and on Windows also
     // the report of a closed port ("port unreachable") that an earlier send drew.
     bool (*isTimeoutError)(int code);
+    // Whether a failed send means that this PC has no network to the device just now: the
+    // network or the host is unreachable, or the network is down.
+    bool (*isNoRouteError)(int code);
     int messageTooLongError; // the code that stands for a datagram too long for the buffer
     std::string (*errorMessage)(int code);
 
     // Every IPv4 address of this PC as dotted-quad text; 0 or ERR_NO_HOST_ADDRESS.
     std::uint32_t (*getLocalAddresses)(std::vector<std::string> *addresses);
     std::uint32_t (*tickCount)(); // milliseconds, wraps after 2^32
-    std::string (*logFilePath)(); // empty when there is no place for the log
+    // Opens the log for appending in text mode at the first of the platform's places for it that
+    // takes it, making the place's folder when missing; nullptr when none does.
+    std::FILE *(*openLogFile)();
 };
 
 // The table of the platform the program was built for.

@@ -76,6 +76,10 @@ bool isTimeoutError(int code) {
     return code == EAGAIN || code == EWOULDBLOCK;
 }
 
+bool isNoRouteError(int code) {
+    return code == ENETUNREACH || code == EHOSTUNREACH || code == ENETDOWN;
+}
+
 std::string errorMessage(int code) {
     return std::strerror(code);
 }
@@ -158,12 +162,12 @@ bool makeDirectories(const std::string &path) {
     }
 }
 
-std::string logFilePath() {
+std::FILE *openLogFile() {
     const std::string directory = stateDirectory();
     if (directory.empty() || !makeDirectories(directory)) {
-        return "";
+        return nullptr;
     }
-    return directory + "/" + LOG_FILE_NAME;
+    return std::fopen((directory + "/" + LOG_FILE_NAME).c_str(), "at");
 }
 
 } // namespace
@@ -179,11 +183,12 @@ const PlatformLayer &nativePlatform() {
         .cleanupSockets = cleanupSockets,
         .lastSocketError = lastSocketError,
         .isTimeoutError = isTimeoutError,
+        .isNoRouteError = isNoRouteError,
         .messageTooLongError = EMSGSIZE,
         .errorMessage = errorMessage,
         .getLocalAddresses = getLocalAddresses,
         .tickCount = tickCount,
-        .logFilePath = logFilePath,
+        .openLogFile = openLogFile,
     };
     return layer;
 }

@@ -1,5 +1,7 @@
 // The platform layer on Windows: Windows Sockets 2, the host's own address list, the system's
-// message table, the tick count and the log at the root of drive c:.
+// message table, the tick count and the log at the root of drive c: or in the user's application
+// data.
+#include "OrvaneIdentity.h"
 #include "OrvaneQuery.h"
 #include "Platform.h"
 
@@ -7,8 +9,10 @@
 #include <winsock2.h>
 
 #include <mswsock.h>
+#include <shlobj.h>
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -16,7 +20,8 @@ namespace orvane {
 
 namespace {
 
-constexpr char LOG_FILE_PATH[] = "c:\\hvcxdrv_debug.txt";
+constexpr char LOG_FILE_NAME[] = "hvcxdrv_debug.txt";
+constexpr char ROOT_LOG_FILE_PATH[] = "c:\\hvcxdrv_debug.txt";
 constexpr int HOST_NAME_SIZE = 256;
 
 SOCKET toSocket(SocketHandle socket) {
@@ -91,6 +96,10 @@ bool isTimeoutError(int code) {
     return code == WSAETIMEDOUT || code == WSAECONNRESET;
 }
 
+bool isNoRouteError(int code) {
+    return code == WSAENETUNREACH || code == WSAEHOSTUNREACH || code == WSAENETDOWN;
+}
+
 std::string narrowText(const wchar_t *wide) {
     const int size = ::WideCharToMultiByte(CP_ACP, 0, wide, -1, nullptr, 0, nullptr, nullptr);
     if (size <= 0) {
@@ -100,6 +109,11 @@ std::string narrowText(const wchar_t *wide) {
     ::WideCharToMultiByte(CP_ACP, 0, wide, -1, &text[0], size, nullptr, nullptr);
     text.resize(std::size_t(size - 1)); // without the terminator
     return text;
+}
+
+// Plain ASCII names as wide text.
+std::wstring wideText(const char *text) {
+    return std::wstring(text, text + std::strlen(text));
 }
 
 std::string errorMessage(int code) {
@@ -139,8 +153,31 @@ std::uint32_t tickCount() {
     return ::GetTickCount();
 }
 
-std::string logFilePath() {
-    return LOG_FILE_PATH;
+// %LOCALAPPDATA%\Orvane Monitor\hvcxdrv_debug.txt, the folder made when missing; "" when the
+// system names no such folder.
+std::wstring fallbackLogFilePath() {
+    wchar_t *localAppData = nullptr;
+    if (::SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_CREATE, nullptr, &localAppData) !=
+        S_OK) {
+        ::CoTaskMemFree(localAppData);
+        return L"";
+    }
+    std::wstring folder = std::wstring(localAppData) + L"\\" + wideText(kProductName);
+    ::CoTaskMemFree(localAppData);
+    if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+        return L"";
+    }
+    return folder + L"\\" + wideText(LOG_FILE_NAME);
+}
+
+// The root of drive c: first, where the log has always been. An ordinary user may not create
+// files there, so the line then goes to the user's own application data instead of being lost.
+std::FILE *openLogFile() {
+    if (std::FILE *file = std::fopen(ROOT_LOG_FILE_PATH, "at")) {
+        return file;
+    }
+    const std::wstring fallback = fallbackLogFilePath();
+    return fallback.empty() ? nullptr : ::_wfopen(fallback.c_str(), L"at");
 }
 
 } // namespace
@@ -156,11 +193,12 @@ const PlatformLayer &nativePlatform() {
         .cleanupSockets = cleanupSockets,
         .lastSocketError = lastSocketError,
         .isTimeoutError = isTimeoutError,
+        .isNoRouteError = isNoRouteError,
         .messageTooLongError = WSAEMSGSIZE,
         .errorMessage = errorMessage,
         .getLocalAddresses = getLocalAddresses,
         .tickCount = tickCount,
-        .logFilePath = logFilePath,
+        .openLogFile = openLogFile,
     };
     return layer;
 }

@@ -23,6 +23,16 @@ CheckOutcome answered(OrvaneState state, const std::string &name, const std::str
     return outcome;
 }
 
+// A send that found no network to the device, with the line wine prints for it.
+CheckOutcome withoutNetwork() {
+    CheckOutcome outcome;
+    outcome.address = "10.0.0.1";
+    outcome.noRoute = true;
+    outcome.networkMessages = {"OrvaneMonitor::dwGetOrvaneState: Error broadcasting to the clients "
+                               "Unknown error 10051 "};
+    return outcome;
+}
+
 CheckOutcome failed(std::uint32_t resultCode, std::vector<std::string> messages) {
     CheckOutcome outcome;
     outcome.address = "10.0.0.1";
@@ -52,6 +62,15 @@ TEST(CheckReport, StatusLinePerState) {
     silent.timeoutMs = 200;
     EXPECT_EQ(statusLine(silent), "ORVANE CRITICAL - no answer from 10.0.0.1 within 0.2 s");
     EXPECT_EQ(pluginStatusFor(silent), PluginStatus::Critical);
+
+    // A host that cannot reach the device is a critical state of the service, not the check's
+    // own failure; the system's words follow on the next line.
+    const CheckOutcome unreachable = withoutNetwork();
+    EXPECT_EQ(pluginStatusFor(unreachable), PluginStatus::Critical);
+    EXPECT_EQ(pluginOutput(unreachable),
+              "ORVANE CRITICAL - the network to 10.0.0.1 is unreachable\n"
+              "OrvaneMonitor::dwGetOrvaneState: Error broadcasting to the clients Unknown error "
+              "10051\n");
 }
 
 // A slow answer makes OK worse and never makes a worse state better; the line says why.
@@ -165,6 +184,15 @@ TEST(CheckReport, JsonLeavesOutWhatWasNeverLearned) {
     for (const char *field : {"reply_name", "device_kind", "user_address", "rtt_ms", "error"}) {
         EXPECT_TRUE(silent[field].is_null()) << field;
     }
+
+    const nlohmann::json unreachable = nlohmann::json::parse(jsonReport(withoutNetwork()));
+    EXPECT_EQ(unreachable["status"], "CRITICAL");
+    EXPECT_EQ(unreachable["exit_code"], 2);
+    EXPECT_EQ(unreachable["result"], 0);
+    EXPECT_EQ(unreachable["state_name"], "ORVANE_NOT_REACHABLE");
+    EXPECT_EQ(unreachable["error"], "the network to 10.0.0.1 is unreachable");
+    EXPECT_TRUE(unreachable["rtt_ms"].is_null());
+    EXPECT_EQ(unreachable["messages"].size(), 1U);
 
     const nlohmann::json broken = nlohmann::json::parse(
         jsonReport(failed(ERR_QUERY_TRANSFER, {"OrvaneMonitor::dwGetOrvaneState: x\x01y"})));

@@ -76,7 +76,7 @@ orvane::PlatformLayer fuzzPlatform() {
         *addresses = localAddresses();
         return std::uint32_t(0);
     };
-    layer.logFilePath = [] { return std::string(); };
+    layer.openLogFile = [] { return static_cast<std::FILE *>(nullptr); };
     return layer;
 }
 

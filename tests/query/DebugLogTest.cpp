@@ -3,8 +3,10 @@
 
 #include "DebugLog.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 namespace {
 
@@ -132,6 +134,19 @@ protected:
     static bool isDirectory(const std::string &path) {
         return std::system(("test -d '" + path + "'").c_str()) == 0;
     }
+    // Appends a line where the platform puts the log, and reads back the file that should hold it.
+    static std::string appendAndRead(const std::string &expectedPath) {
+        std::FILE *file = orvane::nativePlatform().openLogFile();
+        if (file == nullptr) {
+            return "(not opened)";
+        }
+        std::fputs("line\n", file);
+        std::fclose(file);
+        std::ifstream written(expectedPath);
+        std::ostringstream text;
+        text << written.rdbuf();
+        return text.str();
+    }
 
     std::string root;
     std::pair<bool, std::string> savedStateHome;
@@ -140,18 +155,18 @@ protected:
 
 TEST_F(LogLocationTest, StateHomeFromTheEnvironment) {
     setenv("XDG_STATE_HOME", (root + "/state").c_str(), 1);
-    EXPECT_EQ(orvane::nativePlatform().logFilePath(), root + "/state/hvcxdrv_debug.txt");
+    EXPECT_EQ(appendAndRead(root + "/state/hvcxdrv_debug.txt"), "line\n");
     EXPECT_TRUE(isDirectory(root + "/state"));
 }
 
 TEST_F(LogLocationTest, DefaultBelowHomeWhenStateHomeIsUnsetOrRelative) {
     setenv("HOME", root.c_str(), 1);
     unsetenv("XDG_STATE_HOME");
-    EXPECT_EQ(orvane::nativePlatform().logFilePath(), root + "/.local/state/hvcxdrv_debug.txt");
+    EXPECT_EQ(appendAndRead(root + "/.local/state/hvcxdrv_debug.txt"), "line\n");
     EXPECT_TRUE(isDirectory(root + "/.local/state"));
 
     setenv("XDG_STATE_HOME", "relative/state", 1);
-    EXPECT_EQ(orvane::nativePlatform().logFilePath(), root + "/.local/state/hvcxdrv_debug.txt");
+    EXPECT_EQ(appendAndRead(root + "/.local/state/hvcxdrv_debug.txt"), "line\nline\n");
 }
 #endif
 

@@ -7,7 +7,24 @@
 
 #include <regex>
 
+#ifdef _WIN32
+#include <winsock2.h>
+#else
+#include <cerrno>
+#endif
+
 namespace {
+
+// What a send gets when this PC has no network to the device, and what it gets for a destination
+// the system refuses to send to (255.255.255.255 without the broadcast option; 0.0.0.0 on
+// Windows).
+#ifdef _WIN32
+constexpr int NO_ROUTE_ERRORS[] = {WSAENETUNREACH, WSAEHOSTUNREACH, WSAENETDOWN};
+constexpr int REFUSED_DESTINATION_ERRORS[] = {WSAEACCES, WSAEADDRNOTAVAIL};
+#else
+constexpr int NO_ROUTE_ERRORS[] = {ENETUNREACH, EHOSTUNREACH, ENETDOWN};
+constexpr int REFUSED_DESTINATION_ERRORS[] = {EACCES, EINVAL};
+#endif
 
 constexpr int SIMULATED_ERROR = 4242;
 constexpr char SIMULATED_ERROR_TEXT[] = "simulated socket failure";
@@ -81,6 +98,39 @@ TEST_F(FailurePathsTest, SendFailureGoesToStdoutAndLog) {
     EXPECT_TRUE(isLogLine(readLog(), line));
 }
 
+TEST_F(FailurePathsTest, SendWithoutANetworkIsNotReachableAndStillPrintedAndLogged) {
+    for (const int code : NO_ROUTE_ERRORS) {
+        fakesocket::Script steps;
+        steps.failSend = true;
+        steps.errorCode = code;
+        usePlatform(fakesocket::install(steps));
+        const std::string line = std::string("OrvaneMonitor::dwGetOrvaneState: Error broadcasting "
+                                             "to the clients ") +
+                                 pszGetErrorText(code) + " \n";
+        EXPECT_EQ(query("127.0.0.20"), 0u) << code;
+        EXPECT_EQ(state, ORVANE_NOT_REACHABLE) << code;
+        EXPECT_TRUE(isAllZero(name, sizeof name));
+        EXPECT_EQ(stdoutText, line);
+        const std::string log = readLog();
+        EXPECT_TRUE(isLogLine(log.substr(log.rfind('\n', log.size() - 2) + 1), line)) << code;
+
+        testing::internal::CaptureStdout();
+        const OrvaneAnswer answer = askOrvane("127.0.0.20", 1000);
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(answer.dwResult, 0u);
+        EXPECT_TRUE(answer.bNoRoute) << code;
+    }
+    // Any other failure of the send stays the query's failure.
+    for (const int code : REFUSED_DESTINATION_ERRORS) {
+        fakesocket::Script steps;
+        steps.failSend = true;
+        steps.errorCode = code;
+        usePlatform(fakesocket::install(steps));
+        EXPECT_EQ(query("255.255.255.255"), ERR_QUERY_TRANSFER) << code;
+        EXPECT_EQ(state, STATE_NOT_WRITTEN);
+    }
+}
+
 TEST_F(FailurePathsTest, ReceiveFailureGoesToStdoutOnlyAtLevelOne) {
     script([](fakesocket::Script &s) { s.failReceive = true; });
     EXPECT_EQ(query("127.0.0.20"), ERR_QUERY_TRANSFER);
@@ -136,7 +186,7 @@ TEST_F(FailurePathsTest, UnwritableLogLeavesTheResultUnchanged) {
     script([](fakesocket::Script &s) { s.failCreate = true; });
     orvane::PlatformLayer layer = orvane::platform();
     // A directory cannot be opened as a file on any platform.
-    layer.logFilePath = [] { return ::testing::TempDir(); };
+    layer.openLogFile = [] { return std::fopen(::testing::TempDir().c_str(), "at"); };
     usePlatform(layer);
     EXPECT_EQ(query("127.0.0.20"), ERR_QUERY_SOCKET);
     expectStateAndNameUntouched();

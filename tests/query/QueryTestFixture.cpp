@@ -21,8 +21,8 @@ std::string &redirectedLogPath() {
     return path;
 }
 
-std::string redirectedLog() {
-    return redirectedLogPath();
+std::FILE *openRedirectedLog() {
+    return std::fopen(redirectedLogPath().c_str(), "at");
 }
 
 } // namespace
@@ -33,7 +33,7 @@ void QueryTest::SetUp() {
                           info->name() + "_" + std::to_string(getpid()) + ".txt";
     std::remove(redirectedLogPath().c_str());
     orvane::PlatformLayer layer = orvane::platform();
-    layer.logFilePath = redirectedLog;
+    layer.openLogFile = openRedirectedLog;
     guard = std::make_unique<orvane::testing::ScopedPlatform>(layer);
     orvane::testing::resetDebugLogTimeBase();
 }

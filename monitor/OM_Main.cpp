@@ -10,6 +10,7 @@
 #include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMenu>
@@ -28,6 +29,10 @@ OM_Main::OM_Main(const QString &sIPAddress, QWidget *parent, Qt::WindowFlags fla
     : QWidget(parent, flags), sIPAddress(sIPAddress) {
     createStateLabel();
     createLayout();
+    // Laid out before the window exists, so that its minimum size reaches the window system with
+    // the window rather than as a change afterwards, which not every platform takes.
+    ensurePolished();
+    layout()->activate();
     bShowStatusMessages = OM_Settings::readShowStatusMessages();
     poTrayMenu = createTrayMenu();
     createTrayIcon(poTrayMenu);
@@ -42,7 +47,7 @@ OM_Main::~OM_Main() {
     // A window that was never shown has no position of its own; keep the one saved earlier.
     const std::optional<QPoint> oPosition =
         bFirstShow ? std::nullopt : std::optional<QPoint>(pos());
-    OM_Settings::writeOnExit(oPosition, bShowStatusMessages);
+    OM_Settings::writeOnExit(sIPAddress, oPosition, bShowStatusMessages);
 }
 
 void OM_Main::createStateLabel() {
@@ -65,7 +70,7 @@ void OM_Main::createLayout() {
 QMenu *OM_Main::createTrayMenu() {
     auto *poMenu = new QMenu(this);
     poActionShow = poMenu->addAction(tr("Show"));
-    connect(poActionShow, &QAction::triggered, this, &QWidget::show);
+    connect(poActionShow, &QAction::triggered, this, &OM_Main::showOnScreen);
     poActionHide = poMenu->addAction(tr("Hide"));
     connect(poActionHide, &QAction::triggered, this, &QWidget::hide);
     poMenu->addSeparator();
@@ -110,12 +115,13 @@ void OM_Main::showEvent(QShowEvent *event) {
         placeOnFirstShow();
         bFirstShow = false;
     }
+    bShownOnScreen = true;
     enableShowAndHide();
     QWidget::showEvent(event);
 }
 
 void OM_Main::placeOnFirstShow() {
-    const std::optional<QPoint> oSaved = OM_Settings::readPosition();
+    const std::optional<QPoint> oSaved = OM_Settings::readPosition(sIPAddress);
     const QPoint oPosition = OM_Placement::firstShowPosition(oSaved, size());
     move(oPosition);
     // The corner is left to the move alone: the window manager may still fit the window, which
@@ -124,9 +130,19 @@ void OM_Main::placeOnFirstShow() {
         OM_Placement::placeFrameOnFirstExpose(windowHandle(), oPosition); // it stood there
 }
 
+// Also when the system hides the window, as on minimising it, where the window still counts as
+// visible: "Show" is then the way back.
 void OM_Main::hideEvent(QHideEvent *event) {
     QWidget::hideEvent(event);
+    bShownOnScreen = false;
     enableShowAndHide();
+}
+
+// Brings a minimised window back as well.
+void OM_Main::showOnScreen() {
+    if (isMinimized())
+        setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
 }
 
 void OM_Main::contextMenuEvent(QContextMenuEvent *event) {
@@ -144,9 +160,16 @@ void OM_Main::followSystemTray() {
     enableShowAndHide();
 }
 
+// Where a tray can ever take the icon: one is there now, or an X11 session, where Qt embeds the
+// icon as soon as a tray comes. Elsewhere (no tray over D-Bus, or no windowing system at all) the
+// toolkit would only look for an X11 tray that cannot be there.
+bool OM_Main::trayCanTakeTheIcon() const {
+    return bSystemTray || QGuiApplication::platformName() == QLatin1String("xcb");
+}
+
 void OM_Main::enableShowAndHide() {
-    poActionShow->setEnabled(!isVisible());
-    poActionHide->setEnabled(isVisible() && bSystemTray);
+    poActionShow->setEnabled(!bShownOnScreen);
+    poActionHide->setEnabled(bShownOnScreen && bSystemTray);
 }
 
 void OM_Main::keyPressEvent(QKeyEvent *event) {
@@ -169,7 +192,10 @@ void OM_Main::slIconActivated(QSystemTrayIcon::ActivationReason eReason) {
     case QSystemTrayIcon::DoubleClick:
     case QSystemTrayIcon::Trigger:
     case QSystemTrayIcon::MiddleClick:
-        setVisible(!isVisible());
+        if (bShownOnScreen)
+            hide();
+        else
+            showOnScreen();
         break;
     default:
         break; // the context menu opens by itself

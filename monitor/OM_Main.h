@@ -61,7 +61,9 @@ private:
     void startPolling();
     void placeOnFirstShow();
     void followSystemTray();
+    bool trayCanTakeTheIcon() const;
     void enableShowAndHide();
+    void showOnScreen();
 
     void refreshState();
     void presentState(OrvaneState eState, const QString &sReplyName);
@@ -79,6 +81,7 @@ private:
     QAction *poActionShowStatusMessages = nullptr;
     QAction *poActionOpenWebInterface = nullptr;
     bool bFirstShow = true;
+    bool bShownOnScreen = false; // since the last show event, not hidden or minimised since
     bool bShowStatusMessages = true;
     std::optional<OrvaneState> oLastState; // none before the first successful poll
     QString sDeviceKindName;

@@ -32,12 +32,15 @@ void OM_Main::refreshState() {
 void OM_Main::presentState(OrvaneState eState, const QString &sReplyName) {
     if (sDeviceKindName.isEmpty())
         sDeviceKindName = OM_StatePresentation::deviceKindName(sReplyName);
-    const OM_StatePresentation::Look oLook =
-        OM_StatePresentation::lookOfState(eState, sDeviceKindName);
+    const OM_StatePresentation::Look oLook = OM_StatePresentation::lookOfState(
+        eState, sDeviceKindName,
+        OM_StatePresentation::deviceText(sDeviceKindName, sReplyName, sIPAddress));
     emit sigSetLabelState(oLook.eLabelState);
     poTrayIcon->setIcon(OM_StatePresentation::drawStateIcon(oLook.eLabelState));
-    poTrayIcon->setVisible(true);
-    // The state text rather than the title, so that the state can be told without colours.
+    if (trayCanTakeTheIcon())
+        poTrayIcon->setVisible(true);
+    // The state text rather than the title, so that the state can be told without colours, with
+    // the device, so that the icons of several monitors can be told apart.
     poTrayIcon->setToolTip(oLook.sToolTip);
     // The same words for screen readers, which cannot tell the label's colour.
     poStateLabel->setAccessibleDescription(oLook.sToolTip);

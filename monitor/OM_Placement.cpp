@@ -1,5 +1,7 @@
 #include "OM_Placement.h"
 
+#include <QBasicTimer>
+#include <QElapsedTimer>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QRect>
@@ -25,31 +27,54 @@ QPoint lowerRightCorner(const QSize &oWindowSize) {
     return QPoint(oArea.right() - oWindowSize.width(), oArea.bottom() - oWindowSize.height());
 }
 
-// Watches a window until its first expose event, then moves its frame and goes away.
+// How often, and for how long, the frame is looked for after the window's first expose: a window
+// manager that is busy (at a login, say) tells the frame's size only some time after it shows the
+// window, and tells nothing the window would get an event for. A window without a frame (a
+// window manager that draws none) stands where it should from the start.
+constexpr int kFrameLookMs = 50;
+constexpr int kFrameWaitMs = 5000;
+
+// Watches a window from its first expose until the window system tells its frame, then moves the
+// frame to the position and goes away.
 class FramePlacer : public QObject {
 public:
     FramePlacer(QWindow *poWindow, const QPoint &oFramePosition)
-        : QObject(poWindow), oFramePosition(oFramePosition) {
+        : QObject(poWindow), poWindow(poWindow), oFramePosition(oFramePosition) {
         poWindow->installEventFilter(this);
     }
 
 protected:
-    bool eventFilter(QObject *poWatched, QEvent *poEvent) override {
-        if (poEvent->type() != QEvent::Expose)
-            return false;
-        auto *poWindow = static_cast<QWindow *>(poWatched);
-        poWindow->removeEventFilter(this);
-        // The contents go where the frame then leaves them: window managers differ in how they
-        // read a request for the frame's position, but agree on one for the contents.
-        const QMargins oFrame = poWindow->frameMargins();
-        if (!oFrame.isNull())
-            poWindow->setPosition(oFramePosition + QPoint(oFrame.left(), oFrame.top()));
-        deleteLater();
+    bool eventFilter(QObject *, QEvent *poEvent) override {
+        if (poEvent->type() == QEvent::Expose && !oLooking.isActive()) {
+            oWaited.start();
+            oLooking.start(kFrameLookMs, this);
+        }
         return false;
     }
 
+    void timerEvent(QTimerEvent *) override {
+        if (placeFrame() || oWaited.hasExpired(kFrameWaitMs)) {
+            oLooking.stop();
+            poWindow->removeEventFilter(this);
+            deleteLater();
+        }
+    }
+
 private:
+    // The contents go where the frame then leaves them: window managers differ in how they read
+    // a request for the frame's position, but agree on one for the contents.
+    bool placeFrame() {
+        const QMargins oFrame = poWindow->frameMargins();
+        if (oFrame.isNull())
+            return false;
+        poWindow->setPosition(oFramePosition + QPoint(oFrame.left(), oFrame.top()));
+        return true;
+    }
+
+    QWindow *const poWindow;
     const QPoint oFramePosition;
+    QBasicTimer oLooking;
+    QElapsedTimer oWaited;
 };
 
 } // namespace

@@ -11,6 +11,10 @@ namespace {
 const char *const kKeyPosition = "pos";
 const char *const kKeyShowStatusMessages = "StateChangedMessage";
 
+QString devicePositionKey(const QString &sIPAddress) {
+    return QLatin1String(kKeyPosition) + '-' + sIPAddress;
+}
+
 } // namespace
 
 GroupStore::GroupStore()
@@ -36,17 +40,22 @@ bool readShowStatusMessages() {
     return oStore.oSettings.value(QLatin1String(kKeyShowStatusMessages), true).toBool();
 }
 
-std::optional<QPoint> readPosition() {
+std::optional<QPoint> readPosition(const QString &sIPAddress) {
     GroupStore oStore;
-    if (!oStore.oSettings.contains(QLatin1String(kKeyPosition)))
-        return std::nullopt;
-    return oStore.oSettings.value(QLatin1String(kKeyPosition), QPoint()).toPoint();
+    for (const QString &sKey : {devicePositionKey(sIPAddress), QString::fromLatin1(kKeyPosition)}) {
+        if (oStore.oSettings.contains(sKey))
+            return oStore.oSettings.value(sKey, QPoint()).toPoint();
+    }
+    return std::nullopt;
 }
 
-void writeOnExit(const std::optional<QPoint> &oPosition, bool bShowStatusMessages) {
+void writeOnExit(const QString &sIPAddress, const std::optional<QPoint> &oPosition,
+                 bool bShowStatusMessages) {
     GroupStore oStore;
-    if (oPosition)
+    if (oPosition) {
         oStore.oSettings.setValue(QLatin1String(kKeyPosition), *oPosition);
+        oStore.oSettings.setValue(devicePositionKey(sIPAddress), *oPosition);
+    }
     oStore.oSettings.setValue(QLatin1String(kKeyShowStatusMessages), bShowStatusMessages);
 }
 

@@ -5,8 +5,10 @@
 
 #include <optional>
 
-// The monitor's two per-user values: the window position ("pos") and the balloon switch
-// ("StateChangedMessage"). Every access opens the store afresh.
+// The monitor's per-user values: the window position ("pos"), the balloon switch
+// ("StateChangedMessage"), and the window position of each device ("pos-ADDRESS"), so that the
+// monitors of several devices on one PC each come back at their own place. Every access opens
+// the store afresh.
 namespace OM_Settings {
 
 // The store, entered at the monitor's group for as long as the object lives. On Windows this is
@@ -25,10 +27,13 @@ public:
 // The balloon switch; on when never saved.
 bool readShowStatusMessages();
 
-// The saved window position, if there is one. A value that is no point reads as (0, 0).
-std::optional<QPoint> readPosition();
+// The window position saved for the device, or else the one saved for any, if there is one. A
+// value that is no point reads as (0, 0).
+std::optional<QPoint> readPosition(const QString &sIPAddress);
 
-// Writes the balloon switch, and the position when there is one to keep.
-void writeOnExit(const std::optional<QPoint> &oPosition, bool bShowStatusMessages);
+// Writes the balloon switch, and the position when there is one to keep, for the device and as
+// the one for any.
+void writeOnExit(const QString &sIPAddress, const std::optional<QPoint> &oPosition,
+                 bool bShowStatusMessages);
 
 } // namespace OM_Settings

@@ -19,22 +19,29 @@ QString trMain(const char *pszText) {
 
 } // namespace
 
-Look lookOfState(OrvaneState eState, const QString &sKind) {
+Look lookOfState(OrvaneState eState, const QString &sKind, const QString &sDevice) {
     switch (eState) {
     case ORVANE_USED_BY_OTHER_PC:
         return {OM_Label::LABEL_USED_BY_OTHER_PC, sKind + " is now used by another PC.",
-                sKind + trMain(" used by another PC")};
+                sDevice + trMain(" used by another PC")};
     case ORVANE_USED_BY_THIS_PC:
         return {OM_Label::LABEL_USED_BY_THIS_PC, sKind + " is now used by this PC.",
-                sKind + trMain(" used by this PC")};
+                sDevice + trMain(" used by this PC")};
     case ORVANE_AVAILABLE:
         return {OM_Label::LABEL_AVAILABLE, sKind + " is now available.",
-                sKind + trMain(" available")};
+                sDevice + trMain(" available")};
     case ORVANE_NOT_REACHABLE:
     default:
         return {OM_Label::LABEL_NO_CONNECTION, "No connection to " + sKind + ".",
-                trMain("Cannot connect to ") + sKind};
+                trMain("Cannot connect to ") + sDevice};
     }
+}
+
+QString deviceText(const QString &sKind, const QString &sReplyName, const QString &sAddress) {
+    QString sName = sKind;
+    if (!sReplyName.isEmpty())
+        sName = sReplyName.startsWith(sKind) ? sReplyName : sKind + ' ' + sReplyName;
+    return sName + " (" + sAddress + ')';
 }
 
 QString deviceKindName(const QString &sReplyName) {

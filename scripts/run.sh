@@ -7,7 +7,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh build
-cmake -S . -B build -G Ninja -DORVANE_BUILD_TESTS=OFF >/dev/null
+# A build directory of the test command keeps its tests; a new one is made without them.
+configure=(-G Ninja -DORVANE_BUILD_TESTS=OFF)
+[[ ! -f build/CMakeCache.txt ]] || configure=()
+cmake -S . -B build "${configure[@]}" >/dev/null
 cmake --build build --target orvane-monitor orvane-simdevice
 
 if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} && -z ${QT_QPA_PLATFORM:-} ]]; then
@@ -17,9 +20,17 @@ if [[ -z ${DISPLAY:-} && -z ${WAYLAND_DISPLAY:-} && -z ${QT_QPA_PLATFORM:-} ]]; 
     export QT_LOGGING_RULES="orvane.monitor.info=true"
 fi
 
+# Outside a desktop session (over ssh, as root in a container) nobody has made the user's runtime
+# folder; the toolkit would say so and make one itself.
+runtime_made=
+if [[ -z ${XDG_RUNTIME_DIR:-} ]]; then
+    runtime_made=$(mktemp -d) # private to the user, as the folder must be
+    export XDG_RUNTIME_DIR=$runtime_made
+fi
+
 pids=()
 # Quiet as a whole: bash may remark on a process that wait -n has already reaped.
-trap '{ kill "${pids[@]}" || true; } 2>/dev/null' EXIT
+trap '{ kill "${pids[@]}" || true; } 2>/dev/null; [[ -z $runtime_made ]] || rm -rf "$runtime_made"' EXIT
 
 # The device reads this terminal; a background job would otherwise get /dev/null.
 build/simdevice/orvane-simdevice --address 127.0.0.1 --name "captureORVANE demo" <&0 &

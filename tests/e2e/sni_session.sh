@@ -92,13 +92,17 @@ label_reads() {
     [[ $(probe a11y-description "$monitor_pid" 2>/dev/null) == "$1" ]]
 }
 
-# check_menu SHOW HIDE: the dbusmenu's entries in order, Show and Hide enabled as given.
-check_menu() {
+# menu_reads SHOW HIDE: the dbusmenu's entries in order, Show and Hide enabled as given.
+menu_reads() {
     local expected
     expected=$(printf '%s\n' "Show|$1" "Hide|$2" - "Change IP address|True" - \
         "Show Status Messages|True" - "Open Web interface|True" - "About|True" "Help|True" - \
         "Quit|True")
-    [[ $(probe sni-menu "$item") == "$expected" ]] ||
+    [[ $(probe sni-menu "$item") == "$expected" ]]
+}
+
+check_menu() {
+    menu_reads "$1" "$2" ||
         fail "menu with the window $(window_state): $(probe sni-menu "$item" | tr '\n' ' ')"
 }
 
@@ -166,7 +170,8 @@ wait_until 15 find_main_window || fail "no monitor window: $(cat "$e2e_tmp/monit
 wait_until 15 find_item || fail "the item never registered with the watcher"
 note "item $item registered with the watcher"
 [[ -z $(notifications | grep '^notify|') ]] || fail "a notification at start, before any change"
-check_state available "#00FF00" "captureORVANE available"
+device_text="$device_name ($device_address)" # how the tooltip names the device
+check_state available "#00FF00" "$device_text available"
 
 check_menu False True
 probe sni-activate "$item"
@@ -175,14 +180,21 @@ check_menu True False
 probe sni-activate "$item"
 wait_until 5 find_main_window || fail "activating the item again did not show the window"
 check_menu False True
-note "menu: the entries in order, Show/Hide as the window is; activation hides and shows it"
+# Minimised by the window manager, the window is off the screen: "Show" brings it back.
+xdotool windowminimize --sync "$main_window"
+wait_until 5 menu_reads True False || check_menu True False
+probe sni-click "$item" "Show"
+wait_until 5 find_main_window || fail "Show did not bring the minimised window back"
+check_menu False True
+note "menu: the entries in order, Show/Hide as the window is; activation hides and shows it," \
+    "Show brings a minimised window back"
 
-change_state used-by-other "held 198.51.100.7" "#FFFF00" "captureORVANE used by another PC" \
+change_state used-by-other "held 198.51.100.7" "#FFFF00" "$device_text used by another PC" \
     "captureORVANE is now used by another PC."
-change_state used-by-this "held 127.0.0.1" "#00FFFF" "captureORVANE used by this PC" \
+change_state used-by-this "held 127.0.0.1" "#00FFFF" "$device_text used by this PC" \
     "captureORVANE is now used by this PC."
 probe sni-click "$item" "Show Status Messages"
-change_state no-connection silent "#FF0000" "Cannot connect to captureORVANE" ""
+change_state no-connection silent "#FF0000" "Cannot connect to captureORVANE ($device_address)" ""
 
 probe sni-click "$item" Quit
 wait_for_exit "$monitor_pid" 15

@@ -48,6 +48,7 @@ private slots:
 
     void firstRunUsesDefaultsAndTheCorner();
     void settingsSurviveTheProgram();
+    void eachDeviceKeepsItsOwnPlace();
     void savedPositionIsUsedOnlyOnAScreen_data();
     void savedPositionIsUsedOnlyOnAScreen();
     void garbagePositionReadsAsOrigin();
@@ -144,6 +145,25 @@ void TestOMMainWindow::settingsSurviveTheProgram() {
     QCOMPARE(oMain.pos(), oPlace);
 }
 
+// Two monitors for two devices on one PC: each comes back at its own place, whichever ended last;
+// "pos" is still written, and a device with no place of its own yet uses it.
+void TestOMMainWindow::eachDeviceKeepsItsOwnPlace() {
+    const QPoint oFirst(primaryArea().topLeft() + QPoint(30, 40));
+    const QPoint oSecond(primaryArea().topLeft() + QPoint(200, 90));
+    for (const auto &[iDevice, oPlace] : {std::pair{20, oFirst}, std::pair{22, oSecond}}) {
+        OM_Main oMain(deviceAddress(iDevice), nullptr, OM_Main::kWindowFlags);
+        oMain.show();
+        oMain.move(oPlace);
+    }
+    QCOMPARE(MonitorSettings().oSettings.value("pos").toPoint(), oSecond);
+    for (const auto &[iDevice, oPlace] :
+         {std::pair{20, oFirst}, std::pair{22, oSecond}, std::pair{23, oSecond}}) {
+        OM_Main oMain(deviceAddress(iDevice), nullptr, OM_Main::kWindowFlags);
+        oMain.show();
+        QCOMPARE(oMain.pos(), oPlace);
+    }
+}
+
 void TestOMMainWindow::savedPositionIsUsedOnlyOnAScreen_data() {
     QTest::addColumn<QPoint>("saved");
     QTest::addColumn<bool>("used");
@@ -208,6 +228,14 @@ void TestOMMainWindow::showAndHideEntriesFollowTheWindow() {
     QVERIFY(!poShow->isEnabled() && !poHide->isEnabled());
     poHide->trigger();
     QVERIFY(oMain.isVisible());
+    // Minimised, the window still counts as visible, but is gone from the screen: "Show" brings it
+    // back, also after a poll.
+    oMain.setWindowState(Qt::WindowMinimized);
+    QVERIFY(pollNow(oMain));
+    QVERIFY(poShow->isEnabled() && !poHide->isEnabled());
+    poShow->trigger();
+    QVERIFY(!oMain.isMinimized());
+    QVERIFY(!poShow->isEnabled());
 }
 
 void TestOMMainWindow::withoutTrayTheWindowStaysReachable() {

@@ -54,12 +54,12 @@ orvane::PlatformLayer shortSilencePlatform() {
     return oLayer;
 }
 
-// The real platform whose send fails, as on a host without a route to the device.
+// The real platform whose send fails fatally, as for a destination the system refuses.
 orvane::PlatformLayer failingSendPlatform() {
     orvane::PlatformLayer oLayer = orvane::nativePlatform();
     oLayer.sendTo = [](orvane::SocketHandle, const void *, std::size_t, std::uint32_t,
                        std::uint16_t) -> long {
-        errno = ENETUNREACH;
+        errno = EACCES;
         return -1;
     };
     return oLayer;
@@ -256,7 +256,7 @@ void TestMonitorUnderFault::unwritableLogChangesNothingTheUserSees() {
         QVERIFY(QDir().mkpath(sSpoilt + QStringLiteral("/hvcxdrv_debug.txt")));
     }
     qputenv("XDG_STATE_HOME", sSpoilt.toLocal8Bit());
-    const Sight oSeen = pollsEndingInASendFailure("127.0.0.136");
+    const Sight oSeen = pollsEndingInASendFailure("127.0.0.135");
     qputenv("XDG_STATE_HOME", oSavedStateHome);
 
     QVERIFY(oExpected.bFailed);

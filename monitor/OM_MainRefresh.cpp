@@ -35,7 +35,7 @@ void OM_Main::presentState(OrvaneState eState, const QString &sReplyName) {
     const OM_StatePresentation::Look oLook =
         OM_StatePresentation::lookOfState(eState, sDeviceKindName);
     emit sigSetLabelState(oLook.eLabelState);
-    poTrayIcon->setIcon(OM_StatePresentation::drawStateIcon(oLook.eLabelState));
+    poTrayIcon->setIcon(oStateIcons.icon(oLook.eLabelState));
     poTrayIcon->setVisible(true);
     // The state text rather than the title, so that the state can be told without colours.
     poTrayIcon->setToolTip(oLook.sToolTip);

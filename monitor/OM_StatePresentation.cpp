@@ -28,7 +28,8 @@ QString trMain(const char *pszText) {
 
 // The tray image is pixel art: it stays sharp only when each of its pixels becomes a whole
 // square of pixels, so it takes the largest whole factor that fits (1 up to 31 pixels, 2 from
-// 32, 3 from 48, 4 at 64), never smooth scaling, and the colour fills the rest around it.
+// 32, 3 from 48, 4 at 64), never smooth scaling, and the colour fills the rest around it (where
+// the rest is odd, the one pixel more goes right and below).
 QPixmap drawStatePixmap(const QPixmap &oTrayImage, const QColor &oColour, int iSize) {
     const int iScale = std::max(1, iSize / std::max(oTrayImage.width(), oTrayImage.height()));
     const QSize oScaled = oTrayImage.size() * iScale;

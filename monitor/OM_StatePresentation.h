@@ -29,9 +29,10 @@ QString deviceKindName(const QString &sReplyName);
 QString titleText(const QString &sReplyName);
 
 // The sizes in pixels that trays ask of an icon: Windows' small-icon size at each display scale
-// (16 at 100 %, 20, 24, 28, 32 at 200 %, then 36, 40, 48), the 22 of Qt's XEmbed tray window,
-// and the slots of Linux panels up to 64, the largest size Qt hands to a D-Bus tray.
-inline constexpr int kTrayIconSizes[] = {16, 20, 22, 24, 28, 32, 36, 40, 48, 56, 64};
+// (16 at 100 %, 20, 24, 28, 32 at 200 %, then 36, 40, 48, 56), Qt's XEmbed tray window (22 by
+// 22 device-independent pixels, so 22, 28, 33 and 44 at 100, 125, 150 and 200 %), and the
+// slots of Linux panels up to 64, the largest size Qt hands to a D-Bus tray.
+inline constexpr int kTrayIconSizes[] = {16, 20, 22, 24, 28, 32, 33, 36, 40, 44, 48, 56, 64};
 inline constexpr int kLargestTrayIconSize = kTrayIconSizes[std::size(kTrayIconSizes) - 1];
 
 // The state icon: for each of kTrayIconSizes up to iLargest (16 always), a square of the state's

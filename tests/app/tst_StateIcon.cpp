@@ -42,12 +42,13 @@ QString firstDifference(const QImage &oActual, const QImage &oExpected) {
 struct SizeRule {
     int iSize;
     int iScale;  // each pixel of the tray image becomes iScale by iScale pixels
-    int iOffset; // the margin of colour on each side
+    int iOffset; // the margin of colour left and above; right and below the same or one more
 };
 
 // Every size a tray may ask for, with the whole-number scale and the place of the image on it.
-const SizeRule kSizes[] = {{16, 1, 0}, {20, 1, 2}, {22, 1, 3}, {24, 1, 4}, {28, 1, 6}, {32, 2, 0},
-                           {36, 2, 2}, {40, 2, 4}, {48, 3, 0}, {56, 3, 4}, {64, 4, 0}};
+const SizeRule kSizes[] = {{16, 1, 0}, {20, 1, 2}, {22, 1, 3}, {24, 1, 4}, {28, 1, 6},
+                           {32, 2, 0}, {33, 2, 0}, {36, 2, 2}, {40, 2, 4}, {44, 2, 6},
+                           {48, 3, 0}, {56, 3, 4}, {64, 4, 0}};
 
 } // namespace
 

@@ -1,6 +1,8 @@
 // One whole refresh of the shown monitor window in the offscreen platform (query, label, tray
-// icon drawing, title, tooltip, menu entry), weighed against a bare UDP round trip with the same
-// datagrams, and the parts of a refresh on their own, to tell what dominates.
+// icon, title, tooltip, menu entry), weighed against a bare UDP round trip with the same
+// datagrams, and the parts of a refresh on their own, to tell what dominates. The drawing of a
+// state's tray icon, in all its sizes, is measured too, though a refresh no longer does it: the
+// window draws each state's icon once.
 #include "BenchSupport.h"
 
 #include "OM_Main.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "OM_Label.h"
+#include "OM_StatePresentation.h"
 #include "OrvaneQuery.h"
 
 #include <QBasicTimer>
@@ -73,6 +74,8 @@ private:
     QString sIPAddress;
     QSystemTrayIcon *poTrayIcon = nullptr;
     QMenu *poTrayMenu = nullptr; // also the window's own context menu
+    // The tray icon of each state, drawn when it is first shown; every poll sets one of them.
+    OM_StatePresentation::StateIcons oStateIcons;
     bool bSystemTray = false;
     QBasicTimer oPollTimer;
     std::int32_t lPollInterval = 10000;

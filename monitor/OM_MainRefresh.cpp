@@ -36,7 +36,11 @@ void OM_Main::presentState(OrvaneState eState, const QString &sReplyName) {
         eState, sDeviceKindName,
         OM_StatePresentation::deviceText(sDeviceKindName, sReplyName, sIPAddress));
     emit sigSetLabelState(oLook.eLabelState);
-    poTrayIcon->setIcon(OM_StatePresentation::drawStateIcon(oLook.eLabelState));
+    // Handed over only when it changes: a tray takes every icon it is given as a new one (a D-Bus
+    // host fetches all its sizes again, Windows makes a new icon handle).
+    const QIcon &oIcon = oStateIcons.icon(oLook.eLabelState);
+    if (poTrayIcon->icon().cacheKey() != oIcon.cacheKey())
+        poTrayIcon->setIcon(oIcon);
     if (trayCanTakeTheIcon())
         poTrayIcon->setVisible(true);
     // The state text rather than the title, so that the state can be told without colours, with

@@ -5,7 +5,8 @@ usage: desktop_probe.py COMMAND ARGUMENTS...
   sni-item PID               the bus name of the program's StatusNotifierItem that the watcher
                              lists, or exit code 1 while there is none
   sni-tooltip NAME           the item's tooltip: title and text on one line each
-  sni-icon NAME FILE         writes the item's IconPixmap to FILE as a PAM picture
+  sni-icon NAME FILE         writes the largest of the item's IconPixmap pictures to FILE as a
+                             PAM picture; prints the sizes of them all: "16x16 22x22 ..."
   sni-menu NAME              the item's dbusmenu, one line per entry: "label|enabled" or "-"
   sni-click NAME LABEL       sends "clicked" to the menu entry with that label
   sni-activate NAME          activates the item, as a left click in the host does
@@ -74,6 +75,7 @@ def sni_tooltip(name):
 
 def sni_icon(name, file):
     pixmaps = get_property(name, ITEM_PATH, ITEM_INTERFACE, "IconPixmap")
+    print(" ".join("%dx%d" % (pixmap[0], pixmap[1]) for pixmap in pixmaps))
     width, height, argb = max(pixmaps, key=lambda pixmap: pixmap[0] * pixmap[1])
     rgba = bytearray()
     for index in range(0, len(argb), 4):  # ARGB32 in network byte order

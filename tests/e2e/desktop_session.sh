@@ -13,6 +13,8 @@ output=${2:?usage: desktop_session.sh STAGE OUTPUT}
 readonly device_address=127.0.0.150
 readonly device_name="captureORVANE E2E"
 readonly other_pc=198.51.100.7 # only text in the reply; nothing is ever sent there
+# Qt's own tray window paints the icon over trayer's whole slot (check_colours).
+readonly tray_fills_slot=1
 
 require_tools Xvfb jwm trayer xdotool xprop xwininfo
 for tool in import convert montage; do

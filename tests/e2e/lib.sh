@@ -361,6 +361,16 @@ check_colours() {
     # 16x16 picture: about 80 pixels of colour around the silhouette, 102 black ones on its face.
     ((around >= 60 && silhouette >= 90)) ||
         fail "tray icon: $around pixels of $colour and $silhouette black ones"
+    # Where the program paints its tray window itself (tray_fills_slot), the icon fills the slot:
+    # the colour in its corners, and the face whole at the slot's whole-number scale.
+    [[ -z ${tray_fills_slot:-} ]] && return
+    local w h r b corners scale
+    read -r w h < <("$(magick_tool convert)" "$output/tray-${colour#\#}.png" -format '%w %h\n' info:)
+    r=$((w - 1)) b=$((h - 1)) scale=$(((w < h ? w : h) / 16))
+    corners=$("$(magick_tool convert)" "$output/tray-${colour#\#}.png" -alpha off -depth 8 \
+        -format "#%[hex:p{0,0}] #%[hex:p{$r,0}] #%[hex:p{0,$b}] #%[hex:p{$r,$b}]" info:)
+    [[ $corners == "$colour $colour $colour $colour" ]] && ((silhouette == 102 * scale ** 2)) ||
+        fail "tray icon ${w}x${h}: corners $corners, $silhouette black pixels, not $((102 * scale ** 2))"
 }
 
 identify_area() {

@@ -64,11 +64,14 @@ host_shows() {
 # check_state NAME COLOUR TOOLTIP: host pixels, the icon the item offers, its tooltip, and the
 # label's words for a screen reader all tell the state.
 check_state() {
-    local name=$1 colour=$2 text=$3 around silhouette
+    local name=$1 colour=$2 text=$3 sizes around silhouette
     wait_until 25 host_shows "$colour" ||
         fail "$name: the host never showed $colour ($host_colour pixels, $host_black black)"
     cp "$e2e_tmp/host.png" "$output/sni-host-$name.png"
-    probe sni-icon "$item" "$e2e_tmp/icon.pam"
+    sizes=$(probe sni-icon "$item" "$e2e_tmp/icon.pam")
+    # A picture for every slot size a panel may have, drawn for it rather than scaled.
+    [[ $sizes == "16x16 20x20 22x22 24x24 28x28 32x32 33x33 36x36 40x40 44x44 48x48 56x56 64x64" ]] ||
+        fail "$name: IconPixmap in the sizes $sizes"
     around=$(count_colour "$e2e_tmp/icon.pam" "${colour#\#}")
     silhouette=$(count_colour "$e2e_tmp/icon.pam" 000000)
     ((around >= 60 && silhouette >= 90)) ||

@@ -178,10 +178,13 @@ void TestOMMainState::noBalloonOnTheFirstRefreshOrForAnUnchangedState() {
     auto poDevice = startDevice(deviceAddress(4));
     QVERIFY(poDevice);
     OM_Main oMain(deviceAddress(4), nullptr, OM_Main::kWindowFlags);
+    const qint64 iIconKey = trayIcon(oMain)->icon().cacheKey();
     QVERIFY(pollNow(oMain));
     QVERIFY(pollNow(oMain));
     QCOMPARE(poDevice->requestsSeen(), std::size_t(3));
     QVERIFY(oRecorder.oBalloons.isEmpty());
+    // Nor a new icon: each state's is drawn once, and the polls set that one again.
+    QCOMPARE(trayIcon(oMain)->icon().cacheKey(), iIconKey);
 }
 
 void TestOMMainState::changeShowsInformationBalloonForFiveSeconds() {

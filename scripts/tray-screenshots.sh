@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# The tray icon as trayer shows it at display scales of 100 %, 150 % and 200 %, for the README:
+# the installed monitor with QT_SCALE_FACTOR on a private X server, beside a free simulated
+# device, in a trayer panel as high as the scale asks (24, 36, 48 pixels). Each picture is the
+# panel's end with the icon, enlarged four times pixel for pixel: tray-100.png, tray-150.png and
+# tray-200.png.
+#
+# usage: scripts/tray-screenshots.sh [STAGE [OUTPUT]]
+#   STAGE   an installed tree, by default build/tests/e2e/stage (ctest -R e2e.stage makes it)
+#   OUTPUT  default docs/screenshots
+set -euo pipefail
+
+root=$(cd "$(dirname "$0")/.." && pwd)
+stage=${1:-$root/build/tests/e2e/stage}
+output=${2:-$root/docs/screenshots}
+
+# One scale: a desktop of its own, which lib.sh takes down again when this process ends.
+if [[ ${1:-} == --scale ]]; then
+    scale=$2 height=$3 stage=$4 picture=$5
+    source "$root/tests/e2e/lib.sh"
+    readonly device_address=127.0.0.151 device_name="captureORVANE"
+    export HOME=$e2e_tmp/home XDG_CONFIG_HOME=$e2e_tmp/home/.config
+    mkdir -p "$HOME"
+    unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM WAYLAND_DISPLAY
+    start_xvfb
+    start_window_manager
+    trayer --edge bottom --align right --widthtype request --height "$height" \
+        --SetDockType true --SetPartialStrut true \
+        --transparent false 2>"$e2e_tmp/trayer.log" 7>&- 8>&- &
+    remember_pid $!
+    wait_until 10 tray_is_running || fail "trayer did not start: $(cat "$e2e_tmp/trayer.log")"
+    start_device
+    QT_SCALE_FACTOR=$scale start_monitor "$stage/bin/orvane-monitor" "$device_address"
+    wait_until 15 find_tray_icon_of "$monitor_pid" ||
+        fail "the tray icon was not embedded: $(cat "$e2e_tmp/monitor.err")"
+    # The panel as the screen shows it, with the icon in it.
+    panel_shows_green() {
+        read -r x y w h < <(geometry_of "$(tray_panel)")
+        screenshot_area "$x" "$y" "$w" "$h" "$e2e_tmp/panel.png" 2>/dev/null &&
+            (($(count_colour "$e2e_tmp/panel.png" 00FF00) > 0))
+    }
+    wait_until 10 panel_shows_green || fail "the tray icon never turned green"
+    read -r _ _ icon_width icon_height < <(geometry_of "$tray_icon")
+    # The face of the silhouette whole at the whole-number scale of the icon's window: not blurred.
+    factor=$(((icon_width < icon_height ? icon_width : icon_height) / 16))
+    black=$(count_colour "$e2e_tmp/panel.png" 000000)
+    ((black == 102 * factor ** 2)) ||
+        fail "$scale: $black black pixels in the tray, not those of the face at ${factor}x"
+    "$(magick_tool convert)" "$e2e_tmp/panel.png" -filter point -resize 400% "$picture"
+    note "$scale: tray icon ${icon_width}x${icon_height} in a panel of $w x $h pixels: $picture"
+    exit 0
+fi
+
+[[ -x $stage/bin/orvane-monitor ]] || {
+    echo "no installed program in $stage (run ctest --test-dir build -R e2e.stage)" >&2
+    exit 1
+}
+mkdir -p "$output"
+for setting in "1 24 100" "1.5 36 150" "2 48 200"; do
+    read -r scale height percent <<<"$setting"
+    "$0" --scale "$scale" "$height" "$stage" "$output/tray-$percent.png"
+done

@@ -137,6 +137,9 @@ montage_states "$output/states-windows.png"
 read -r area_x area_y _ _ < <(work_area)
 stored_pos="$((area_x + 100)) $((area_y + 120))"
 store_setting pos "@Point($stored_pos)"
+# The first run kept its place for this device as well; without it the device takes pos.
+wine_run reg delete "$settings_key" /v "pos-$device_address" /f >/dev/null ||
+    fail "the first run kept no place for $device_address"
 store_setting StateChangedMessage false
 device_command free
 start_monitor "$wine" "$stage/bin/orvane-monitor.exe" "$device_address"

@@ -11,6 +11,9 @@ add_test(NAME e2e.windows_files
 add_test(NAME e2e.wine_session
     COMMAND ${e2e_dir}/wine_session.sh ${e2e_stage} ${e2e_output} ${ORVANE_NATIVE_SIMDEVICE})
 
+add_test(NAME e2e.wine_network_loss
+    COMMAND ${e2e_dir}/network_loss.sh windows ${e2e_stage} ${ORVANE_NATIVE_SIMDEVICE})
+
 add_test(NAME e2e.windows_packages
     COMMAND ${CMAKE_COMMAND} -E chdir ${PROJECT_BINARY_DIR}
             cpack -G "NSIS;ZIP" -B ${e2e_packages})
@@ -19,8 +22,9 @@ add_test(NAME e2e.windows_installer
     COMMAND ${e2e_dir}/windows_installer.sh ${e2e_packages} ${e2e_stage})
 set_tests_properties(e2e.windows_installer
     PROPERTIES FIXTURES_REQUIRED "windows_stage;windows_packages")
-set_tests_properties(e2e.windows_files e2e.wine_session PROPERTIES FIXTURES_REQUIRED windows_stage)
+set_tests_properties(e2e.windows_files e2e.wine_session e2e.wine_network_loss
+    PROPERTIES FIXTURES_REQUIRED windows_stage)
 set_tests_properties(
-    e2e.windows_stage e2e.windows_files e2e.wine_session e2e.windows_packages
+    e2e.windows_stage e2e.windows_files e2e.wine_session e2e.wine_network_loss e2e.windows_packages
     e2e.windows_installer
     PROPERTIES LABELS e2e SKIP_RETURN_CODE 77 TIMEOUT 300)

@@ -27,7 +27,7 @@ struct Session {
 };
 
 const char *whose(LoginScope scope) {
-    return scope == LoginScope::AllUsers ? "of every user" : "of this user";
+    return scope == LoginScope::AllUsers ? "for all users" : "for this user";
 }
 
 // "127.0.0.9" and "127.0.0.09" are one device.
@@ -74,7 +74,7 @@ int enableBesideMachineWide(const Session &session, const std::string &address) 
     if (startsOf(machine, address).empty()) {
         return -1;
     }
-    session.note(address + ": the monitor starts at every login " + whose(LoginScope::AllUsers) +
+    session.note(address + ": the monitor starts at login " + whose(LoginScope::AllUsers) +
                  " already (" + machine.placeOf(address) + "); not enabled for this user as well");
     return kExitDone;
 }
@@ -87,8 +87,8 @@ void dropOwnStartOf(const Session &session, const std::string &address) {
     const LoginStarts own(LoginScope::ThisUser);
     for (const LoginStart &start : startsOf(own, address)) {
         own.remove(start);
-        session.note(address + ": removed this user's own login start, which the one for every "
-                               "user replaces");
+        session.note(address + ": removed this user's own login start, which the one for all "
+                               "users replaces");
     }
 }
 
@@ -104,10 +104,10 @@ int enable(const Session &session, const std::string &address) {
         return done;
     }
     const std::vector<LoginStart> existing = startsOf(session.starts, address);
-    const std::string started = address + ": the monitor starts at every login " +
-                                whose(session.scope) + " (" + session.starts.placeOf(address) + ")";
+    const std::string started = address + ": the monitor starts at login " + whose(session.scope);
+    const std::string place = " (" + session.starts.placeOf(address) + ")";
     if (upToDate(session.starts, existing, address)) {
-        session.note(started + " already");
+        session.note(started + " already" + place);
     } else {
         session.starts.put(address);
         for (const LoginStart &start : existing) {
@@ -115,7 +115,7 @@ int enable(const Session &session, const std::string &address) {
                 session.starts.remove(start); // the same device under another spelling
             }
         }
-        session.note(started + (existing.empty() ? "" : ", its login start renewed"));
+        session.note(started + place + (existing.empty() ? "" : ", its login start renewed"));
     }
     dropOwnStartOf(session, address);
     return kExitDone;
@@ -130,7 +130,7 @@ int stillMachineWide(const Session &session, const std::optional<std::string> &a
     int status = kExitDone;
     for (const LoginStart &start : machine.found()) {
         if (!address || sameDevice(start.address, *address)) {
-            session.problem(start.address + ": the monitor still starts at every login " +
+            session.problem(start.address + ": the monitor still starts at login " +
                             whose(LoginScope::AllUsers) + " (" + machine.placeOf(start.address) +
                             "); as administrator: " + kProgram + " --all-users --disable " +
                             start.address);

@@ -127,19 +127,12 @@ montage_states "$output/states.png"
 device_command free
 start_monitor "$stage/bin/orvane-monitor" "$device_address"
 wait_until 15 find_main_window || fail "no monitor window in the second run"
-# Sets frame_pos; true once the frame stands at the saved position. Right after mapping, the
-# window manager may not have framed the window yet, and the frame's place is not yet known.
-at_saved_position() {
-    local x y left top
-    read -r x y _ _ < <(geometry_of "$main_window")
-    read -r left _ top _ < <(frame_extents_of "$main_window")
-    frame_pos="$((x - left)) $((y - top))"
-    [[ $frame_pos == "$saved_pos" ]]
-}
+read -r x y _ _ < <(geometry_of "$main_window")
+read -r left _ top _ < <(frame_extents_of "$main_window")
 # Reported at the end, so that the checks below still run.
 position_fault=
-wait_until 5 at_saved_position ||
-    position_fault="second run at $frame_pos, not at the saved $saved_pos"
+[[ "$((x - left)) $((y - top))" == "$saved_pos" ]] ||
+    position_fault="second run at $((x - left)) $((y - top)), not at the saved $saved_pos"
 device_command nohash
 wait_until 25 find_box "Error getting state" || fail "no error box after a reply without #"
 read -r bx by bw bh < <(geometry_of "$box")

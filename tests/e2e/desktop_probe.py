@@ -16,6 +16,10 @@ usage: desktop_probe.py COMMAND ARGUMENTS...
                              Notify)
   a11y-description PID       the accessible description of the program's label
   a11y-menu PID              the program's open popup menu, one line per entry: "name|enabled"
+  desktop-exec FILE          the command line that a desktop entry starts, one argument a line,
+                             as GLib reads the entry and splits its Exec (what GNOME's session
+                             does with autostart entries); exit code 1 when GLib refuses the
+                             entry, as for a TryExec that is not there
 
 The session bus is the one DBUS_SESSION_BUS_ADDRESS names; the accessibility bus is found on it.
 """
@@ -183,11 +187,24 @@ def a11y_menu(pid):
     return 0
 
 
+def desktop_exec(path):
+    info = Gio.DesktopAppInfo.new_from_filename(path)
+    if info is None:
+        return 1
+    # GLib's field codes, with no file to open: %% is a percent sign, the file and URL codes
+    # leave nothing. An entry of ours has no other.
+    codes = {"%": "%", "f": "", "F": "", "u": "", "U": ""}
+    command = re.sub(r"%(.)", lambda code: codes[code.group(1)], info.get_commandline())
+    _, arguments = GLib.shell_parse_argv(command)
+    print("\n".join(arguments))
+    return 0
+
+
 COMMANDS = {
     "sni-item": sni_item, "sni-tooltip": sni_tooltip, "sni-icon": sni_icon,
     "sni-menu": sni_menu, "sni-click": sni_click, "sni-activate": sni_activate,
     "notifications": notifications, "a11y-description": a11y_description,
-    "a11y-menu": a11y_menu,
+    "a11y-menu": a11y_menu, "desktop-exec": desktop_exec,
 }
 
 if __name__ == "__main__":

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The installed monitor on a real X server with a window manager and an XEmbed system tray,
-# driven as a user would and checked from outside: window placement, stacking, title and colour,
-# the tray icon's pixels, balloons, Escape and the saved settings, and the fatal error box.
+# started from its login entry and driven as a user would and checked from outside: window
+# placement, stacking, title and colour, the tray icon's pixels, balloons, Escape and the saved
+# settings, and the fatal error box. A second device's login entry starts a monitor of its own.
 #
 # usage: desktop_session.sh STAGE OUTPUT
 #   STAGE   an installed tree (cmake --install --prefix STAGE)
@@ -15,8 +16,10 @@ readonly device_name="captureORVANE E2E"
 readonly other_pc=198.51.100.7 # only text in the reply; nothing is ever sent there
 # Qt's own tray window paints the icon over trayer's whole slot (check_colours).
 readonly tray_fills_slot=1
+readonly second_address=127.0.3.10 second_name="captureORVANE E2E 2"
 
 require_tools Xvfb jwm trayer xdotool xprop xwininfo
+/usr/bin/python3 -c 'import gi' 2>/dev/null || require_tools python3-gi
 for tool in import convert montage; do
     [[ -x $(magick_tool "$tool") ]] || require_tools "$tool"
 done
@@ -60,6 +63,15 @@ windows_of_monitor() {
     done
 }
 
+# entry_command ADDRESS: the command line of the device's login entry, as command, the way GLib
+# reads the entry and splits its Exec for a desktop.
+entry_command() {
+    local entry="$XDG_CONFIG_HOME/autostart/orvane-monitor-$1.desktop"
+    [[ -f $entry ]] || fail "--enable wrote no login entry for $1"
+    mapfile -t command < <(probe desktop-exec "$entry")
+    ((${#command[@]})) || fail "GLib starts nothing from $entry: $(cat "$entry")"
+}
+
 # --- the session ---------------------------------------------------------------------------
 
 start_xvfb
@@ -69,12 +81,32 @@ start_tray
 xdotool mousemove 0 0
 start_device
 
-# Switched on as the README tells users, then started the way the desktop starts the entry.
+# Switched on as the README tells users, for two devices; each login entry is started the way a
+# desktop starts it. The second device's monitor runs on the offscreen platform and is known by
+# the device's name in its trace.
 "$stage/bin/orvane-monitor-autostart" --enable "$device_address" >/dev/null
-entry="$XDG_CONFIG_HOME/autostart/orvane-monitor.desktop"
-[[ -f $entry ]] || fail "--enable wrote no autostart entry"
-exec_line=$(sed -n 's/^Exec=//p' "$entry")
-start_monitor "${exec_line//\"/}"
+"$stage/bin/orvane-monitor-autostart" --enable "$second_address" >/dev/null
+listed=$("$stage/bin/orvane-monitor-autostart" --list)
+[[ $listed == "$device_address"$'\n'"$second_address" ]] || fail "--list: $listed"
+mkfifo "$e2e_tmp/second.in"
+# Opened for reading and writing, the fifo never ends: the device runs until it is ended.
+"$stage/bin/orvane-simdevice" --address "$second_address" --name "$second_name" \
+    <>"$e2e_tmp/second.in" >"$e2e_tmp/second-device.out" 2>&1 7>&- &
+remember_pid $!
+wait_until 5 grep -q "listening on $second_address" "$e2e_tmp/second-device.out" ||
+    fail "second device did not start: $(cat "$e2e_tmp/second-device.out")"
+entry_command "$second_address"
+QT_QPA_PLATFORM=offscreen "${command[@]}" >/dev/null 2>"$e2e_tmp/second.err" 7>&- &
+second_monitor=$!
+remember_pid "$second_monitor"
+wait_until 15 grep -qF "title: $second_name |" "$e2e_tmp/second.err" ||
+    fail "no monitor for $second_address from its entry: $(cat "$e2e_tmp/second.err")"
+kill "$second_monitor"
+wait_for_exit "$second_monitor" 10
+note "the login entry of $second_address started its monitor for that device"
+
+entry_command "$device_address"
+start_monitor "${command[@]}"
 
 wait_until 15 find_main_window || fail "no monitor window: $(cat "$e2e_tmp/monitor.err")"
 wait_until 10 find_tray_icon || fail "the tray icon was not embedded in the tray"

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# What cmake --install puts down: the programs, the menu entry, the autostart entry and its
-# script, the icons and the metainfo, each in its place and valid for the desktop tools.
+# What cmake --install puts down: the programs, the menu entry, the login entry template and the
+# entries the helper makes of it, the icons and the metainfo, each in its place and valid for the
+# desktop tools.
 # usage: installed_files.sh STAGE
 source "$(dirname "$0")/lib.sh"
 
 stage=${1:?usage: installed_files.sh STAGE}
-require_tools desktop-file-validate appstreamcli
+require_tools desktop-file-validate appstreamcli gio
 app_id=de.halvorn.OrvaneMonitor
 
 for program in orvane-monitor orvane-monitor-autostart orvane-simdevice orvane-check; do
@@ -40,18 +41,30 @@ appstreamcli validate --no-net --explain "$metainfo" || fail "appstreamcli rejec
 grep -q "<release version=\"$("$stage/bin/orvane-check" -V | awk '{print $2}')\"" "$metainfo" ||
     fail "the metainfo's release is not the programs' version"
 
-# The autostart script: --enable writes a valid entry that starts this very script, --disable
-# takes it away again; it never touches the user's real configuration here.
+# The login entries of orvane-monitor-autostart, from a copy of the helper and the template in a
+# folder whose name needs every kind of quoting in Exec, with a stand-in monitor that notes how it
+# was started: the entry is valid, and the desktop's own launch (gio launch, GLib as GNOME's
+# session uses it) starts the monitor beside the helper for the device. It never touches the
+# user's real configuration here.
 export XDG_CONFIG_HOME=$e2e_tmp/config
-"$stage/bin/orvane-monitor-autostart" --enable 192.168.1.10 >/dev/null
-entry=$XDG_CONFIG_HOME/autostart/orvane-monitor.desktop
-[[ $(cat "$XDG_CONFIG_HOME/orvane-monitor/address") == 192.168.1.10 ]] || fail "address not saved"
-desktop-file-validate "$entry" || fail "the enabled autostart entry is not valid"
-grep -qx "Exec=\"$(cd "$stage/bin" && pwd)/orvane-monitor-autostart\"" "$entry" ||
-    fail "the enabled entry starts $(grep ^Exec= "$entry")"
-if "$stage/bin/orvane-monitor-autostart" --enable 'not an address' 2>/dev/null; then
-    fail "--enable took a text that is no address"
-fi
-"$stage/bin/orvane-monitor-autostart" --disable >/dev/null
+readonly address=127.0.3.25 # only text in the entry
+odd=$(realpath "$e2e_tmp")/'odd $HOME `x` "q" \ folder'
+mkdir -p "$odd/bin" "$odd/share/orvane-monitor"
+cp "$stage/bin/orvane-monitor-autostart" "$odd/bin/"
+cp "$autostart_template" "$odd/share/orvane-monitor/"
+cat >"$odd/bin/orvane-monitor" <<'EOF'
+#!/bin/sh
+printf '%s\n' "$0" "$@" >"$0.started"
+EOF
+chmod +x "$odd/bin/orvane-monitor"
+"$odd/bin/orvane-monitor-autostart" --enable "$address" >/dev/null
+entry=$XDG_CONFIG_HOME/autostart/orvane-monitor-$address.desktop
+desktop-file-validate "$entry" || fail "the login entry is not valid: $(cat "$entry")"
+gio launch "$entry" >"$e2e_tmp/launch.log" 2>&1 || fail "gio launch: $(cat "$e2e_tmp/launch.log")"
+wait_until 10 test -s "$odd/bin/orvane-monitor.started" ||
+    fail "the login entry started nothing: $(grep ^Exec= "$entry")"
+[[ $(cat "$odd/bin/orvane-monitor.started") == "$odd/bin/orvane-monitor"$'\n'"$address" ]] ||
+    fail "the login entry started $(cat "$odd/bin/orvane-monitor.started")"
+"$odd/bin/orvane-monitor-autostart" --disable "$address" >/dev/null
 [[ ! -e $entry ]] || fail "--disable left the entry"
 echo "installed files: all checks passed"

@@ -2,7 +2,7 @@
 # The Windows programs as installed, read with objdump and windres: every DLL that they and the
 # Qt plugins import is beside them unless Windows brings it itself, and nothing is there that
 # none of them loads (what windeployqt would put there); the monitor is a GUI program with the
-# application icon and the version resource, the other two are console programs.
+# application icon and the version resource, the other three are console programs.
 #
 # usage: windows_files.sh STAGE WINEPREFIX
 #   STAGE       the installed Windows build (cmake --install --prefix STAGE)
@@ -29,8 +29,8 @@ imports_of() {
     "$objdump" -p "$1" | awk '/DLL Name:/ {print $3}'
 }
 
-for file in orvane-monitor.exe orvane-check.exe orvane-simdevice.exe "${plugins[@]}" \
-    "${runtime[@]}"; do
+for file in orvane-monitor.exe orvane-monitor-autostart.exe orvane-check.exe \
+    orvane-simdevice.exe "${plugins[@]}" "${runtime[@]}"; do
     [[ -f $bin/$file ]] || fail "$file is not installed"
 done
 
@@ -64,7 +64,7 @@ subsystem() {
 }
 [[ $(subsystem "$bin/orvane-monitor.exe") == "(Windows GUI)" ]] ||
     fail "orvane-monitor.exe is no GUI program: $(subsystem "$bin/orvane-monitor.exe")"
-for program in orvane-check.exe orvane-simdevice.exe; do
+for program in orvane-monitor-autostart.exe orvane-check.exe orvane-simdevice.exe; do
     [[ $(subsystem "$bin/$program") == "(Windows CUI)" ]] ||
         fail "$program is no console program: $(subsystem "$bin/$program")"
 done

@@ -241,12 +241,18 @@ device_command() {
     before=$(wc -l <"$e2e_tmp/device.out")
     # Writing to the fifo of an ended device would end this script by SIGPIPE, unexplained.
     process_ended "$device_pid" || echo "$1" >&7
-    if ! wait_until 5 test "$(wc -l <"$e2e_tmp/device.out")" -gt "$before"; then
+    if ! wait_until 5 device_has_more_lines_than "$before"; then
         device_condition
         fail "device gave no answer to '$1' ($device_state): $(tail -n 3 "$e2e_tmp/device.out")"
     fi
     device_answer=$(tail -n 1 "$e2e_tmp/device.out")
     [[ $device_answer == ok:* ]] || fail "device refused '$1': $device_answer"
+}
+
+# Whether the device has printed more than that many lines: counted anew on every try, where an
+# argument to wait_until would be counted once, when the wait begins.
+device_has_more_lines_than() {
+    (($(wc -l <"$e2e_tmp/device.out") > $1))
 }
 
 # Sets device_state: whether the device still runs, or how it ended (not in a command

@@ -121,6 +121,12 @@ notifications() {
     probe notifications "$e2e_tmp/notifications.log"
 }
 
+# more_notifications_than PATTERN COUNT: whether more than COUNT lines of the notifications match,
+# counted anew on every try of a wait.
+more_notifications_than() {
+    (($(notifications | grep -c "$1") > $2))
+}
+
 # change_state NAME COMMAND COLOUR TOOLTIP TEXT: within one poll the new state shows, and dunst
 # gets exactly one notification with the balloon's title and text that it closes after 5 s (or,
 # for an empty TEXT, none at all).
@@ -137,10 +143,10 @@ change_state() {
         note "$name: no notification with balloons off"
         return
     fi
-    wait_until 5 test "$(notifications | grep -c '^notify|')" -gt "$before" ||
+    wait_until 5 more_notifications_than '^notify|' "$before" ||
         fail "$name: no notification reached dunst"
     # Closed by the daemon as expired (reason 1), five seconds after it came.
-    wait_until 10 test "$(notifications | grep -c '^closed|1|')" -gt "$before" ||
+    wait_until 10 more_notifications_than '^closed|1|' "$before" ||
         fail "$name: the notification did not expire: $(notifications | tr '\n' ' ')"
     local sent closed seconds
     sent=$(notifications | grep '^notify|' | tail -n +$((before + 1)))

@@ -14,40 +14,41 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 stage=${1:-$root/build/tests/e2e/stage}
 output=${2:-$root/docs/screenshots}
 
-# One scale: a desktop of its own, which lib.sh takes down again when this process ends.
+# The panel as the screen shows it, with the icon in it, as $scratch/panel.png: green yet?
+panel_shows_green() {
+    local x y w h
+    read -r x y w h < <(geometry_of "$(tray_panel)")
+    screenshot_area "$x" "$y" "$w" "$h" "$scratch/panel.png" 2>/dev/null &&
+        (($(count_colour "$scratch/panel.png" 00FF00) > 0))
+}
+
+# One scale: a desktop of its own, which the library takes down again when this process ends.
 if [[ ${1:-} == --scale ]]; then
     scale=$2 height=$3 stage=$4 picture=$5
-    source "$root/tests/e2e/lib.sh"
+    # shellcheck source=../tests/lib/common.sh
+    source "$root/tests/lib/common.sh" tray-screenshots desktop
     readonly device_address=127.0.0.151 device_name="captureORVANE"
-    export HOME=$e2e_tmp/home XDG_CONFIG_HOME=$e2e_tmp/home/.config
-    mkdir -p "$HOME"
+    use_private_home
     unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM WAYLAND_DISPLAY
     start_xvfb
     start_window_manager
-    trayer --edge bottom --align right --widthtype request --height "$height" \
-        --SetDockType true --SetPartialStrut true \
-        --transparent false 2>"$e2e_tmp/trayer.log" 7>&- 8>&- &
-    remember_pid $!
-    wait_until 10 tray_is_running || fail "trayer did not start: $(cat "$e2e_tmp/trayer.log")"
-    start_device
-    QT_SCALE_FACTOR=$scale start_monitor "$stage/bin/orvane-monitor" "$device_address"
-    wait_until 15 find_tray_icon_of "$monitor_pid" ||
-        fail "the tray icon was not embedded: $(cat "$e2e_tmp/monitor.err")"
-    # The panel as the screen shows it, with the icon in it.
-    panel_shows_green() {
-        read -r x y w h < <(geometry_of "$(tray_panel)")
-        screenshot_area "$x" "$y" "$w" "$h" "$e2e_tmp/panel.png" 2>/dev/null &&
-            (($(count_colour "$e2e_tmp/panel.png" 00FF00) > 0))
-    }
+    start_trayer --widthtype request --height "$height"
+    start_device "$stage/bin/orvane-simdevice" "$device_address" "$device_name"
+    QT_SCALE_FACTOR=$scale start_process "$stage/bin/orvane-monitor" "$device_address" \
+        2>"$scratch/monitor.err"
+    monitor_pid=$!
+    tray_icon=$(wait_for 15 tray_icon_of "$monitor_pid") ||
+        fail "the tray icon was not embedded: $(cat "$scratch/monitor.err")"
     wait_until 10 panel_shows_green || fail "the tray icon never turned green"
     read -r _ _ icon_width icon_height < <(geometry_of "$tray_icon")
     # The face of the silhouette whole at the whole-number scale of the icon's window: not blurred.
     factor=$(((icon_width < icon_height ? icon_width : icon_height) / 16))
-    black=$(count_colour "$e2e_tmp/panel.png" 000000)
+    black=$(count_colour "$scratch/panel.png" 000000)
     ((black == 102 * factor ** 2)) ||
         fail "$scale: $black black pixels in the tray, not those of the face at ${factor}x"
-    "$(magick_tool convert)" "$e2e_tmp/panel.png" -filter point -resize 400% "$picture"
-    note "$scale: tray icon ${icon_width}x${icon_height} in a panel of $w x $h pixels: $picture"
+    "$(magick_tool convert)" "$scratch/panel.png" -filter point -resize 400% "$picture"
+    note "$scale: tray icon ${icon_width}x${icon_height} in a panel of" \
+        "$(picture_size "$scratch/panel.png" | tr ' ' x) pixels: $picture"
     exit 0
 fi
 

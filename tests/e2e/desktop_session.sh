@@ -7,67 +7,32 @@
 #   STAGE   an installed tree (cmake --install --prefix STAGE)
 #   OUTPUT  folder for the screenshots; states.png there is the picture of the four states
 source "$(dirname "$0")/lib.sh"
+source "$e2e_dir/tray_states.sh"
 
 stage=${1:?usage: desktop_session.sh STAGE OUTPUT}
 output=${2:?usage: desktop_session.sh STAGE OUTPUT}
 readonly device_address=127.0.0.150
 readonly device_name="captureORVANE E2E"
-readonly other_pc=198.51.100.7 # only text in the reply; nothing is ever sent there
-# Qt's own tray window paints the icon over trayer's whole slot (check_colours).
-readonly tray_fills_slot=1
 
 require_tools Xvfb jwm trayer xdotool xprop xwininfo
-for tool in import convert montage; do
-    [[ -x $(magick_tool "$tool") ]] || require_tools "$tool"
-done
+require_magick_tools import convert montage
 [[ -x $stage/bin/orvane-monitor ]] || fail "no installed program in $stage (run the stage test)"
 rm -rf "$output"
 mkdir -p "$output"
 
 # A user of their own, and no notification service: Qt then draws balloons itself.
-export HOME=$e2e_tmp/home
-export XDG_CONFIG_HOME=$HOME/.config XDG_STATE_HOME=$HOME/.local/state
-mkdir -p "$HOME"
+use_private_home
 unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM WAYLAND_DISPLAY
 # The monitor's trace names each balloon's text on standard error.
 export QT_LOGGING_RULES="orvane.monitor.info=true"
-settings="$XDG_CONFIG_HOME/Halvorn GmbH.conf"
-
-# --- the monitor's windows -----------------------------------------------------------------
-
-# The program's window that trayer has taken into its panel.
-find_tray_icon() {
-    find_tray_icon_of "$monitor_pid"
-}
-
-# A balloon: a mapped tooltip-type window of the program (Qt's own balloon without a
-# notification service).
-find_balloon() {
-    local window
-    for window in $(xdotool search --onlyvisible --pid "$monitor_pid" 2>/dev/null); do
-        if xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP; then
-            balloon=$window
-            return 0
-        fi
-    done
-    return 1
-}
-
-windows_of_monitor() {
-    local window
-    for window in $(xdotool search --pid "$monitor_pid" 2>/dev/null); do
-        xwininfo -id "$window" | awk '/Window id:/ {$1=$2=""; printf "%s", $0} /Map State/ {print "", $3}'
-    done
-}
-
-# --- the session ---------------------------------------------------------------------------
+settings=$(monitor_settings)
 
 start_xvfb
 start_window_manager
 start_tray
 # The pointer stays away from the label, whose tooltip would cover it.
 xdotool mousemove 0 0
-start_device
+start_device "$stage/bin/orvane-simdevice" "$device_address" "$device_name"
 
 # Switched on as the README tells users, then started the way the desktop starts the entry.
 "$stage/bin/orvane-monitor-autostart" --enable "$device_address" >/dev/null
@@ -75,52 +40,61 @@ entry="$XDG_CONFIG_HOME/autostart/orvane-monitor.desktop"
 [[ -f $entry ]] || fail "--enable wrote no autostart entry"
 exec_line=$(sed -n 's/^Exec=//p' "$entry")
 start_monitor "${exec_line//\"/}"
+monitor_pid=$!
 
-wait_until 15 find_main_window || fail "no monitor window: $(cat "$e2e_tmp/monitor.err")"
-wait_until 10 find_tray_icon || fail "the tray icon was not embedded in the tray"
+main_window=$(wait_for 15 visible_window "$monitor_pid" "$device_name") ||
+    fail "no monitor window: $(cat "$monitor_trace")"
+tray_icon=$(wait_for 10 tray_icon_of "$monitor_pid") ||
+    fail "the tray icon was not embedded in the tray"
 note "monitor window $main_window, tray icon $tray_icon"
-go_through_states 127.0.0.1
+# The frame's place as the window first stands: where it must come back in the next run.
+position=$(frame_position_of "$main_window")
+# shellcheck disable=SC2034 # go_through_states reads it by its name
+declare -A monitor=([pid]=$monitor_pid [window]=$main_window [tray_icon]=$tray_icon
+    [device]=$device_address [name]=$device_name [output]=$output [tray]=qt)
+go_through_states monitor 127.0.0.1
 
 press_key_in "$main_window" Escape
-wait_for_exit "$monitor_pid" 15
-((exit_code == 0)) || fail "Escape ended the program with $exit_code"
+expect_exit "$monitor_pid" 15 0 Escape
 grep -q '^pos=@Point(' "$settings" || fail "no pos in the settings: $(cat "$settings")"
 grep -q '^StateChangedMessage=true$' "$settings" || fail "no StateChangedMessage: $(cat "$settings")"
 saved_pos=$(sed -n 's/^pos=@Point(\([-0-9]*\) \([-0-9]*\))$/\1 \2/p' "$settings")
-[[ $saved_pos == "$frame_x $frame_y" ]] ||
-    fail "saved position $saved_pos, but the window stood at $frame_x $frame_y"
+[[ $saved_pos == "$position" ]] || fail "saved position $saved_pos, but the window stood at $position"
 note "Escape: exit code 0, settings hold pos ($saved_pos) and StateChangedMessage"
 
-montage_states "$output/states.png"
+montage_states "$output" "$output/states.png"
 
 # Started again by hand: the window comes back where it was, and a reply without "#" is fatal.
-device_command free
+device_command "$device_address" free
 start_monitor "$stage/bin/orvane-monitor" "$device_address"
-wait_until 15 find_main_window || fail "no monitor window in the second run"
-read -r x y _ _ < <(geometry_of "$main_window")
-read -r left _ top _ < <(frame_extents_of "$main_window")
+monitor_pid=$!
+main_window=$(wait_for 15 visible_window "$monitor_pid" "$device_name") ||
+    fail "no monitor window in the second run"
+second_position=$(frame_position_of "$main_window")
 # Reported at the end, so that the checks below still run.
 position_fault=
-[[ "$((x - left)) $((y - top))" == "$saved_pos" ]] ||
-    position_fault="second run at $((x - left)) $((y - top)), not at the saved $saved_pos"
-device_command nohash
-wait_until 25 find_box "Error getting state" || fail "no error box after a reply without #"
+[[ $second_position == "$saved_pos" ]] ||
+    position_fault="second run at $second_position, not at the saved $saved_pos"
+device_command "$device_address" nohash
+box=$(wait_for 25 visible_window "$monitor_pid" "Error getting state") ||
+    fail "no error box after a reply without #"
 read -r bx by bw bh < <(geometry_of "$box")
 screenshot_area $((bx - 12)) $((by - 30)) $((bw + 24)) $((bh + 42)) "$output/error-box.png"
 press_key_in "$box" Return
-wait_for_exit "$monitor_pid" 15
-((exit_code == 2)) || fail "the fatal error ended the program with $exit_code, not 2"
+expect_exit "$monitor_pid" 15 2 "the fatal error"
 note "reply without #: error box, Return, exit code 2"
 
 # The first query fails already: the box comes before any window, and the program ends with 2;
 # the window was never shown, so the position saved before stays.
 pos_before=$(grep '^pos=' "$settings")
 start_monitor "$stage/bin/orvane-monitor" "$device_address"
-wait_until 15 find_box "Error getting state" || fail "no error box when the first query fails"
-! find_main_window || fail "the monitor window is shown although the first query failed"
+monitor_pid=$!
+box=$(wait_for 15 visible_window "$monitor_pid" "Error getting state") ||
+    fail "no error box when the first query fails"
+! visible_window "$monitor_pid" "$device_name" >/dev/null ||
+    fail "the monitor window is shown although the first query failed"
 press_key_in "$box" Return
-wait_for_exit "$monitor_pid" 15
-((exit_code == 2)) || fail "a failing first query ended the program with $exit_code, not 2"
+expect_exit "$monitor_pid" 15 2 "a failing first query"
 grep -qxF "$pos_before" "$settings" ||
     fail "the saved position was lost: $(cat "$settings")"
 note "failing first query: error box without window, exit code 2"

@@ -42,7 +42,7 @@ grep -q "<release version=\"$("$stage/bin/orvane-check" -V | awk '{print $2}')\"
 
 # The autostart script: --enable writes a valid entry that starts this very script, --disable
 # takes it away again; it never touches the user's real configuration here.
-export XDG_CONFIG_HOME=$e2e_tmp/config
+export XDG_CONFIG_HOME=$scratch/config
 "$stage/bin/orvane-monitor-autostart" --enable 192.168.1.10 >/dev/null
 entry=$XDG_CONFIG_HOME/autostart/orvane-monitor.desktop
 [[ $(cat "$XDG_CONFIG_HOME/orvane-monitor/address") == 192.168.1.10 ]] || fail "address not saved"

@@ -60,7 +60,7 @@ declare -A paint_ms=() peak_kib=()
 measure_once() {
     local which=$1 line pid
     # shellcheck disable=SC2086 # the program and its argument
-    line=$(without_held_descriptors "$probe" 00ff00 ${program[$which]})
+    line=$("$probe" 00ff00 ${program[$which]})
     pid=${line##*pid=}
     remember_pid "$pid"
     sleep "$settle_seconds"

@@ -21,8 +21,7 @@ measure_build orvane-monitor orvane-simdevice orvane-firstpaint-probe
 measure_start_x
 measure_start_device "$device"
 
-line=$(without_held_descriptors "$build_dir/bench/orvane-firstpaint-probe" 00ff00 \
-    "$build_dir/app/orvane-monitor" "$device")
+line=$("$build_dir/bench/orvane-firstpaint-probe" 00ff00 "$build_dir/app/orvane-monitor" "$device")
 pid=${line##*pid=}
 remember_pid "$pid"
 sleep 2

@@ -121,7 +121,6 @@ install() {
     deb=$(the_deb "$package_dir")
     # One package installation at a time on this machine, whichever build tree it comes from.
     exec {lock}>/tmp/orvane-monitor-deb-test.lock
-    hold_descriptor "$lock"
     flock -w 300 "$lock" || fail "another package test holds the lock"
     if dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null | grep -qx installed; then
         skip "$package is installed on this machine already; not replacing it"

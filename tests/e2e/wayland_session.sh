@@ -44,8 +44,7 @@ screenshot_output() {
     local shots="$scratch/shots"
     rm -rf "$shots"
     mkdir "$shots"
-    (cd "$shots" && without_held_descriptors timeout 10 weston-screenshooter >/dev/null 2>&1) ||
-        return 1
+    (cd "$shots" && timeout 10 weston-screenshooter >/dev/null 2>&1) || return 1
     mv "$shots"/*.png "$1"
 }
 

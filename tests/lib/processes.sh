@@ -3,41 +3,14 @@
 # shellcheck shell=bash
 
 started_pids=()
-held_descriptors=()
 cleanup_hooks=()
 
-# start_process COMMAND...: runs the program COMMAND in the background, without the script's held
-# descriptors, and remembers it for the cleanup; its pid is in $! afterwards, as for any background
-# job. Redirections given with the call, standard input included, are opened by this shell before
-# the program starts (a fifo to read from needs a writer first).
+# start_process COMMAND...: runs the program COMMAND in the background and remembers it for the
+# cleanup; its pid is in $! afterwards, as for any background job. Redirections given with the
+# call, standard input included, are opened by this shell before the program starts.
 start_process() {
-    {
-        close_held_descriptors
-        exec "$@"
-    } <&0 &
+    "$@" <&0 &
     remember_pid $!
-}
-
-# without_held_descriptors COMMAND...: runs the program COMMAND in the foreground without the
-# script's held descriptors, for programs that leave processes behind (wine's services).
-without_held_descriptors() {
-    (
-        close_held_descriptors
-        exec "$@"
-    )
-}
-
-# hold_descriptor FD: a descriptor of the script's own (a device's fifo, a lock) that no program
-# started through this library inherits.
-hold_descriptor() {
-    held_descriptors+=("$1")
-}
-
-close_held_descriptors() {
-    local fd
-    for fd in "${held_descriptors[@]}"; do
-        exec {fd}>&-
-    done
 }
 
 # remember_pid PID: a process for the cleanup to end, also one that this script did not start

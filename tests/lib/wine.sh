@@ -9,10 +9,9 @@ wine=/usr/lib/wine/wine64 # the 64-bit loader itself: Debian 12 has no wine64 on
 wineserver=/usr/lib/wine/wineserver64
 [[ -x $wineserver ]] || wineserver=$(command -v wineserver || echo wineserver)
 
-# Runs a Windows program; none of the script's held descriptors go along into wine's services,
-# which outlive it.
+# Runs a Windows program.
 wine_run() {
-    without_held_descriptors "$wine" "$@"
+    "$wine" "$@"
 }
 
 # Makes the prefix in the scratch folder (sets WINEPREFIX) and starts its server; wine's .NET and

@@ -76,12 +76,7 @@ position_fault=
 [[ $second_position == "$saved_pos" ]] ||
     position_fault="second run at $second_position, not at the saved $saved_pos"
 device_command "$device_address" nohash
-box=$(wait_for 25 visible_window "$monitor_pid" "Error getting state") ||
-    fail "no error box after a reply without #"
-read -r bx by bw bh < <(geometry_of "$box")
-screenshot_area $((bx - 12)) $((by - 30)) $((bw + 24)) $((bh + 42)) "$output/error-box.png"
-press_key_in "$box" Return
-expect_exit "$monitor_pid" 15 2 "the fatal error"
+answer_error_box "$monitor_pid" "$output/error-box.png"
 note "reply without #: error box, Return, exit code 2"
 
 # The first query fails already: the box comes before any window, and the program ends with 2;

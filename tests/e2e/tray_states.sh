@@ -1,5 +1,6 @@
 # The monitor beside an XEmbed tray (trayer), checked from outside: its window's place, stacking
-# and title, the colours of its label and tray icon, and a balloon for each change of state.
+# and title, the colours of its label and tray icon, a balloon for each change of state, and the
+# error box of a fatal reply.
 # Shared by the Linux session (desktop_session.sh) and the wine session (wine_session.sh); source
 # it after lib.sh.
 #
@@ -200,6 +201,18 @@ go_through_states() {
     # Without an answer there is no name: the title falls back to "Relay Host", while the
     # balloon still names the kind of device decided at the first answer.
     change_state "$1" no-connection silent "#FF0000" "Relay Host" "No connection to captureORVANE."
+}
+
+# answer_error_box PID PICTURE: after a reply without "#", the program shows its error box (kept
+# as PICTURE, with the frame), which Return closes, and the program ends with 2.
+answer_error_box() {
+    local box x y w h
+    box=$(wait_for 25 visible_window "$1" "Error getting state") ||
+        fail "no error box after a reply without #"
+    read -r x y w h < <(geometry_of "$box")
+    screenshot_area $((x - 12)) $((y - 30)) $((w + 24)) $((h + 42)) "$2"
+    press_key_in "$box" Return
+    expect_exit "$1" 15 2 "the fatal error"
 }
 
 # montage_states OUTPUT FILE: the four state pictures of go_through_states side by side, twice the

@@ -120,12 +120,7 @@ wait_until 25 tray_has_colour "$tray_icon" "#FFFF00" || fail "the tray icon neve
 sleep 1
 ! balloon_of monitor >/dev/null || fail "a balloon although StateChangedMessage was stored as false"
 device_command "$device_address" nohash
-box=$(wait_for 25 visible_window "$monitor_pid" "Error getting state") ||
-    fail "no error box after a reply without #"
-read -r bx by bw bh < <(geometry_of "$box")
-screenshot_area $((bx - 12)) $((by - 30)) $((bw + 24)) $((bh + 42)) "$output/error-box-windows.png"
-press_key_in "$box" Return
-expect_exit "$monitor_pid" 15 2 "the fatal error"
+answer_error_box "$monitor_pid" "$output/error-box-windows.png"
 check_saved_settings "$stored_pos" false
 note "stored pos and StateChangedMessage=false read back and kept; reply without #: error box," \
     "exit code 2"

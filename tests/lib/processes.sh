@@ -7,7 +7,8 @@ cleanup_hooks=()
 
 # start_process COMMAND...: runs the program COMMAND in the background and remembers it for the
 # cleanup; its pid is in $! afterwards, as for any background job. Redirections given with the
-# call, standard input included, are opened by this shell before the program starts.
+# call, standard input included (a background job would get /dev/null instead), are opened by
+# this shell before the program starts.
 start_process() {
     "$@" <&0 &
     remember_pid $!

@@ -104,6 +104,10 @@ read -r area_x area_y _ _ < <(work_area)
 stored_pos="$((area_x + 100)) $((area_y + 120))"
 store_setting pos "@Point($stored_pos)"
 store_setting StateChangedMessage false
+# The first run left this device a place of its own, which comes before pos: without it, the
+# device's window goes where pos says.
+wine_run reg delete "$settings_key" /v "pos-$device_address" /f >/dev/null ||
+    fail "the first run left no pos-$device_address"
 device_command "$device_address" free
 start_monitor "$wine" "$stage/bin/orvane-monitor.exe" "$device_address"
 monitor_pid=$!

@@ -45,7 +45,7 @@ declare -A rate=()
 
 # One round of a plugin: prints its checks per second; fails when a check did not answer OK.
 measure_round() {
-    local plugin=$1 count=$2 lines=$measure_tmp/commands output=$measure_tmp/output
+    local plugin=$1 count=$2 lines=$scratch/commands output=$scratch/output
     local i start stop ok
     for ((i = 0; i < count; i++)); do
         # shellcheck disable=SC2059 # the command line is the format
@@ -55,7 +55,7 @@ measure_round() {
     xargs -d '\n' -n 1 -P "$parallel" /bin/sh -c <"$lines" >"$output" || true
     stop=$(date +%s.%N)
     ok=$(grep -c "^${ok_prefix[$plugin]}" "$output" || true)
-    ((ok == count)) || { echo "measure: $plugin: $ok of $count checks OK" >&2; exit 2; }
+    ((ok == count)) || fail "$plugin: $ok of $count checks OK"
     awk -v n="$count" -v a="$start" -v b="$stop" 'BEGIN { printf "%.1f", n / (b - a) }'
 }
 

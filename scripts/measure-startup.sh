@@ -38,8 +38,8 @@ if $windows; then
     measure_start_x
     measure_start_wine
     declare -A program=(
-        [minimal]="$measure_wine $windows_build_dir/orvane-bench-minimal-tray.exe $device"
-        [monitor]="$measure_wine $windows_build_dir/orvane-monitor.exe $device"
+        [minimal]="$wine $windows_build_dir/orvane-bench-minimal-tray.exe $device"
+        [monitor]="$wine $windows_build_dir/orvane-monitor.exe $device"
     )
 else
     device=127.0.0.180
@@ -62,12 +62,11 @@ measure_once() {
     # shellcheck disable=SC2086 # the program and its argument
     line=$("$probe" 00ff00 ${program[$which]})
     pid=${line##*pid=}
-    measure_pids+=("$pid")
+    remember_pid "$pid"
     sleep "$settle_seconds"
     paint_ms[$which]+="$(sed -E 's/.*first_paint_ms=([0-9.]+).*/\1/' <<<"$line") "
     peak_kib[$which]+="$(measure_peak_kib "$pid") "
-    kill "$pid"
-    while kill -0 "$pid" 2>/dev/null; do sleep 0.05; done
+    stop_process "$pid"
 }
 
 # Warm the file cache once for each, so that no run pays for the first read from disk.

@@ -23,16 +23,16 @@ measure_start_device "$device"
 
 line=$("$build_dir/bench/orvane-firstpaint-probe" 00ff00 "$build_dir/app/orvane-monitor" "$device")
 pid=${line##*pid=}
-measure_pids+=("$pid")
+remember_pid "$pid"
 sleep 2
 peak_before=$(measure_peak_kib "$pid")
 
-trace=$measure_tmp/trace
+trace=$scratch/trace
 waits=poll,ppoll,select,pselect6,epoll_wait,epoll_pwait,epoll_pwait2,nanosleep,clock_nanosleep
 timeout -s INT "$span" strace -f -qq -ttt -T -e trace="$waits,futex,recvfrom" -e signal=none \
     -o "$trace" -p "$pid" || true
 peak_after=$(measure_peak_kib "$pid")
-threads=$(ls "/proc/$pid/task" | wc -l)
+threads=$(find "/proc/$pid/task" -mindepth 1 -maxdepth 1 | wc -l)
 
 python3 - "$trace" "$span" <<'PY'
 import re, sys

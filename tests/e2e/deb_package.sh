@@ -23,14 +23,14 @@ build() {
     local build_dir=$1 package_dir=$2
     require_tools cpack dpkg-deb dpkg-shlibdeps
     rm -rf "$package_dir"
-    cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$package_dir" >"$e2e_tmp/cpack.log" ||
-        fail "cpack: $(cat "$e2e_tmp/cpack.log")"
+    cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$package_dir" >"$scratch/cpack.log" ||
+        fail "cpack: $(cat "$scratch/cpack.log")"
     local deb
     deb=$(the_deb "$package_dir")
-    dpkg-deb --info "$deb" >"$e2e_tmp/info"
+    dpkg-deb --info "$deb" >"$scratch/info"
     # The library dependencies come from the binaries: Qt's widgets at least.
-    grep -q '^ Depends:.*libqt6widgets6' "$e2e_tmp/info" ||
-        fail "the package does not depend on Qt: $(grep Depends "$e2e_tmp/info")"
+    grep -q '^ Depends:.*libqt6widgets6' "$scratch/info" ||
+        fail "the package does not depend on Qt: $(grep Depends "$scratch/info")"
     note "built $(basename "$deb")"
 }
 
@@ -38,25 +38,25 @@ contents() {
     local deb listing path
     require_tools dpkg-deb
     deb=$(the_deb "$1")
-    dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$e2e_tmp/listing"
+    dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$scratch/listing"
     for path in \
         /usr/share/applications/$app_id.desktop \
         /usr/share/metainfo/$app_id.metainfo.xml \
         /usr/share/orvane-monitor/orvane-monitor-autostart.desktop \
         /usr/share/doc/orvane-monitor/README.md; do
-        grep -qx "$path" "$e2e_tmp/listing" || fail "the package lacks $path"
+        grep -qx "$path" "$scratch/listing" || fail "the package lacks $path"
     done
     for program in "${programs[@]}"; do
         for path in /usr/bin/$program /usr/share/man/man1/$program.1.gz; do
-            grep -qx "$path" "$e2e_tmp/listing" || fail "the package lacks $path"
+            grep -qx "$path" "$scratch/listing" || fail "the package lacks $path"
         done
     done
     for size in 16 22 24 32 48 64 128 256; do
         path=/usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png
-        grep -qx "$path" "$e2e_tmp/listing" || fail "the package lacks $path"
+        grep -qx "$path" "$scratch/listing" || fail "the package lacks $path"
     done
     # Nothing of the build's insides: no headers, libraries, tests, or files outside /usr.
-    listing=$(grep -v '/$' "$e2e_tmp/listing")
+    listing=$(grep -v '/$' "$scratch/listing")
     if grep -Ev '^/usr/(bin|share)/' <<<"$listing" ||
         grep -E '\.(a|h|so)$|/tst_|Test' <<<"$listing"; then
         fail "the package holds files it should not (above)"
@@ -69,9 +69,9 @@ run_lintian() {
     local deb
     require_tools lintian
     deb=$(the_deb "$1")
-    lintian --fail-on error,warning --info --show-overrides "$deb" >"$e2e_tmp/lintian.log" 2>&1 ||
-        fail "lintian: $(grep -v 'running with root privileges' "$e2e_tmp/lintian.log")"
-    grep -v 'running with root privileges' "$e2e_tmp/lintian.log" || true
+    lintian --fail-on error,warning --info --show-overrides "$deb" >"$scratch/lintian.log" 2>&1 ||
+        fail "lintian: $(grep -v 'running with root privileges' "$scratch/lintian.log")"
+    grep -v 'running with root privileges' "$scratch/lintian.log" || true
     note "lintian found nothing to complain about in $(basename "$deb")"
 }
 
@@ -86,10 +86,10 @@ check_manual_pages() {
         [orvane-check]="--hostname=ADDRESS"
     )
     for program in "${programs[@]}"; do
-        LC_ALL=C MANWIDTH=200 man -P cat "$program" >"$e2e_tmp/man.txt" 2>&1 ||
-            fail "man $program: $(cat "$e2e_tmp/man.txt")"
-        grep -q "^NAME" "$e2e_tmp/man.txt" && grep -qF -- "${help_line[$program]}" "$e2e_tmp/man.txt" ||
-            fail "man $program shows no page of its own: $(head -n 20 "$e2e_tmp/man.txt")"
+        LC_ALL=C MANWIDTH=200 man -P cat "$program" >"$scratch/man.txt" 2>&1 ||
+            fail "man $program: $(cat "$scratch/man.txt")"
+        grep -q "^NAME" "$scratch/man.txt" && grep -qF -- "${help_line[$program]}" "$scratch/man.txt" ||
+            fail "man $program shows no page of its own: $(head -n 20 "$scratch/man.txt")"
     done
     note "man shows the page of ${programs[*]}"
 }
@@ -99,64 +99,53 @@ answer_version() {
     local output=$1 pid box
     require_tools Xvfb xdotool xwininfo
     start_xvfb
-    HOME=$e2e_tmp/home QT_QPA_PLATFORM=xcb /usr/bin/orvane-monitor --version \
-        >"$e2e_tmp/version.log" 2>&1 8>&- &
+    HOME=$scratch/home QT_QPA_PLATFORM=xcb start_process /usr/bin/orvane-monitor --version \
+        >"$scratch/version.log" 2>&1
     pid=$!
-    remember_pid "$pid"
-    find_version_box() {
-        box=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Version$' 2>/dev/null | head -n 1)
-        [[ -n $box ]]
-    }
-    wait_until 15 find_version_box || fail "no version box: $(cat "$e2e_tmp/version.log")"
+    box=$(wait_for 15 visible_window "$pid" Version) ||
+        fail "no version box: $(cat "$scratch/version.log")"
     local x y w h
     read -r x y w h < <(geometry_of "$box")
     mkdir -p "$output"
     screenshot_area "$x" "$y" "$w" "$h" "$output/installed-version-box.png"
     xdotool windowfocus --sync "$box"
     xdotool key Return
-    wait_for_exit "$pid" 10
-    ((exit_code == 0)) || fail "--version ended with $exit_code"
+    expect_exit "$pid" 10 0 --version
     note "the installed program showed its version box and ended with 0"
 }
 
 install() {
-    local package_dir=$1 output=$2 deb
-    if [[ $(id -u) -ne 0 ]]; then
-        echo "SKIP: installing the package needs root (CI runs as root)"
-        exit "$SKIP"
-    fi
+    local package_dir=$1 output=$2 deb lock
+    [[ $(id -u) -eq 0 ]] || skip "installing the package needs root (CI runs as root)"
     require_tools dpkg flock man
     deb=$(the_deb "$package_dir")
     # One package installation at a time on this machine, whichever build tree it comes from.
-    exec 8>/tmp/orvane-monitor-deb-test.lock
-    flock -w 300 8 || fail "another package test holds the lock"
+    exec {lock}>/tmp/orvane-monitor-deb-test.lock
+    flock -w 300 "$lock" || fail "another package test holds the lock"
     if dpkg-query -W -f='${db:Status-Status}' "$package" 2>/dev/null | grep -qx installed; then
-        echo "SKIP: $package is installed on this machine already; not replacing it"
-        exit "$SKIP"
+        skip "$package is installed on this machine already; not replacing it"
     fi
     removal_needed=1
-    trap cleanup_installed EXIT
+    at_cleanup remove_installed_package
     # Minimal systems may tell dpkg to leave out all manual pages; these are what is tested here.
-    dpkg -i --path-include="/usr/share/man/man1/orvane-*" "$deb" >"$e2e_tmp/dpkg.log" 2>&1 ||
-        fail "dpkg -i: $(cat "$e2e_tmp/dpkg.log")"
+    dpkg -i --path-include="/usr/share/man/man1/orvane-*" "$deb" >"$scratch/dpkg.log" 2>&1 ||
+        fail "dpkg -i: $(cat "$scratch/dpkg.log")"
     [[ $(dpkg-query -W -f='${Version}' "$package") == 1.0.13503 ]] || fail "installed version"
     dpkg -S /usr/bin/orvane-monitor | grep -q "^$package:" || fail "/usr/bin/orvane-monitor"
     [[ $(/usr/bin/orvane-check -V) == "orvane-check 1.0.13503" ]] || fail "orvane-check -V"
     check_manual_pages
     answer_version "$output"
-    dpkg -r "$package" >"$e2e_tmp/dpkg.log" 2>&1 || fail "dpkg -r: $(cat "$e2e_tmp/dpkg.log")"
+    dpkg -r "$package" >"$scratch/dpkg.log" 2>&1 || fail "dpkg -r: $(cat "$scratch/dpkg.log")"
     removal_needed=0
     [[ ! -e /usr/bin/orvane-monitor ]] || fail "dpkg -r left /usr/bin/orvane-monitor"
     note "installed, answered --version, showed its manual pages, removed"
 }
 
-# Takes the package away again also when a check failed, then the usual cleanup.
-cleanup_installed() {
-    local status=$?
+# Takes the package away again also when a check failed.
+remove_installed_package() {
     if ((removal_needed)); then
         dpkg -r "$package" >/dev/null 2>&1 || echo "e2e: could not remove $package" >&2
     fi
-    cleanup "$status"
 }
 
 case ${1:-} in

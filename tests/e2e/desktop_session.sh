@@ -1,67 +1,34 @@
 #!/usr/bin/env bash
 # The installed monitor on a real X server with a window manager and an XEmbed system tray,
-# started from its login entry and driven as a user would and checked from outside: window
-# placement, stacking, title and colour, the tray icon's pixels, balloons, Escape and the saved
-# settings, and the fatal error box. A second device's login entry starts a monitor of its own.
+# driven as a user would and checked from outside: window placement, stacking, title and colour,
+# the tray icon's pixels, balloons, Escape and the saved settings, and the fatal error box; and
+# two devices watched from one PC, each started from its login entry and each window coming back
+# at its own place.
 #
 # usage: desktop_session.sh STAGE OUTPUT
 #   STAGE   an installed tree (cmake --install --prefix STAGE)
 #   OUTPUT  folder for the screenshots; states.png there is the picture of the four states
 source "$(dirname "$0")/lib.sh"
+source "$e2e_dir/tray_states.sh"
 
 stage=${1:?usage: desktop_session.sh STAGE OUTPUT}
 output=${2:?usage: desktop_session.sh STAGE OUTPUT}
 readonly device_address=127.0.0.150
 readonly device_name="captureORVANE E2E"
-readonly other_pc=198.51.100.7 # only text in the reply; nothing is ever sent there
-# Qt's own tray window paints the icon over trayer's whole slot (check_colours).
-readonly tray_fills_slot=1
-readonly second_address=127.0.3.10 second_name="captureORVANE E2E 2"
+readonly second_address=127.0.0.152 second_name="captureORVANE E2E 2"
 
 require_tools Xvfb jwm trayer xdotool xprop xwininfo
-/usr/bin/python3 -c 'import gi' 2>/dev/null || require_tools python3-gi
-for tool in import convert montage; do
-    [[ -x $(magick_tool "$tool") ]] || require_tools "$tool"
-done
+require_magick_tools import convert montage
 [[ -x $stage/bin/orvane-monitor ]] || fail "no installed program in $stage (run the stage test)"
 rm -rf "$output"
 mkdir -p "$output"
 
 # A user of their own, and no notification service: Qt then draws balloons itself.
-export HOME=$e2e_tmp/home
-export XDG_CONFIG_HOME=$HOME/.config XDG_STATE_HOME=$HOME/.local/state
-mkdir -p "$HOME"
+use_private_home
 unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM WAYLAND_DISPLAY
 # The monitor's trace names each balloon's text on standard error.
 export QT_LOGGING_RULES="orvane.monitor.info=true"
-settings="$XDG_CONFIG_HOME/Halvorn GmbH.conf"
-
-# --- the monitor's windows -----------------------------------------------------------------
-
-# The program's window that trayer has taken into its panel.
-find_tray_icon() {
-    find_tray_icon_of "$monitor_pid"
-}
-
-# A balloon: a mapped tooltip-type window of the program (Qt's own balloon without a
-# notification service).
-find_balloon() {
-    local window
-    for window in $(xdotool search --onlyvisible --pid "$monitor_pid" 2>/dev/null); do
-        if xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP; then
-            balloon=$window
-            return 0
-        fi
-    done
-    return 1
-}
-
-windows_of_monitor() {
-    local window
-    for window in $(xdotool search --pid "$monitor_pid" 2>/dev/null); do
-        xwininfo -id "$window" | awk '/Window id:/ {$1=$2=""; printf "%s", $0} /Map State/ {print "", $3}'
-    done
-}
+settings=$(monitor_settings)
 
 # entry_command ADDRESS: the command line of the device's login entry, as command, the way GLib
 # reads the entry and splits its Exec for a desktop.
@@ -72,90 +39,134 @@ entry_command() {
     ((${#command[@]})) || fail "GLib starts nothing from $entry: $(cat "$entry")"
 }
 
-# --- the session ---------------------------------------------------------------------------
+# frame_stands_at WINDOW "X Y": the window's frame is there. The monitor puts it there once the
+# window manager has told the frame's size, which a busy one does only a while after the window
+# shows.
+frame_stands_at() {
+    [[ $(frame_position_of "$1") == "$2" ]]
+}
+
+# comes_back_at WINDOW "X Y" WHAT
+comes_back_at() {
+    wait_until 10 frame_stands_at "$1" "$2" ||
+        fail "$3 at $(frame_position_of "$1"), not at the saved $2"
+}
+
+# start_second_monitor: the second device's monitor, from its login entry, with a trace of its
+# own; sets second_pid and second_window.
+start_second_monitor() {
+    start_process "${second_command[@]}" >/dev/null 2>"$scratch/second.err"
+    second_pid=$!
+    second_window=$(wait_for 15 visible_window "$second_pid" "$second_name") ||
+        fail "no monitor window for $second_address: $(cat "$scratch/second.err")"
+}
+
+# tooltip_in TRACE: the tooltip the monitor gave its tray icon at its latest poll.
+tooltip_in() {
+    sed -n 's/^orvane.monitor: state: .* | tooltip: //p' "$1" | tail -n 1
+}
 
 start_xvfb
 start_window_manager
 start_tray
 # The pointer stays away from the label, whose tooltip would cover it.
 xdotool mousemove 0 0
-start_device
+start_device "$stage/bin/orvane-simdevice" "$device_address" "$device_name"
+start_device "$stage/bin/orvane-simdevice" "$second_address" "$second_name"
 
 # Switched on as the README tells users, for two devices; each login entry is started the way a
-# desktop starts it. The second device's monitor runs on the offscreen platform and is known by
-# the device's name in its trace.
+# desktop starts it.
 "$stage/bin/orvane-monitor-autostart" --enable "$device_address" >/dev/null
 "$stage/bin/orvane-monitor-autostart" --enable "$second_address" >/dev/null
 listed=$("$stage/bin/orvane-monitor-autostart" --list)
 [[ $listed == "$device_address"$'\n'"$second_address" ]] || fail "--list: $listed"
-mkfifo "$e2e_tmp/second.in"
-# Opened for reading and writing, the fifo never ends: the device runs until it is ended.
-"$stage/bin/orvane-simdevice" --address "$second_address" --name "$second_name" \
-    <>"$e2e_tmp/second.in" >"$e2e_tmp/second-device.out" 2>&1 7>&- &
-remember_pid $!
-wait_until 5 grep -q "listening on $second_address" "$e2e_tmp/second-device.out" ||
-    fail "second device did not start: $(cat "$e2e_tmp/second-device.out")"
 entry_command "$second_address"
-QT_QPA_PLATFORM=offscreen "${command[@]}" >/dev/null 2>"$e2e_tmp/second.err" 7>&- &
-second_monitor=$!
-remember_pid "$second_monitor"
-wait_until 15 grep -qF "title: $second_name |" "$e2e_tmp/second.err" ||
-    fail "no monitor for $second_address from its entry: $(cat "$e2e_tmp/second.err")"
-kill "$second_monitor"
-wait_for_exit "$second_monitor" 10
-note "the login entry of $second_address started its monitor for that device"
-
+second_command=("${command[@]}")
 entry_command "$device_address"
 start_monitor "${command[@]}"
+monitor_pid=$!
 
-wait_until 15 find_main_window || fail "no monitor window: $(cat "$e2e_tmp/monitor.err")"
-wait_until 10 find_tray_icon || fail "the tray icon was not embedded in the tray"
+main_window=$(wait_for 15 visible_window "$monitor_pid" "$device_name") ||
+    fail "no monitor window: $(cat "$monitor_trace")"
+tray_icon=$(wait_for 10 tray_icon_of "$monitor_pid") ||
+    fail "the tray icon was not embedded in the tray"
 note "monitor window $main_window, tray icon $tray_icon"
-go_through_states 127.0.0.1
+# The frame's place as the window first stands: where it must come back in the next run.
+position=$(frame_position_of "$main_window")
+# shellcheck disable=SC2034 # go_through_states reads it by its name
+declare -A monitor=([pid]=$monitor_pid [window]=$main_window [tray_icon]=$tray_icon
+    [device]=$device_address [name]=$device_name [output]=$output [tray]=qt)
+go_through_states monitor 127.0.0.1
 
 press_key_in "$main_window" Escape
-wait_for_exit "$monitor_pid" 15
-((exit_code == 0)) || fail "Escape ended the program with $exit_code"
+expect_exit "$monitor_pid" 15 0 Escape
 grep -q '^pos=@Point(' "$settings" || fail "no pos in the settings: $(cat "$settings")"
 grep -q '^StateChangedMessage=true$' "$settings" || fail "no StateChangedMessage: $(cat "$settings")"
 saved_pos=$(sed -n 's/^pos=@Point(\([-0-9]*\) \([-0-9]*\))$/\1 \2/p' "$settings")
-[[ $saved_pos == "$frame_x $frame_y" ]] ||
-    fail "saved position $saved_pos, but the window stood at $frame_x $frame_y"
+[[ $saved_pos == "$position" ]] || fail "saved position $saved_pos, but the window stood at $position"
 note "Escape: exit code 0, settings hold pos ($saved_pos) and StateChangedMessage"
 
-montage_states "$output/states.png"
+montage_states "$output" "$output/states.png"
 
-# Started again by hand: the window comes back where it was, and a reply without "#" is fatal.
-device_command free
+# Started again by hand: the window comes back where it was. Beside it the second device's
+# monitor, from its login entry: without a place of its own yet it takes the one saved for any,
+# and is moved away. The tray icons can be told apart by their tooltips.
+device_command "$device_address" free
 start_monitor "$stage/bin/orvane-monitor" "$device_address"
-wait_until 15 find_main_window || fail "no monitor window in the second run"
-read -r x y _ _ < <(geometry_of "$main_window")
-read -r left _ top _ < <(frame_extents_of "$main_window")
-# Reported at the end, so that the checks below still run.
-position_fault=
-[[ "$((x - left)) $((y - top))" == "$saved_pos" ]] ||
-    position_fault="second run at $((x - left)) $((y - top)), not at the saved $saved_pos"
-device_command nohash
-wait_until 25 find_box "Error getting state" || fail "no error box after a reply without #"
-read -r bx by bw bh < <(geometry_of "$box")
-screenshot_area $((bx - 12)) $((by - 30)) $((bw + 24)) $((bh + 42)) "$output/error-box.png"
-press_key_in "$box" Return
-wait_for_exit "$monitor_pid" 15
-((exit_code == 2)) || fail "the fatal error ended the program with $exit_code, not 2"
+monitor_pid=$!
+main_window=$(wait_for 15 visible_window "$monitor_pid" "$device_name") ||
+    fail "no monitor window in the second run"
+comes_back_at "$main_window" "$saved_pos" "second run"
+start_second_monitor
+comes_back_at "$second_window" "$saved_pos" "the second device's first run"
+read -r area_x area_y _ _ < <(work_area)
+xdotool windowmove "$second_window" $((area_x + 200)) $((area_y + 150))
+wait_until 10 eval '[[ $(frame_position_of "$second_window") != "$saved_pos" ]]' ||
+    fail "the second device's window did not move"
+second_place=$(frame_position_of "$second_window")
+for trace in "$monitor_trace" "$scratch/second.err"; do
+    wait_until 15 eval '[[ -n $(tooltip_in "$trace") ]]' || fail "no tooltip in $trace"
+done
+[[ $(tooltip_in "$monitor_trace") == "$device_name ($device_address) available" &&
+    $(tooltip_in "$scratch/second.err") == "$second_name ($second_address) available" ]] ||
+    fail "tooltips '$(tooltip_in "$monitor_trace")' and '$(tooltip_in "$scratch/second.err")'"
+note "two devices: the second window from its entry at the place for any, moved to" \
+    "$second_place; tooltips '$(tooltip_in "$monitor_trace")' and" \
+    "'$(tooltip_in "$scratch/second.err")'"
+
+# A reply without "#" is fatal; the settings are written on the way out all the same.
+device_command "$device_address" nohash
+answer_error_box "$monitor_pid" "$output/error-box.png"
 note "reply without #: error box, Return, exit code 2"
+press_key_in "$second_window" Escape
+expect_exit "$second_pid" 15 0 "Escape in the second device's window"
+grep -qx "pos=@Point(${second_place/ / })" "$settings" ||
+    fail "pos is not the place of the window that ended last: $(cat "$settings")"
 
 # The first query fails already: the box comes before any window, and the program ends with 2;
 # the window was never shown, so the position saved before stays.
 pos_before=$(grep '^pos=' "$settings")
 start_monitor "$stage/bin/orvane-monitor" "$device_address"
-wait_until 15 find_box "Error getting state" || fail "no error box when the first query fails"
-! find_main_window || fail "the monitor window is shown although the first query failed"
+monitor_pid=$!
+box=$(wait_for 15 visible_window "$monitor_pid" "Error getting state") ||
+    fail "no error box when the first query fails"
+! visible_window "$monitor_pid" "$device_name" >/dev/null ||
+    fail "the monitor window is shown although the first query failed"
 press_key_in "$box" Return
-wait_for_exit "$monitor_pid" 15
-((exit_code == 2)) || fail "a failing first query ended the program with $exit_code, not 2"
+expect_exit "$monitor_pid" 15 2 "a failing first query"
 grep -qxF "$pos_before" "$settings" ||
     fail "the saved position was lost: $(cat "$settings")"
 note "failing first query: error box without window, exit code 2"
 
-[[ -z $position_fault ]] || fail "$position_fault"
+# Each device's window comes back at its own place, although the place for any is the second's.
+device_command "$device_address" free
+start_second_monitor
+comes_back_at "$second_window" "$second_place" "the second device's second run"
+start_monitor "$stage/bin/orvane-monitor" "$device_address"
+monitor_pid=$!
+main_window=$(wait_for 15 visible_window "$monitor_pid" "$device_name") ||
+    fail "no monitor window in the last run"
+comes_back_at "$main_window" "$saved_pos" "the last run"
+note "each device's window came back at its own place: $saved_pos and $second_place"
+
 echo "desktop session: all checks passed; screenshots in $output"

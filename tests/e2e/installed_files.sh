@@ -46,9 +46,9 @@ grep -q "<release version=\"$("$stage/bin/orvane-check" -V | awk '{print $2}')\"
 # was started: the entry is valid, and the desktop's own launch (gio launch, GLib as GNOME's
 # session uses it) starts the monitor beside the helper for the device. It never touches the
 # user's real configuration here.
-export XDG_CONFIG_HOME=$e2e_tmp/config
+export XDG_CONFIG_HOME=$scratch/config
 readonly address=127.0.3.25 # only text in the entry
-odd=$(realpath "$e2e_tmp")/'odd $HOME `x` "q" \ folder'
+odd=$(realpath "$scratch")/'odd $HOME `x` "q" \ folder'
 mkdir -p "$odd/bin" "$odd/share/orvane-monitor"
 cp "$stage/bin/orvane-monitor-autostart" "$odd/bin/"
 cp "$autostart_template" "$odd/share/orvane-monitor/"
@@ -60,7 +60,7 @@ chmod +x "$odd/bin/orvane-monitor"
 "$odd/bin/orvane-monitor-autostart" --enable "$address" >/dev/null
 entry=$XDG_CONFIG_HOME/autostart/orvane-monitor-$address.desktop
 desktop-file-validate "$entry" || fail "the login entry is not valid: $(cat "$entry")"
-gio launch "$entry" >"$e2e_tmp/launch.log" 2>&1 || fail "gio launch: $(cat "$e2e_tmp/launch.log")"
+gio launch "$entry" >"$scratch/launch.log" 2>&1 || fail "gio launch: $(cat "$scratch/launch.log")"
 wait_until 10 test -s "$odd/bin/orvane-monitor.started" ||
     fail "the login entry started nothing: $(grep ^Exec= "$entry")"
 [[ $(cat "$odd/bin/orvane-monitor.started") == "$odd/bin/orvane-monitor"$'\n'"$address" ]] ||

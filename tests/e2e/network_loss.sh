@@ -17,7 +17,8 @@ readonly usage="usage: network_loss.sh linux STAGE | windows STAGE SIMDEVICE"
 system=${1:?$usage}
 stage=${2:?$usage}
 [[ $system == linux || $system == windows ]] || fail "$usage"
-[[ $system == linux ]] || simdevice_program=${3:?$usage}
+simdevice=$stage/bin/orvane-simdevice
+[[ $system == linux ]] || simdevice=${3:?$usage}
 readonly device_address=127.0.0.1 # the namespace's own loopback, no other test's
 readonly device_name="captureORVANE offline"
 readonly send_line="OrvaneMonitor::dwGetOrvaneState: Error broadcasting to the clients"
@@ -34,16 +35,15 @@ if [[ -z ${ORVANE_E2E_NAMESPACE:-} ]]; then
         exit "$SKIP"
     }
     trap - EXIT
-    rm -rf "$e2e_tmp"
+    rm -rf "$scratch"
     exec unshare --net env ORVANE_E2E_NAMESPACE=1 "$0" "$@"
 fi
 [[ $(ip -o link show | awk -F': ' '{print $2}') == lo ]] ||
     fail "the namespace holds other interfaces than loopback: $(ip -o link show)"
 ip -o link show lo | grep -q 'state DOWN' || fail "loopback is not down at first"
 
-export HOME=$e2e_tmp/home
-export XDG_CONFIG_HOME=$HOME/.config XDG_STATE_HOME=$HOME/.local/state XDG_RUNTIME_DIR=$e2e_tmp
-mkdir -p "$HOME"
+use_private_home
+use_private_runtime_folder
 unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY DISPLAY
 
 if [[ $system == linux ]]; then
@@ -54,8 +54,8 @@ if [[ $system == linux ]]; then
     log_file=$XDG_STATE_HOME/hvcxdrv_debug.txt
 else
     [[ -f $stage/bin/orvane-monitor.exe ]] || fail "no installed program in $stage"
-    source "$e2e_dir/wine.sh"
     start_wine
+    wine_qt_messages_to_stderr
     # Taken by a folder, which not even root can open as the log; as a standard user's c: root.
     mkdir "$WINEPREFIX/drive_c/hvcxdrv_debug.txt"
     monitor=("$wine" "$stage/bin/orvane-monitor.exe" "$device_address")
@@ -67,17 +67,17 @@ fi
 # check_without_network: the check's exit code and status line while loopback is down.
 check_without_network() {
     local status=0 line
-    "${check[@]}" -H "$device_address" </dev/null >"$e2e_tmp/check.out" 2>&1 || status=$?
-    line=$(head -n 1 "$e2e_tmp/check.out" | tr -d '\r')
+    "${check[@]}" -H "$device_address" </dev/null >"$scratch/check.out" 2>&1 || status=$?
+    line=$(head -n 1 "$scratch/check.out" | tr -d '\r')
     ((status == 2)) || fail "orvane-check without a network: exit code $status ($line)"
     [[ $line == "ORVANE CRITICAL - the network to $device_address is unreachable" ]] ||
         fail "orvane-check without a network: '$line'"
-    grep -q "$send_line" "$e2e_tmp/check.out" || fail "no send line after the status line"
+    grep -q "$send_line" "$scratch/check.out" || fail "no send line after the status line"
     note "orvane-check: CRITICAL, '$line', exit code 2"
 }
 
 polls_seen() {
-    grep -c '^orvane.monitor: state:' "$e2e_tmp/monitor.err" || true
+    grep -c '^orvane.monitor: state:' "$monitor_trace" || true
 }
 
 polls_at_least() {
@@ -86,26 +86,27 @@ polls_at_least() {
 
 check_without_network
 start_monitor "${monitor[@]}"
-wait_until 30 grep -q '^orvane.monitor: state: 0 ' "$e2e_tmp/monitor.err" ||
-    fail "the monitor showed no state: $(cat "$e2e_tmp/monitor.out" "$e2e_tmp/monitor.err")"
+monitor_pid=$!
+wait_until 30 grep -q '^orvane.monitor: state: 0 ' "$monitor_trace" ||
+    fail "the monitor showed no state: $(cat "$scratch/monitor.out" "$monitor_trace")"
 # A second poll without a network: the monitor stays up, red, and says so every time.
-wait_until 15 polls_at_least 2 || fail "no second poll: $(cat "$e2e_tmp/monitor.err")"
+wait_until 15 polls_at_least 2 || fail "no second poll: $(cat "$monitor_trace")"
 ! process_ended "$monitor_pid" || fail "the monitor ended without a network"
-! grep -q '^orvane.monitor: state: [1-3] ' "$e2e_tmp/monitor.err" || fail "a state other than red"
-(($(grep -c "$send_line" "$e2e_tmp/monitor.out") >= 2)) ||
-    fail "the send line is not on standard output at each poll: $(cat "$e2e_tmp/monitor.out")"
+! grep -q '^orvane.monitor: state: [1-3] ' "$monitor_trace" || fail "a state other than red"
+(($(grep -c "$send_line" "$scratch/monitor.out") >= 2)) ||
+    fail "the send line is not on standard output at each poll: $(cat "$scratch/monitor.out")"
 grep -q "^[0-9]\{5\}\.[0-9]\{3\} s: $send_line" "$log_file" ||
     fail "the send line is not in the log $log_file"
 note "without a network: red, still running, the send line on standard output and in $log_file"
 
 ip link set lo up
-start_device
+start_device "$simdevice" "$device_address" "$device_name"
 before=$(polls_seen)
-wait_until 15 grep -q '^orvane.monitor: state: 3 ' "$e2e_tmp/monitor.err" ||
-    fail "the device's state never showed: $(tail -n 3 "$e2e_tmp/monitor.err")"
+wait_until 15 grep -q '^orvane.monitor: state: 3 ' "$monitor_trace" ||
+    fail "the device's state never showed: $(tail -n 3 "$monitor_trace")"
 (($(polls_seen) - before == 1)) || fail "available only after $(($(polls_seen) - before)) polls"
 # The first poll had no answer, so the device goes by the name of a Relay Host for this run.
-grep -qF "balloon: $device_name | Relay Host is now available." "$e2e_tmp/monitor.err" ||
-    fail "no balloon for the change: $(grep balloon "$e2e_tmp/monitor.err")"
+grep -qF "balloon: $device_name | Relay Host is now available." "$monitor_trace" ||
+    fail "no balloon for the change: $(grep balloon "$monitor_trace")"
 note "network back: available within one poll, with its balloon"
 echo "network loss ($system): all checks passed"

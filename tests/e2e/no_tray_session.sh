@@ -13,23 +13,20 @@ readonly device_address=127.0.0.221
 readonly device_name="captureORVANE no tray"
 
 require_tools Xvfb jwm trayer xdotool xprop xwininfo
-[[ -x $(magick_tool import) ]] || require_tools import
+require_magick_tools import
 [[ -x $stage/bin/orvane-monitor ]] || fail "no installed program in $stage (run the stage test)"
 mkdir -p "$output"
 
-export HOME=$e2e_tmp/home
-export XDG_CONFIG_HOME=$HOME/.config XDG_STATE_HOME=$HOME/.local/state
-mkdir -p "$HOME"
+use_private_home
 unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM WAYLAND_DISPLAY
 
 # The popup menu of the program: a mapped window that bypasses the window manager, and tall
 # enough for the thirteen entries (a tooltip is not).
 find_menu() {
     local window
-    for window in $(xdotool search --onlyvisible --pid "$monitor_pid" 2>/dev/null); do
+    for window in $(visible_windows_of "$monitor_pid"); do
         if xwininfo -id "$window" | grep -q 'Override Redirect State: yes' &&
             (($(geometry_of "$window" | awk '{print $4}') >= 150)); then
-            menu=$window
             return 0
         fi
     done
@@ -49,12 +46,6 @@ choose_from_window_menu() {
     xdotool key --delay 100 "$@"
 }
 
-find_address_dialog() {
-    dialog=$(xdotool search --onlyvisible --pid "$monitor_pid" --name '^IP address of Orvane$' \
-        2>/dev/null | head -n 1)
-    [[ -n $dialog ]]
-}
-
 # The window has left the lower right corner, where it started, for where the user moved it.
 window_moved() {
     local x
@@ -62,37 +53,34 @@ window_moved() {
     ((x < 500))
 }
 
-window_hidden() {
-    ! find_main_window
+window_shown() {
+    visible_window "$monitor_pid" "$device_name" >/dev/null
 }
 
-tray_takes_icon() {
-    local panel window
-    panel=$(tray_panel) || return 1
-    for window in $(xdotool search --pid "$monitor_pid" 2>/dev/null); do
-        is_inside "$window" "$panel" && return 0
-    done
-    return 1
+window_hidden() {
+    ! window_shown
 }
 
 start_xvfb
 start_window_manager
 xdotool mousemove 0 0
-start_device
+start_device "$stage/bin/orvane-simdevice" "$device_address" "$device_name"
 
 start_monitor "$stage/bin/orvane-monitor" "$device_address"
-wait_until 15 find_main_window || fail "no monitor window: $(cat "$e2e_tmp/monitor.err")"
-wait_until 10 label_has_colour "#00FF00" || fail "the label never turned green"
+monitor_pid=$!
+main_window=$(wait_for 15 visible_window "$monitor_pid" "$device_name") ||
+    fail "no monitor window: $(cat "$monitor_trace")"
+wait_until 10 label_has_colour "$main_window" "#00FF00" || fail "the label never turned green"
 
 # No tray: the first entry on offer is "Change IP address"; Show and Hide are not.
 choose_from_window_menu Down
-screenshot_area 0 0 1024 768 "$output/no-tray-menu.png"
+screenshot_area 0 0 "$screen_width" "$screen_height" "$output/no-tray-menu.png"
 xdotool key Return
-wait_until 5 find_address_dialog || fail "Down and Return in the window's menu did not reach" \
-    "\"Change IP address\""
+dialog=$(wait_for 5 visible_window "$monitor_pid" "IP address of Orvane") ||
+    fail "Down and Return in the window's menu did not reach \"Change IP address\""
 press_key_in "$dialog" Escape
 wait_until 5 no_menu || fail "the menu stays open"
-find_main_window || fail "the window went away without a tray"
+window_shown || fail "the window went away without a tray"
 note "no tray: the window's menu offers neither Show nor Hide; \"Change IP address\" opens"
 
 # A tray that comes after the program takes the icon, and "Hide" is on offer. The panel would
@@ -100,19 +88,17 @@ note "no tray: the window's menu offers neither Show nor Hide; \"Change IP addre
 xdotool windowmove "$main_window" 400 300
 wait_until 5 window_moved || fail "the window could not be moved out of the corner"
 start_tray
-tray_pid=${started_pids[-1]}
-wait_until 10 tray_takes_icon || fail "the tray started later never got the icon"
+tray_pid=$(newest_process)
+wait_until 10 tray_icon_of "$monitor_pid" >/dev/null || fail "the tray started later never got the icon"
 choose_from_window_menu Down Return
 wait_until 5 window_hidden || fail "with a tray, Down and Return did not hide the window"
 note "tray started later: icon embedded, Hide offered and hides the window"
 
 # The tray goes away while the window is hidden: the window comes back within a poll.
-kill "$tray_pid"
-wait_for_exit "$tray_pid" 10
-wait_until 15 find_main_window || fail "the window stayed hidden after the tray went away"
+stop_process "$tray_pid" 10
+wait_until 15 window_shown || fail "the window stayed hidden after the tray went away"
 note "tray gone: the window is back"
 
 choose_from_window_menu Up Return
-wait_for_exit "$monitor_pid" 15
-((exit_code == 0)) || fail "Quit from the window's menu ended the program with $exit_code"
+expect_exit "$monitor_pid" 15 0 "Quit from the window's menu"
 echo "desktop without tray: all checks passed"

@@ -18,15 +18,11 @@ require_tools Xvfb jwm xdotool xprop xwininfo dbus-daemon dbus-send dbus-monitor
     status-notifier-watcher gtk-sni-tray-standalone dunst
 [[ -x /usr/libexec/at-spi-bus-launcher ]] || require_tools at-spi-bus-launcher
 /usr/bin/python3 -c 'import gi, pyatspi' 2>/dev/null || require_tools python3-pyatspi
-for tool in import convert; do
-    [[ -x $(magick_tool "$tool") ]] || require_tools "$tool"
-done
+require_magick_tools import convert
 [[ -x $stage/bin/orvane-monitor ]] || fail "no installed program in $stage (run the stage test)"
 mkdir -p "$output"
 
-export HOME=$e2e_tmp/home
-export XDG_CONFIG_HOME=$HOME/.config XDG_STATE_HOME=$HOME/.local/state
-mkdir -p "$HOME"
+use_private_home
 unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 # No settings daemon on this bus: the GTK host keeps its settings in memory.
 export GSETTINGS_BACKEND=memory
@@ -34,16 +30,12 @@ readonly host_background=4A6B8A
 
 # --- what the desktop shows ----------------------------------------------------------------
 
-find_item() {
-    item=$(probe sni-item "$monitor_pid")
-}
-
 # The host's bar, a dock window along the bottom of the screen.
 host_bar() {
     local window
     for window in $(xdotool search --onlyvisible --name '^gtk-sni-tray-standalone$' 2>/dev/null); do
         read -r _ _ w _ < <(geometry_of "$window")
-        if ((w == 1024)); then
+        if ((w == screen_width)); then
             echo "$window"
             return 0
         fi
@@ -55,9 +47,9 @@ host_bar() {
 # around the black silhouette (the bar's own background is neither).
 host_shows() {
     local bar
-    bar=$(host_bar) && screenshot_window "$bar" "$e2e_tmp/host.png" 2>/dev/null || return 1
-    host_colour=$(count_colour "$e2e_tmp/host.png" "${1#\#}")
-    host_black=$(count_colour "$e2e_tmp/host.png" 000000)
+    bar=$(host_bar) && screenshot_window "$bar" "$scratch/host.png" 2>/dev/null || return 1
+    host_colour=$(count_colour "$scratch/host.png" "$1")
+    host_black=$(count_colour "$scratch/host.png" 000000)
     ((host_colour >= 150 && host_black >= 150))
 }
 
@@ -67,13 +59,13 @@ check_state() {
     local name=$1 colour=$2 text=$3 sizes around silhouette
     wait_until 25 host_shows "$colour" ||
         fail "$name: the host never showed $colour ($host_colour pixels, $host_black black)"
-    cp "$e2e_tmp/host.png" "$output/sni-host-$name.png"
-    sizes=$(probe sni-icon "$item" "$e2e_tmp/icon.pam")
+    cp "$scratch/host.png" "$output/sni-host-$name.png"
+    sizes=$(probe sni-icon "$item" "$scratch/icon.pam")
     # A picture for every slot size a panel may have, drawn for it rather than scaled.
     [[ $sizes == "16x16 20x20 22x22 24x24 28x28 32x32 33x33 36x36 40x40 44x44 48x48 56x56 64x64" ]] ||
         fail "$name: IconPixmap in the sizes $sizes"
-    around=$(count_colour "$e2e_tmp/icon.pam" "${colour#\#}")
-    silhouette=$(count_colour "$e2e_tmp/icon.pam" 000000)
+    around=$(count_colour "$scratch/icon.pam" "$colour")
+    silhouette=$(count_colour "$scratch/icon.pam" 000000)
     ((around >= 60 && silhouette >= 90)) ||
         fail "$name: IconPixmap has $around pixels of $colour and $silhouette black ones"
     # While a balloon is up (5 s), Qt's item asks for attention and its tooltip tells the
@@ -109,16 +101,26 @@ check_menu() {
         fail "menu with the window $(window_state): $(probe sni-menu "$item" | tr '\n' ' ')"
 }
 
+window_shown() {
+    visible_window "$monitor_pid" "$device_name" >/dev/null
+}
+
 window_state() {
-    if find_main_window; then echo shown; else echo hidden; fi
+    if window_shown; then echo shown; else echo hidden; fi
 }
 
 window_hidden() {
-    ! find_main_window
+    ! window_shown
 }
 
 notifications() {
-    probe notifications "$e2e_tmp/notifications.log"
+    probe notifications "$scratch/notifications.log"
+}
+
+# more_notifications_than PATTERN COUNT: whether more than COUNT lines of the notifications match,
+# counted anew on every try of a wait.
+more_notifications_than() {
+    (($(notifications | grep -c "$1") > $2))
 }
 
 # change_state NAME COMMAND COLOUR TOOLTIP TEXT: within one poll the new state shows, and dunst
@@ -127,7 +129,7 @@ notifications() {
 change_state() {
     local name=$1 command=$2 colour=$3 tooltip=$4 text=$5 before
     before=$(notifications | grep -c '^notify|' || true)
-    device_command "$command"
+    device_command "$device_address" "$command"
     check_state "$name" "$colour" "$tooltip"
     if [[ -z $text ]]; then
         # The refresh that recoloured would have sent it; give the bus time to carry it.
@@ -137,10 +139,10 @@ change_state() {
         note "$name: no notification with balloons off"
         return
     fi
-    wait_until 5 test "$(notifications | grep -c '^notify|')" -gt "$before" ||
+    wait_until 5 more_notifications_than '^notify|' "$before" ||
         fail "$name: no notification reached dunst"
     # Closed by the daemon as expired (reason 1), five seconds after it came.
-    wait_until 10 test "$(notifications | grep -c '^closed|1|')" -gt "$before" ||
+    wait_until 10 more_notifications_than '^closed|1|' "$before" ||
         fail "$name: the notification did not expire: $(notifications | tr '\n' ' ')"
     local sent closed seconds
     sent=$(notifications | grep '^notify|' | tail -n +$((before + 1)))
@@ -159,20 +161,20 @@ start_session_bus
 start_accessibility_bus
 start_on_bus org.kde.StatusNotifierWatcher status-notifier-watcher
 start_on_bus org.freedesktop.Notifications dunst
-gtk-sni-tray-standalone --bottom --end --color "#$host_background" 2>"$e2e_tmp/host.log" 7>&- 8>&- &
-remember_pid $!
-wait_until 15 host_bar >/dev/null || fail "the host did not start: $(cat "$e2e_tmp/host.log")"
-dbus-monitor --session "interface='org.freedesktop.Notifications'" \
-    >"$e2e_tmp/notifications.log" 2>&1 7>&- 8>&- &
-remember_pid $!
+start_process gtk-sni-tray-standalone --bottom --end --color "#$host_background" \
+    2>"$scratch/host.log"
+wait_until 15 host_bar >/dev/null || fail "the host did not start: $(cat "$scratch/host.log")"
+start_process dbus-monitor --session "interface='org.freedesktop.Notifications'" \
+    >"$scratch/notifications.log" 2>&1
 xdotool mousemove 0 0
-start_device
+start_device "$stage/bin/orvane-simdevice" "$device_address" "$device_name"
 
 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_monitor "$stage/bin/orvane-monitor" "$device_address"
-wait_until 15 find_main_window || fail "no monitor window: $(cat "$e2e_tmp/monitor.err")"
-wait_until 15 find_item || fail "the item never registered with the watcher"
+monitor_pid=$!
+wait_until 15 window_shown || fail "no monitor window: $(cat "$monitor_trace")"
+item=$(wait_for 15 probe sni-item "$monitor_pid") || fail "the item never registered with the watcher"
 note "item $item registered with the watcher"
-[[ -z $(notifications | grep '^notify|') ]] || fail "a notification at start, before any change"
+(($(notifications | grep -c '^notify|') == 0)) || fail "a notification at start, before any change"
 device_text="$device_name ($device_address)" # how the tooltip names the device
 check_state available "#00FF00" "$device_text available"
 
@@ -181,18 +183,19 @@ probe sni-activate "$item"
 wait_until 5 window_hidden || fail "activating the item did not hide the window"
 check_menu True False
 probe sni-activate "$item"
-wait_until 5 find_main_window || fail "activating the item again did not show the window"
+wait_until 5 window_shown || fail "activating the item again did not show the window"
 check_menu False True
 # Minimised by the window manager, the window is off the screen: "Show" brings it back.
+main_window=$(visible_window "$monitor_pid" "$device_name")
 xdotool windowminimize --sync "$main_window"
 wait_until 5 menu_reads True False || check_menu True False
 probe sni-click "$item" "Show"
-wait_until 5 find_main_window || fail "Show did not bring the minimised window back"
+wait_until 5 window_shown || fail "Show did not bring the minimised window back"
 check_menu False True
 note "menu: the entries in order, Show/Hide as the window is; activation hides and shows it," \
     "Show brings a minimised window back"
 
-change_state used-by-other "held 198.51.100.7" "#FFFF00" "$device_text used by another PC" \
+change_state used-by-other "held $other_pc" "#FFFF00" "$device_text used by another PC" \
     "captureORVANE is now used by another PC."
 change_state used-by-this "held 127.0.0.1" "#00FFFF" "$device_text used by this PC" \
     "captureORVANE is now used by this PC."
@@ -200,9 +203,7 @@ probe sni-click "$item" "Show Status Messages"
 change_state no-connection silent "#FF0000" "Cannot connect to captureORVANE ($device_address)" ""
 
 probe sni-click "$item" Quit
-wait_for_exit "$monitor_pid" 15
-((exit_code == 0)) ||
-    fail "Quit from the item's menu ended the program with $exit_code: $(tail -n 60 "$e2e_tmp/monitor.err")"
-grep -q '^StateChangedMessage=false$' "$XDG_CONFIG_HOME/Halvorn GmbH.conf" ||
+expect_exit "$monitor_pid" 15 0 "Quit from the item's menu" "$monitor_trace"
+grep -q '^StateChangedMessage=false$' "$(monitor_settings)" ||
     fail "the switched-off balloons were not saved"
 echo "StatusNotifierItem session: all checks passed; pictures in $output"

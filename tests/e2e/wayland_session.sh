@@ -20,35 +20,31 @@ require_tools weston weston-screenshooter Xwayland xdotool xprop xwininfo
     require_tools qt6-wayland
 mkdir -p "$output"
 
-export HOME=$e2e_tmp/home
-export XDG_CONFIG_HOME=$HOME/.config XDG_STATE_HOME=$HOME/.local/state
-export XDG_RUNTIME_DIR=$e2e_tmp/runtime
-mkdir -p "$HOME"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
+use_private_home
+use_private_runtime_folder
 unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY XDG_SESSION_TYPE
 export QT_LOGGING_RULES="orvane.monitor.info=true"
 
 # weston on a memory output, with XWayland, logging what its X window manager sees. --debug
 # lets the test's own screenshooter read the output.
 start_weston() {
-    weston --backend=headless-backend.so --use-pixman --width=1024 --height=768 --xwayland \
-        --debug --socket="$wayland_socket" --logger-scopes=log,xwm-wm-x11 \
-        --log="$e2e_tmp/weston.log" 7>&- 8>&- &
-    remember_pid $!
-    wait_until 15 grep -q 'xserver listening on display' "$e2e_tmp/weston.log" ||
-        fail "weston offered no X display: $(cat "$e2e_tmp/weston.log")"
+    start_process weston --backend=headless-backend.so --use-pixman --width="$screen_width" \
+        --height="$screen_height" --xwayland --debug --socket="$wayland_socket" \
+        --logger-scopes=log,xwm-wm-x11 --log="$scratch/weston.log"
+    wait_until 15 grep -q 'xserver listening on display' "$scratch/weston.log" ||
+        fail "weston offered no X display: $(cat "$scratch/weston.log")"
     export WAYLAND_DISPLAY=$wayland_socket
     export DISPLAY
-    DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$e2e_tmp/weston.log")
+    DISPLAY=$(sed -n 's/.*xserver listening on display \(:[0-9]*\).*/\1/p' "$scratch/weston.log")
     note "weston on $WAYLAND_DISPLAY with XWayland on $DISPLAY"
 }
 
 # The compositor's output as a PNG file.
 screenshot_output() {
-    local shots="$e2e_tmp/shots"
+    local shots="$scratch/shots"
     rm -rf "$shots"
     mkdir "$shots"
-    (cd "$shots" && timeout 10 weston-screenshooter >/dev/null 2>&1 7>&- 8>&-) || return 1
+    (cd "$shots" && timeout 10 weston-screenshooter >/dev/null 2>&1) || return 1
     mv "$shots"/*.png "$1"
 }
 
@@ -62,52 +58,50 @@ output_shows_green() {
 run_monitor() {
     local name=$1
     shift
-    requests_seen
-    local before=$requests
+    local before after
+    before=$(requests_seen "$device_address")
     start_monitor env "$@" "$stage/bin/orvane-monitor" "$device_address"
-    wait_until 15 grep -q '^orvane.monitor: state: 3 ' "$e2e_tmp/monitor.err" ||
-        fail "$name: the program showed no state: $(cat "$e2e_tmp/monitor.err")"
-    requests_seen
-    ((requests > before)) || fail "$name: the device saw no request"
-}
-
-end_monitor() {
-    kill "$monitor_pid"
-    wait_for_exit "$monitor_pid" 10
+    monitor_pid=$!
+    wait_until 15 grep -q '^orvane.monitor: state: 3 ' "$monitor_trace" ||
+        fail "$name: the program showed no state: $(cat "$monitor_trace")"
+    after=$(requests_seen "$device_address")
+    ((after > before)) || fail "$name: the device saw no request"
 }
 
 no_x_window() {
-    [[ -z $(xdotool search --pid "$monitor_pid" 2>/dev/null) ]]
+    [[ -z $(all_windows_of "$monitor_pid") ]]
 }
 
 start_weston
-start_device
+start_device "$stage/bin/orvane-simdevice" "$device_address" "$device_name"
 
 # Both displays, no platform chosen: the window is on XWayland.
 run_monitor xwayland
-wait_until 10 find_main_window || fail "xwayland: no window on the X display $DISPLAY"
+main_window=$(wait_for 10 visible_window "$monitor_pid" "$device_name") ||
+    fail "xwayland: no window on the X display $DISPLAY"
 read -r _ _ width height < <(geometry_of "$main_window")
 # The lower right corner of the X screen, asked for as the window's place...
-xprop -id "$main_window" WM_NORMAL_HINTS |
-    grep -q "user specified location: $((1023 - width)), $((767 - height))$" ||
+corner="$((screen_width - 1 - width)), $((screen_height - 1 - height))"
+xprop -id "$main_window" WM_NORMAL_HINTS | grep -q "user specified location: $corner$" ||
     fail "xwayland: not placed at the lower right: $(xprop -id "$main_window" WM_NORMAL_HINTS)"
 # ...and to stay on top, as weston's window manager saw the window's state before it mapped it.
-grep -q "window $((main_window)), _NET_WM_STATE: .*_NET_WM_STATE_ABOVE" "$e2e_tmp/weston.log" ||
+grep -q "window $((main_window)), _NET_WM_STATE: .*_NET_WM_STATE_ABOVE" "$scratch/weston.log" ||
     fail "xwayland: the window never asked weston to stay on top"
 wait_until 10 output_shows_green "$output/wayland-xwayland.png" ||
     fail "xwayland: the compositor's output shows no green label"
 note "xwayland: window on $DISPLAY, asked for the lower right and to stay on top, shown green"
-end_monitor
+stop_process "$monitor_pid" 10
 
 # The user's own platform wins, and without an X display the program runs on Wayland alone.
 for run in "user-platform QT_QPA_PLATFORM=wayland" "wayland-only -u DISPLAY"; do
-    read -r name setting <<<"$run"
-    run_monitor "$name" $setting
+    read -ra name_and_settings <<<"$run"
+    name=${name_and_settings[0]}
+    run_monitor "${name_and_settings[@]}"
     sleep 2 # time enough for a window to come up on X, which it must not
     no_x_window || fail "$name: the program has a window on X"
     wait_until 10 output_shows_green "$output/wayland-$name.png" ||
         fail "$name: the compositor's output shows no green label"
     note "$name: on Wayland, no X window, the label shows green"
-    end_monitor
+    stop_process "$monitor_pid" 10
 done
 echo "Wayland session: all checks passed; screenshots in $output"

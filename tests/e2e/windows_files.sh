@@ -69,13 +69,13 @@ for program in orvane-monitor-autostart.exe orvane-check.exe orvane-simdevice.ex
         fail "$program is no console program: $(subsystem "$bin/$program")"
 done
 
-"$windres" -i "$bin/orvane-monitor.exe" -O rc -o "$e2e_tmp/resources.rc" 2>"$e2e_tmp/windres.log" ||
-    fail "windres cannot read the monitor's resources: $(cat "$e2e_tmp/windres.log")"
-grep -qF '"IDI_ICON1" 14 /* RT_GROUP_ICON */' "$e2e_tmp/resources.rc" ||
+"$windres" -i "$bin/orvane-monitor.exe" -O rc -o "$scratch/resources.rc" 2>"$scratch/windres.log" ||
+    fail "windres cannot read the monitor's resources: $(cat "$scratch/windres.log")"
+grep -qF '"IDI_ICON1" 14 /* RT_GROUP_ICON */' "$scratch/resources.rc" ||
     fail "the monitor has no application icon"
 for value in '"CompanyName", "Halvorn GmbH"' '"ProductName", "Orvane Monitor"' \
     '"FileVersion", "1.0.13503"' '"ProductVersion", "1.0.13503"'; do
-    grep -qF "VALUE $value" "$e2e_tmp/resources.rc" ||
-        fail "the version resource lacks $value: $(grep VALUE "$e2e_tmp/resources.rc")"
+    grep -qF "VALUE $value" "$scratch/resources.rc" ||
+        fail "the version resource lacks $value: $(grep VALUE "$scratch/resources.rc")"
 done
-note "orvane-monitor.exe: GUI program with its icon, $(grep -F '"FileVersion"' "$e2e_tmp/resources.rc" | xargs)"
+note "orvane-monitor.exe: GUI program with its icon, $(grep -F '"FileVersion"' "$scratch/resources.rc" | xargs)"

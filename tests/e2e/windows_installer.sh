@@ -18,7 +18,6 @@ readonly uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall
 
 require_tools Xvfb jwm xdotool unzip
 [[ -f $installer && -f $zip ]] || fail "no installer or zip in $packages: $(ls "$packages")"
-source "$e2e_dir/wine.sh"
 
 files_of_stage() {
     (cd "$stage" && find . -type f | sed 's|^\./||' | sort)
@@ -33,12 +32,13 @@ note "zip: the $(wc -l <<<"$zip_files") installed files"
 start_xvfb
 start_window_manager
 start_wine
+wine_qt_messages_to_stderr
 drive_c=$WINEPREFIX/drive_c
 installed=$drive_c/Program\ Files/Orvane\ Monitor
 start_menu=$drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Orvane\ Monitor
 
-wine_run "$installer" /S </dev/null >"$e2e_tmp/install.log" 2>&1 ||
-    fail "the installer failed: $(cat "$e2e_tmp/install.log")"
+wine_run "$installer" /S </dev/null >"$scratch/install.log" 2>&1 ||
+    fail "the installer failed: $(cat "$scratch/install.log")"
 installed_files=$(cd "$installed" && find . -type f | sed 's|^\./||' | grep -vx Uninstall.exe | sort)
 [[ $installed_files == "$(files_of_stage)" ]] ||
     fail "installed files: $(diff <(echo "$installed_files") <(files_of_stage))"
@@ -52,15 +52,15 @@ note "installed: $(wc -l <<<"$installed_files") files, Start menu entry, uninsta
 
 # -v shows the version in a box; closing it ends the program with 0.
 start_monitor "$wine" "$installed/bin/orvane-monitor.exe" -v
-wait_until 30 find_box Version || fail "no version box: $(cat "$e2e_tmp/monitor.err")"
+monitor_pid=$!
+box=$(wait_for 30 visible_window "$monitor_pid" Version) || fail "no version box: $(cat "$monitor_trace")"
 press_key_in "$box" Return
-wait_for_exit "$monitor_pid" 15
-((exit_code == 0)) || fail "orvane-monitor.exe -v ended with $exit_code"
+expect_exit "$monitor_pid" 15 0 "orvane-monitor.exe -v"
 note "the installed program shows its version and ends with 0"
 
 # The uninstaller copies itself away and goes on from there: the test waits for its work.
-wine_run "$installed/Uninstall.exe" /S </dev/null >"$e2e_tmp/uninstall.log" 2>&1 ||
-    fail "the uninstaller failed: $(cat "$e2e_tmp/uninstall.log")"
+wine_run "$installed/Uninstall.exe" /S </dev/null >"$scratch/uninstall.log" 2>&1 ||
+    fail "the uninstaller failed: $(cat "$scratch/uninstall.log")"
 uninstalled() {
     [[ ! -e $installed && ! -e $start_menu ]] &&
         ! wine_run reg query "$uninstall_key" >/dev/null 2>&1

@@ -12,64 +12,24 @@
 #   SIMDEVICE  a native orvane-simdevice (under wine a device would take port 9758 on all of
 #              loopback)
 source "$(dirname "$0")/lib.sh"
+source "$e2e_dir/tray_states.sh"
 
 stage=${1:?usage: wine_session.sh STAGE OUTPUT SIMDEVICE}
 output=${2:?usage: wine_session.sh STAGE OUTPUT SIMDEVICE}
-simdevice_program=${3:?usage: wine_session.sh STAGE OUTPUT SIMDEVICE}
+simdevice=${3:?usage: wine_session.sh STAGE OUTPUT SIMDEVICE}
 readonly device_address=127.0.2.50
 readonly device_name="captureORVANE E2E"
-readonly other_pc=198.51.100.7 # only text in the reply; nothing is ever sent there
 readonly settings_key='HKCU\Software\Halvorn GmbH\Orvane Monitor'
-# Wine's tray keeps a balloon 10 to 30 s, whatever time the program asks for, as Windows did
-# before Vista; it shows it 2 s after it was asked for.
-readonly balloon_seconds=15
 
 require_tools Xvfb jwm trayer xdotool xprop xwininfo
-for tool in import convert montage; do
-    [[ -x $(magick_tool "$tool") ]] || require_tools "$tool"
-done
+require_magick_tools import convert montage
 [[ -f $stage/bin/orvane-monitor.exe ]] || fail "no installed program in $stage (run the stage test)"
 rm -rf "$output"
 mkdir -p "$output"
-source "$e2e_dir/wine.sh"
-
-# --- the program's windows, and wine's ------------------------------------------------------
 
 # The window that trayer has taken into its panel: wine's explorer shows the program's icon.
-find_tray_icon() {
-    find_tray_icon_of "$(explorer_pid)"
-}
-
-# A balloon: wine's explorer shows it for the program, beside the tray and outside it.
-find_balloon() {
-    local panel window
-    panel=$(tray_panel) || return 1
-    for window in $(xdotool search --onlyvisible --pid "$(explorer_pid)" 2>/dev/null); do
-        if ! is_inside "$window" "$panel"; then
-            balloon=$window
-            return 0
-        fi
-    done
-    return 1
-}
-
-explorer_pid() {
-    local pid
-    for pid in $(pgrep -f -x 'C:\\windows\\system32\\explorer.exe /desktop'); do
-        if in_prefix "$pid"; then
-            echo "$pid"
-            return
-        fi
-    done
-    echo 0
-}
-
-windows_of_monitor() {
-    local window
-    for window in $(xdotool search --pid "$monitor_pid" 2>/dev/null) \
-        $(xdotool search --pid "$(explorer_pid)" 2>/dev/null); do
-        xwininfo -id "$window" | awk '/Window id:/ {$1=$2=""; printf "%s", $0} /Map State/ {print "", $3}'
-    done
+explorer_tray_icon() {
+    tray_icon_of "$(explorer_pid)"
 }
 
 # registry_value NAME: "TYPE DATA" of a value of the monitor's key, or nothing.
@@ -86,7 +46,7 @@ store_setting() {
 # check_saved_settings POS SWITCH: what the program left in the registry, as "@Point(x y)" and
 # "true"/"false", both REG_SZ as QSettings has always written them.
 check_saved_settings() {
-    local pos switch
+    local pos switch saved_pos
     pos=$(registry_value pos) switch=$(registry_value StateChangedMessage)
     [[ $pos =~ ^REG_SZ\ +@Point\(([-0-9]+)\ ([-0-9]+)\)$ ]] || fail "pos in the registry: '$pos'"
     saved_pos="${BASH_REMATCH[1]} ${BASH_REMATCH[2]}"
@@ -98,8 +58,8 @@ check_saved_settings() {
 check_program() {
     local expected_code=$1 expected_start=$2 status=0 line
     shift 2
-    wine_run "$stage/bin/orvane-check.exe" "$@" </dev/null >"$e2e_tmp/check.out" 2>&1 || status=$?
-    line=$(head -n 1 "$e2e_tmp/check.out" | tr -d '\r')
+    wine_run "$stage/bin/orvane-check.exe" "$@" </dev/null >"$scratch/check.out" 2>&1 || status=$?
+    line=$(head -n 1 "$scratch/check.out" | tr -d '\r')
     ((status == expected_code)) || fail "orvane-check.exe $*: exit code $status ($line)"
     [[ $line == "$expected_start"* ]] || fail "orvane-check.exe $*: '$line'"
 }
@@ -111,25 +71,31 @@ start_window_manager
 start_tray
 xdotool mousemove 0 0
 start_wine
-start_device
+wine_qt_messages_to_stderr
+start_device "$simdevice" "$device_address" "$device_name"
 # The addresses that wine gives Windows programs as this PC's; 127.0.0.1 is not among them.
 this_pc=$(wine_run ipconfig | tr -d '\r' |
     awk -F': ' '/IPv4 address/ && $2 !~ /^127\./ {print $2; exit}')
 this_pc=${this_pc:-127.0.0.1}
 
 start_monitor "$wine" "$stage/bin/orvane-monitor.exe" "$device_address"
-wait_until 30 find_main_window || fail "no monitor window: $(cat "$e2e_tmp/monitor.err")"
-wait_until 10 find_tray_icon || fail "wine did not dock the tray icon: $(windows_of_monitor)"
+monitor_pid=$!
+main_window=$(wait_for 30 visible_window "$monitor_pid" "$device_name") ||
+    fail "no monitor window: $(cat "$monitor_trace")"
+tray_icon=$(wait_for 10 explorer_tray_icon) ||
+    fail "wine did not dock the tray icon: $(describe_windows "$monitor_pid" "$(explorer_pid)")"
 note "monitor window $main_window, tray icon $tray_icon (wine's explorer)"
-go_through_states "$this_pc"
+position=$(frame_position_of "$main_window")
+declare -A monitor=([pid]=$monitor_pid [window]=$main_window [tray_icon]=$tray_icon
+    [device]=$device_address [name]=$device_name [output]=$output [tray]=wine)
+go_through_states monitor "$this_pc"
 
 press_key_in "$main_window" Escape
-wait_for_exit "$monitor_pid" 15
-((exit_code == 0)) || fail "Escape ended the program with $exit_code"
-check_saved_settings "$frame_x $frame_y" true
-note "Escape: exit code 0, the registry holds pos (@Point($saved_pos)) and StateChangedMessage" \
+expect_exit "$monitor_pid" 15 0 Escape
+check_saved_settings "$position" true
+note "Escape: exit code 0, the registry holds pos (@Point($position)) and StateChangedMessage" \
     "as REG_SZ"
-montage_states "$output/states-windows.png"
+montage_states "$output" "$output/states-windows.png"
 
 # Values stored beforehand, in the form QSettings writes: the window comes up where pos says,
 # the switched-off balloons stay off, and both are kept when a reply without "#" ends the
@@ -141,32 +107,34 @@ store_setting pos "@Point($stored_pos)"
 wine_run reg delete "$settings_key" /v "pos-$device_address" /f >/dev/null ||
     fail "the first run kept no place for $device_address"
 store_setting StateChangedMessage false
-device_command free
+# The first run left this device a place of its own, which comes before pos: without it, the
+# device's window goes where pos says.
+wine_run reg delete "$settings_key" /v "pos-$device_address" /f >/dev/null ||
+    fail "the first run left no pos-$device_address"
+device_command "$device_address" free
 start_monitor "$wine" "$stage/bin/orvane-monitor.exe" "$device_address"
-wait_until 30 find_main_window || fail "no monitor window in the second run"
-wait_until 10 find_tray_icon || fail "no tray icon in the second run: $(windows_of_monitor)"
-read -r x y _ _ < <(geometry_of "$main_window")
-read -r left _ top _ < <(frame_extents_of "$main_window")
-[[ "$((x - left)) $((y - top))" == "$stored_pos" ]] ||
-    fail "second run at $((x - left)) $((y - top)), not at the stored $stored_pos"
-device_command "held $other_pc"
-wait_until 25 tray_has_colour "#FFFF00" || fail "the tray icon never turned yellow"
+monitor_pid=$!
+main_window=$(wait_for 30 visible_window "$monitor_pid" "$device_name") ||
+    fail "no monitor window in the second run"
+tray_icon=$(wait_for 10 explorer_tray_icon) ||
+    fail "no tray icon in the second run: $(describe_windows "$monitor_pid" "$(explorer_pid)")"
+monitor+=([pid]=$monitor_pid [window]=$main_window [tray_icon]=$tray_icon)
+second_position=$(frame_position_of "$main_window")
+[[ $second_position == "$stored_pos" ]] ||
+    fail "second run at $second_position, not at the stored $stored_pos"
+device_command "$device_address" "held $other_pc"
+wait_until 25 tray_has_colour "$tray_icon" "#FFFF00" || fail "the tray icon never turned yellow"
 sleep 1
-! find_balloon || fail "a balloon although StateChangedMessage was stored as false"
-device_command nohash
-wait_until 25 find_box "Error getting state" || fail "no error box after a reply without #"
-read -r bx by bw bh < <(geometry_of "$box")
-screenshot_area $((bx - 12)) $((by - 30)) $((bw + 24)) $((bh + 42)) "$output/error-box-windows.png"
-press_key_in "$box" Return
-wait_for_exit "$monitor_pid" 15
-((exit_code == 2)) || fail "the fatal error ended the program with $exit_code, not 2"
+! balloon_of monitor >/dev/null || fail "a balloon although StateChangedMessage was stored as false"
+device_command "$device_address" nohash
+answer_error_box "$monitor_pid" "$output/error-box-windows.png"
 check_saved_settings "$stored_pos" false
 note "stored pos and StateChangedMessage=false read back and kept; reply without #: error box," \
     "exit code 2"
 
-device_command free
+device_command "$device_address" free
 check_program 0 "ORVANE OK" -H "$device_address"
-device_command "held $other_pc"
+device_command "$device_address" "held $other_pc"
 check_program 1 "ORVANE WARNING" -H "$device_address"
 check_program 1 "{" -H "$device_address" --json
 note "orvane-check.exe: OK for a free device, WARNING for one held by another PC"

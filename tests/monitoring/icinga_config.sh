@@ -9,11 +9,11 @@ check_program=${1:?usage: icinga_config.sh ORVANE_CHECK README}
 readme=${2:?}
 require_tools icinga2
 
-readme_block "### Icinga 2" "$readme" >"$work/readme.conf"
-[[ -s $work/readme.conf ]] || fail "the README has no Icinga 2 block"
+readme_block "### Icinga 2" "$readme" >"$scratch/readme.conf"
+[[ -s $scratch/readme.conf ]] || fail "the README has no Icinga 2 block"
 # What the stock configuration would give the README's objects: the template library (for the
 # "dummy" check of the host) and the plugin directory.
-cat >"$work/icinga2.conf" <<EOF
+cat >"$scratch/icinga2.conf" <<EOF
 include <itl>
 const PluginDir = "$(cd "$(dirname "$check_program")" && pwd)"
 include "readme.conf"
@@ -24,32 +24,32 @@ EOF
 directories=(ConfigDir=config DataDir=data LogDir=log CacheDir=cache SpoolDir=spool InitRunDir=run)
 defines=()
 for directory in "${directories[@]}"; do
-    mkdir -p "$work/${directory#*=}"
-    defines+=(--define "${directory%%=*}=$work/${directory#*=}")
+    mkdir -p "$scratch/${directory#*=}"
+    defines+=(--define "${directory%%=*}=$scratch/${directory#*=}")
 done
 export ICINGA2_USER ICINGA2_GROUP
 ICINGA2_USER=$(id -un)
 ICINGA2_GROUP=$(id -gn)
 
-icinga2 daemon -C --config "$work/icinga2.conf" "${defines[@]}" >"$work/validate.txt" 2>&1 ||
-    fail "icinga2 daemon -C refuses the README's objects: $(cat "$work/validate.txt")"
-grep -q 'Finished validating the configuration' "$work/validate.txt" ||
-    fail "icinga2 did not finish validating: $(cat "$work/validate.txt")"
+icinga2 daemon -C --config "$scratch/icinga2.conf" "${defines[@]}" >"$scratch/validate.txt" 2>&1 ||
+    fail "icinga2 daemon -C refuses the README's objects: $(cat "$scratch/validate.txt")"
+grep -q 'Finished validating the configuration' "$scratch/validate.txt" ||
+    fail "icinga2 did not finish validating: $(cat "$scratch/validate.txt")"
 note "icinga2 daemon -C accepts the README's objects"
 
-icinga2 object list --type Service "${defines[@]}" >"$work/services.txt" 2>&1 ||
-    fail "icinga2 object list: $(cat "$work/services.txt")"
-command_name=$(sed -n 's/^object CheckCommand "\(.*\)" {$/\1/p' "$work/readme.conf")
+icinga2 object list --type Service "${defines[@]}" >"$scratch/services.txt" 2>&1 ||
+    fail "icinga2 object list: $(cat "$scratch/services.txt")"
+command_name=$(sed -n 's/^object CheckCommand "\(.*\)" {$/\1/p' "$scratch/readme.conf")
 [[ -n $command_name ]] || fail "the README's Icinga 2 block defines no CheckCommand"
-grep -q "^Object '.*' of type 'Service':" "$work/services.txt" ||
-    fail "the apply rule made no service: $(cat "$work/services.txt")"
-if grep '^  \* check_command = ' "$work/services.txt" | grep -vq "= \"$command_name\"\$"; then
-    fail "a service uses another command: $(grep check_command "$work/services.txt")"
+grep -q "^Object '.*' of type 'Service':" "$scratch/services.txt" ||
+    fail "the apply rule made no service: $(cat "$scratch/services.txt")"
+if grep '^  \* check_command = ' "$scratch/services.txt" | grep -vq "= \"$command_name\"\$"; then
+    fail "a service uses another command: $(grep check_command "$scratch/services.txt")"
 fi
 
 help=$("$check_program" --help)
 arguments=$(awk '/^  arguments = \{/ { inside = 1; next } inside && /^  \}/ { exit }
-    inside { gsub(/"/, "", $1); print $1 }' "$work/readme.conf")
+    inside { gsub(/"/, "", $1); print $1 }' "$scratch/readme.conf")
 [[ -n $arguments ]] || fail "the README's CheckCommand passes no arguments"
 for argument in $arguments; do
     grep -Eq "^ *$argument, --" <<<"$help" || fail "orvane-check has no option $argument"

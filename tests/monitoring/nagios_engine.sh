@@ -17,18 +17,18 @@ require_tools nagios4
 readme_block "### Nagios" "$readme" | awk '
     /^define / { keep = ($2 != "host") }
     keep { print }
-    /^}/ { keep = 0 }' >"$work/readme.cfg"
+    /^}/ { keep = 0 }' >"$scratch/readme.cfg"
 # service_field NAME: a field of the README's service definition.
 service_field() {
     awk -v name="$1" '/^define service/ { inside = 1 } inside && $1 == name { $1 = ""; sub(/^ +/, "");
-        print; exit }' "$work/readme.cfg"
+        print; exit }' "$scratch/readme.cfg"
 }
 hostgroup=$(service_field hostgroup_name)
 service=$(service_field service_description)
 IFS='!' read -r command_name timeout warning critical <<<"$(service_field check_command)"
 [[ -n $hostgroup && -n $service && -n $critical ]] ||
     fail "the README's Nagios service lacks a host group, a description or check_orvane!T!W!C"
-grep -q "command_name *$command_name\$" "$work/readme.cfg" ||
+grep -q "command_name *$command_name\$" "$scratch/readme.cfg" ||
     fail "the README's Nagios block defines no command $command_name"
 milliseconds() { awk -v s="$1" 'BEGIN { printf "%d", s * 1000 + 0.5 }'; }
 warning_ms=$(milliseconds "$warning")
@@ -57,7 +57,8 @@ declare -A expected_perfdata=([free]=$perfdata [this-pc]=$perfdata [other-pc]=$p
     [silent]='' [no-separator]='' [slow]=$perfdata)
 
 for host in "${hosts[@]}"; do
-    start_device "$simdevice" "${address[$host]}" "${name[$host]}" "${command[$host]}"
+    start_device "$simdevice" "${address[$host]}" "${name[$host]}"
+    device_command "${address[$host]}" "${command[$host]}"
 done
 
 # What a site has around the README's definitions: templates, a time period, a contact, hosts.
@@ -115,31 +116,31 @@ EOF
             "$host" "${address[$host]}"
         printf '    hostgroups %s\n}\n' "$hostgroup"
     done
-} >"$work/site.cfg"
+} >"$scratch/site.cfg"
 
 # The engine runs as whoever runs the test (root in CI): it drops to nagios_user only when that
 # is another user, and the temporary directory belongs to this one.
-mkdir "$work/checkresults" "$work/state"
+mkdir "$scratch/checkresults" "$scratch/state"
 # shellcheck disable=SC2016 # $USER1$ is Nagios's macro
-printf '$USER1$=%s\n' "$(cd "$(dirname "$check_program")" && pwd)" >"$work/resource.cfg"
-cat >"$work/nagios.cfg" <<EOF
-cfg_file=$work/site.cfg
-cfg_file=$work/readme.cfg
-resource_file=$work/resource.cfg
-log_file=$work/nagios.log
-status_file=$work/status.dat
+printf '$USER1$=%s\n' "$(cd "$(dirname "$check_program")" && pwd)" >"$scratch/resource.cfg"
+cat >"$scratch/nagios.cfg" <<EOF
+cfg_file=$scratch/site.cfg
+cfg_file=$scratch/readme.cfg
+resource_file=$scratch/resource.cfg
+log_file=$scratch/nagios.log
+status_file=$scratch/status.dat
 status_update_interval=1
-object_cache_file=$work/objects.cache
-precached_object_file=$work/objects.precache
-temp_file=$work/nagios.tmp
-temp_path=$work
-lock_file=$work/nagios.lock
-state_retention_file=$work/retention.dat
+object_cache_file=$scratch/objects.cache
+precached_object_file=$scratch/objects.precache
+temp_file=$scratch/nagios.tmp
+temp_path=$scratch
+lock_file=$scratch/nagios.lock
+state_retention_file=$scratch/retention.dat
 retain_state_information=0
-command_file=$work/nagios.cmd
+command_file=$scratch/nagios.cmd
 check_external_commands=1
-check_result_path=$work/checkresults
-query_socket=$work/nagios.qh
+check_result_path=$scratch/checkresults
+query_socket=$scratch/nagios.qh
 nagios_user=$(id -un)
 nagios_group=$(id -gn)
 use_syslog=0
@@ -150,29 +151,28 @@ enable_flap_detection=0
 illegal_macro_output_chars=\`~\$&|'"<>
 EOF
 
-nagios4 -v "$work/nagios.cfg" >"$work/verify.txt" 2>&1 ||
-    fail "nagios4 -v refuses the configuration: $(grep -E 'Error|Warning' "$work/verify.txt")"
-if ! grep -q '^Total Errors: *0$' "$work/verify.txt" ||
-    ! grep -q '^Total Warnings: *0$' "$work/verify.txt"; then
-    fail "nagios4 -v: $(cat "$work/verify.txt")"
+nagios4 -v "$scratch/nagios.cfg" >"$scratch/verify.txt" 2>&1 ||
+    fail "nagios4 -v refuses the configuration: $(grep -E 'Error|Warning' "$scratch/verify.txt")"
+if ! grep -q '^Total Errors: *0$' "$scratch/verify.txt" ||
+    ! grep -q '^Total Warnings: *0$' "$scratch/verify.txt"; then
+    fail "nagios4 -v: $(cat "$scratch/verify.txt")"
 fi
-grep -q "Checked ${#hosts[@]} services" "$work/verify.txt" ||
-    fail "the README's service did not reach every host: $(grep Checked "$work/verify.txt")"
+grep -q "Checked ${#hosts[@]} services" "$scratch/verify.txt" ||
+    fail "the README's service did not reach every host: $(grep Checked "$scratch/verify.txt")"
 note "nagios4 -v accepts the README's definitions without errors or warnings"
 
 # The network layer's debug log of the checks goes to the test's directory.
-XDG_STATE_HOME=$work/state nagios4 "$work/nagios.cfg" >"$work/nagios.out" 2>&1 &
-remember_pid $!
+XDG_STATE_HOME=$scratch/state start_process nagios4 "$scratch/nagios.cfg" >"$scratch/nagios.out" 2>&1
 nagios_pid=$!
-wait_until 20 test -p "$work/nagios.cmd" || fail "Nagios made no command file: $(cat "$work/nagios.out")"
-wait_until 20 grep -q 'Successfully launched command file worker' "$work/nagios.log" ||
-    fail "Nagios did not start its command file worker: $(cat "$work/nagios.log")"
+wait_until 20 test -p "$scratch/nagios.cmd" || fail "Nagios made no command file: $(cat "$scratch/nagios.out")"
+wait_until 20 grep -q 'Successfully launched command file worker' "$scratch/nagios.log" ||
+    fail "Nagios did not start its command file worker: $(cat "$scratch/nagios.log")"
 
 forced_at=$(date +%s)
 for host in "${hosts[@]}"; do
     printf '[%s] SCHEDULE_FORCED_SVC_CHECK;%s;%s;%s\n' "$forced_at" "$host" "$service" "$forced_at"
-done >"$work/commands.txt"
-timeout 10 dd of="$work/nagios.cmd" if="$work/commands.txt" status=none ||
+done >"$scratch/commands.txt"
+timeout 10 dd of="$scratch/nagios.cmd" if="$scratch/commands.txt" status=none ||
     fail "could not write to the external command file"
 
 # servicestatus blocks of status.dat as: host TAB state TAB last_check TAB output TAB performance
@@ -186,23 +186,21 @@ service_status() {
                     field["last_check"], field["plugin_output"], field["performance_data"]
             inside = 0; next }
         inside { line = $0; sub(/^\t/, "", line); equals = index(line, "=")
-            field[substr(line, 1, equals - 1)] = substr(line, equals + 1) }' "$work/status.copy"
+            field[substr(line, 1, equals - 1)] = substr(line, equals + 1) }' "$scratch/status.copy"
 }
 all_checked() {
-    cp "$work/status.dat" "$work/status.copy" 2>/dev/null &&
+    cp "$scratch/status.dat" "$scratch/status.copy" 2>/dev/null &&
         (($(service_status | awk -F'\t' -v t="$forced_at" '$3 >= t' | wc -l) == ${#hosts[@]}))
 }
 wait_until 30 all_checked || fail "not every forced check reached status.dat: $(service_status)"
 
 # The engine ends its worker processes itself when it is told to end.
 workers=$(pgrep -P "$nagios_pid" | tr '\n' ' ')
-kill "$nagios_pid"
-wait "$nagios_pid" || true
+stop_process "$nagios_pid" 30
 workers_ended() {
     local worker
     for worker in $workers; do
-        [[ ! -e /proc/$worker ]] || [[ $(awk '{print $3}' "/proc/$worker/stat" 2>/dev/null) == Z ]] ||
-            return 1
+        process_ended "$worker" || return 1
     done
 }
 wait_until 10 workers_ended || fail "Nagios left its workers $workers running"

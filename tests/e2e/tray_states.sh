@@ -1,0 +1,230 @@
+# The monitor beside an XEmbed tray (trayer), checked from outside: its window's place, stacking
+# and title, the colours of its label and tray icon, a balloon for each change of state, and the
+# error box of a fatal reply.
+# Shared by the Linux session (desktop_session.sh) and the wine session (wine_session.sh); source
+# it after lib.sh.
+#
+# go_through_states and change_state take the monitor under test as the name of an associative
+# array that the session fills in (any name but the_monitor, which these functions use for it):
+#   [pid]        the monitor's process id
+#   [window]     its window                     [tray_icon]  its icon's window in trayer's panel
+#   [device]     the simulated device's address [name]       the device's name, the window's title
+#   [output]     the folder for the screenshots
+#   [tray]       whose windows the tray icon and the balloons are: "qt", the program's own (Qt
+#                paints its tray window over trayer's whole slot and shows each balloon for five
+#                seconds), or "wine", those of wine's explorer (it keeps a balloon 10 to 30 s,
+#                whatever time the program asks for, as Windows did before Vista, and shows it 2 s
+#                after it was asked for)
+# shellcheck shell=bash
+
+# tray_has_colour TRAY_ICON COLOUR. The balloon points at the tray icon but may cover the window,
+# so a change is seen here first.
+tray_has_colour() {
+    screenshot_window "$1" "$scratch/tray.png" 2>/dev/null &&
+        (($(count_colour "$scratch/tray.png" "$2") >= 60))
+}
+
+# check_window_placement WINDOW: the window's frame lies within the work area, in its lower right
+# corner.
+check_window_placement() {
+    local x y w h left right top bottom ax ay aw ah
+    read -r x y w h < <(geometry_of "$1")
+    read -r left right top bottom < <(frame_extents_of "$1")
+    read -r ax ay aw ah < <(work_area)
+    local frame_x=$((x - left)) frame_y=$((y - top))
+    local frame_right=$((x + w - 1 + right)) frame_bottom=$((y + h - 1 + bottom))
+    local area_right=$((ax + aw - 1)) area_bottom=$((ay + ah - 1))
+    note "window ${w}x${h} at $x,$y, frame $frame_x,$frame_y..$frame_right,$frame_bottom," \
+        "work area $ax,$ay ${aw}x${ah}"
+    ((frame_x >= ax && frame_y >= ay && frame_right <= area_right && frame_bottom <= area_bottom)) ||
+        fail "the window does not lie within the work area"
+    # Lower right: no more room beside or below it than its own frame takes.
+    ((area_right - frame_right <= left + right && area_bottom - frame_bottom <= top + bottom)) ||
+        fail "the window is not at the lower right corner of the work area"
+}
+
+# check_window_looks WINDOW TITLE: the window stays on top and carries the title.
+check_window_looks() {
+    xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE ||
+        fail "the window does not stay on top: $(xprop -id "$1" _NET_WM_STATE)"
+    xprop -id "$1" _NET_WM_NAME | grep -qF "= \"$2\"" ||
+        fail "window title: $(xprop -id "$1" _NET_WM_NAME)"
+}
+
+# check_colours WINDOW TRAY_ICON COLOUR OUTPUT: the label and the tray icon show the state
+# colour; the tray icon's picture stays as OUTPUT/tray-RRGGBB.png.
+check_colours() {
+    local window=$1 icon=$2 colour=$3 tray_picture=$4/tray-${3#\#}.png label area text
+    label=$scratch/label.png
+    screenshot_window "$window" "$label"
+    [[ $(main_colour "$label") == "$colour" ]] || fail "label is $(main_colour "$label"), not $colour"
+    # The address is written on the colour.
+    area=$("$(magick_tool convert)" "$label" -format '%[fx:w*h]' info:)
+    text=$((area - $(count_colour "$label" "$colour")))
+    ((text >= 30)) || fail "no text on the label ($text pixels besides the colour)"
+
+    screenshot_window "$icon" "$tray_picture"
+    local around silhouette
+    around=$(count_colour "$tray_picture" "$colour")
+    silhouette=$(count_colour "$tray_picture" 000000)
+    # 16x16 picture: about 80 pixels of colour around the silhouette, 102 black ones on its face.
+    ((around >= 60 && silhouette >= 90)) ||
+        fail "tray icon: $around pixels of $colour and $silhouette black ones"
+}
+
+# check_tray_fills_slot PICTURE COLOUR: a tray icon that the program paints itself fills trayer's
+# slot: the colour in its corners, and the face whole at the slot's whole-number scale.
+check_tray_fills_slot() {
+    local picture=$1 colour=$2 width height scale corners silhouette
+    read -r width height < <(picture_size "$picture")
+    scale=$(((width < height ? width : height) / 16))
+    corners=$(corner_colours "$picture")
+    silhouette=$(count_colour "$picture" 000000)
+    if [[ $corners != "$colour $colour $colour $colour" ]] || ((silhouette != 102 * scale ** 2)); then
+        fail "tray icon ${width}x${height}: corners $corners, $silhouette black pixels," \
+            "not $((102 * scale ** 2))"
+    fi
+}
+
+# screenshot_corner WINDOW FILE: the window and the tray icon, as the user sees them at the lower
+# right.
+screenshot_corner() {
+    local x y
+    read -r x y < <(frame_position_of "$1")
+    x=$((x - 12)) y=$((y - 12))
+    screenshot_area "$x" "$y" $((screen_width - x)) $((screen_height - y)) "$2"
+}
+
+# balloon_of MONITOR: the window of the balloon that is up for the monitor; fails while none is.
+balloon_of() {
+    local -n the_monitor=$1
+    local panel window
+    case ${the_monitor[tray]} in
+    qt) # Qt's own balloon without a notification service: a tooltip-type window of the program.
+        for window in $(visible_windows_of "${the_monitor[pid]}"); do
+            if xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP; then
+                echo "$window"
+                return 0
+            fi
+        done ;;
+    wine) # Wine's explorer shows it for the program, beside the tray and outside it.
+        panel=$(tray_panel) || return 1
+        for window in $(visible_windows_of "$(explorer_pid)"); do
+            if ! is_inside "$window" "$panel"; then
+                echo "$window"
+                return 0
+            fi
+        done ;;
+    esac
+    return 1
+}
+
+no_balloon() {
+    ! balloon_of "$1" >/dev/null
+}
+
+# How long a balloon may stay up, in seconds.
+balloon_seconds() {
+    local -n the_monitor=$1
+    if [[ ${the_monitor[tray]} == wine ]]; then echo 15; else echo 10; fi
+}
+
+# The windows that could be the monitor's balloon, for a failure message.
+balloon_candidates() {
+    local -n the_monitor=$1
+    if [[ ${the_monitor[tray]} == wine ]]; then
+        describe_windows "${the_monitor[pid]}" "$(explorer_pid)"
+    else
+        describe_windows "${the_monitor[pid]}"
+    fi
+}
+
+# change_state MONITOR NAME COMMAND COLOUR TITLE BALLOON_TEXT: the device changes, and within one
+# poll the label and the tray icon show the new colour, and a balloon says what happened.
+change_state() {
+    local -n the_monitor=$1
+    local name=$2 command=$3 colour=$4 title=$5 text=$6
+    local window=${the_monitor[window]} icon=${the_monitor[tray_icon]} output=${the_monitor[output]}
+    local before after balloon
+    device_command "${the_monitor[device]}" "$command"
+    before=$(requests_seen "${the_monitor[device]}")
+    wait_until 25 tray_has_colour "$icon" "$colour" || fail "$name: the tray icon never turned $colour"
+    after=$(requests_seen "${the_monitor[device]}")
+    ((after - before <= 1)) || fail "$name: recoloured only after $((after - before)) polls"
+    balloon=$(wait_for 10 balloon_of "$1") ||
+        fail "$name: no balloon; trace: $(cat "$monitor_trace"); windows: $(balloon_candidates "$1")"
+    local bx by bw bh
+    read -r bx by bw bh < <(geometry_of "$balloon")
+    screenshot_area $((bx - 8)) $((by - 8)) $((screen_width - bx + 8)) $((screen_height - by + 8)) \
+        "$output/balloon-$name.png"
+    grep -qF "balloon: $title | $text" "$monitor_trace" ||
+        fail "$name: balloon text; trace: $(grep balloon "$monitor_trace")"
+    note "$name: $colour within one poll, balloon '$text' (${bw}x${bh} at $bx,$by)"
+    # The state picture is taken without the balloon.
+    wait_until "$(balloon_seconds "$1")" no_balloon "$1" || fail "$name: the balloon stays"
+    # Where the balloon covered the window, the window paints that part again once it is gone.
+    wait_until 5 label_has_colour "$window" "$colour" || true
+    check_state_colours "$1" "$colour"
+    xprop -id "$window" _NET_WM_NAME | grep -qF "= \"$title\"" ||
+        fail "$name: window title $(xprop -id "$window" _NET_WM_NAME)"
+    screenshot_corner "$window" "$output/state-$name.png"
+}
+
+# check_state_colours MONITOR COLOUR: check_colours, and where the program paints its tray icon
+# itself, the icon fills its slot.
+check_state_colours() {
+    local -n the_monitor=$1
+    check_colours "${the_monitor[window]}" "${the_monitor[tray_icon]}" "$2" "${the_monitor[output]}"
+    if [[ ${the_monitor[tray]} == qt ]]; then
+        check_tray_fills_slot "${the_monitor[output]}/tray-${2#\#}.png" "$2"
+    fi
+}
+
+# go_through_states MONITOR THIS_PC: the monitor, just started against a free device and found
+# with its tray icon: its window in place, then each state in turn. THIS_PC is an address that
+# the monitor counts as this PC's.
+go_through_states() {
+    local -n the_monitor=$1
+    local window=${the_monitor[window]} name=${the_monitor[name]}
+    check_window_looks "$window" "$name"
+    check_window_placement "$window"
+    wait_until 10 label_has_colour "$window" "#00FF00" || fail "the label never turned green"
+    check_state_colours "$1" "#00FF00"
+    no_balloon "$1" || fail "a balloon at start, before any change"
+    screenshot_corner "$window" "${the_monitor[output]}/state-available.png"
+    note "available: green, at the lower right, on top, titled '$name'"
+
+    change_state "$1" used-by-other "held $other_pc" "#FFFF00" "$name" \
+        "captureORVANE is now used by another PC."
+    change_state "$1" used-by-this "held $2" "#00FFFF" "$name" \
+        "captureORVANE is now used by this PC."
+    # Without an answer there is no name: the title falls back to "Relay Host", while the
+    # balloon still names the kind of device decided at the first answer.
+    change_state "$1" no-connection silent "#FF0000" "Relay Host" "No connection to captureORVANE."
+}
+
+# answer_error_box PID PICTURE: after a reply without "#", the program shows its error box (kept
+# as PICTURE, with the frame), which Return closes, and the program ends with 2.
+answer_error_box() {
+    local box x y w h
+    box=$(wait_for 25 visible_window "$1" "Error getting state") ||
+        fail "no error box after a reply without #"
+    read -r x y w h < <(geometry_of "$box")
+    screenshot_area $((x - 12)) $((y - 30)) $((w + 24)) $((h + 42)) "$2"
+    press_key_in "$box" Return
+    expect_exit "$1" 15 2 "the fatal error"
+}
+
+# montage_states OUTPUT FILE: the four state pictures of go_through_states side by side, twice the
+# size, pixel for pixel, for the README.
+montage_states() {
+    local corner_width
+    read -r corner_width _ < <(picture_size "$1/state-available.png")
+    "$(magick_tool montage)" -font DejaVu-Sans -pointsize 14 -background '#f4f4f4' -filter point \
+        -geometry "$((corner_width * 2))x+10+8" -tile 2x2 \
+        -label "available" "$1/state-available.png" \
+        -label "used by another PC" "$1/state-used-by-other.png" \
+        -label "used by this PC" "$1/state-used-by-this.png" \
+        -label "no connection" "$1/state-no-connection.png" \
+        "$2"
+}

@@ -19,7 +19,8 @@ add_test(NAME e2e.windows_packages
             cpack -G "NSIS;ZIP" -B ${e2e_packages})
 set_tests_properties(e2e.windows_packages PROPERTIES FIXTURES_SETUP windows_packages)
 add_test(NAME e2e.windows_installer
-    COMMAND ${e2e_dir}/windows_installer.sh ${e2e_packages} ${e2e_stage})
+    COMMAND ${e2e_dir}/windows_installer.sh ${e2e_packages} ${e2e_stage}
+            ${ORVANE_NATIVE_SIMDEVICE})
 set_tests_properties(e2e.windows_installer
     PROPERTIES FIXTURES_REQUIRED "windows_stage;windows_packages")
 set_tests_properties(e2e.windows_files e2e.wine_session e2e.wine_network_loss

@@ -9,12 +9,24 @@
 #   STAGE     the installed Windows build (cmake --install --prefix STAGE), for the list of files
 source "$(dirname "$0")/lib.sh"
 
-packages=${1:?usage: windows_installer.sh PACKAGES STAGE}
-stage=${2:?usage: windows_installer.sh PACKAGES STAGE}
+readonly usage="usage: windows_installer.sh PACKAGES STAGE SIMDEVICE"
+packages=${1:?$usage}
+stage=${2:?$usage}
+simdevice=${3:?$usage}
 readonly version=1.0.13503
 readonly installer=$packages/orvane-monitor-$version-win64.exe
 readonly zip=$packages/orvane-monitor-$version-win64.zip
 readonly uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvane Monitor'
+readonly run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
+# The devices to start at login for every user; the last one is no address.
+readonly devices=(127.0.2.60 127.0.2.61) refused=not.an.address
+readonly device_name="captureORVANE installed"
+
+# run_values: the values of the Run key for all users, "NAME|DATA" a line, sorted.
+run_values() {
+    wine_run reg query "$run_key" 2>/dev/null | tr -d '\r' |
+        sed -n 's/^ \{4\}\(.*\) \{4\}REG_SZ \{4\}\(.*\)$/\1|\2/p' | sort
+}
 
 require_tools Xvfb jwm xdotool unzip
 [[ -f $installer && -f $zip ]] || fail "no installer or zip in $packages: $(ls "$packages")"
@@ -37,8 +49,14 @@ drive_c=$WINEPREFIX/drive_c
 installed=$drive_c/Program\ Files/Orvane\ Monitor
 start_menu=$drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Orvane\ Monitor
 
-wine_run "$installer" /S </dev/null >"$scratch/install.log" 2>&1 ||
-    fail "the installer failed: $(cat "$scratch/install.log")"
+# Another program's start at login, which the installer and the uninstaller leave alone.
+wine_run reg add "$run_key" /v "Other Program" /t REG_SZ /d 'C:\other.exe' /f >/dev/null
+foreign="Other Program|C:\other.exe"
+status=0
+wine_run "$installer" /S "/ADDRESSES=${devices[0]},${devices[1]},$refused" </dev/null \
+    >"$scratch/install.log" 2>&1 || status=$?
+# An address that is none is refused, and a silent install says so by its exit code.
+((status == 2)) || fail "the installer ended with $status, not 2: $(cat "$scratch/install.log")"
 installed_files=$(cd "$installed" && find . -type f | sed 's|^\./||' | grep -vx Uninstall.exe | sort)
 [[ $installed_files == "$(files_of_stage)" ]] ||
     fail "installed files: $(diff <(echo "$installed_files") <(files_of_stage))"
@@ -49,6 +67,26 @@ uninstall_command=$(wine_run reg query "$uninstall_key" /v UninstallString 2>/de
 [[ $uninstall_command == *'Orvane Monitor\Uninstall.exe'* ]] ||
     fail "no entry in Add/Remove Programs: '$uninstall_command'"
 note "installed: $(wc -l <<<"$installed_files") files, Start menu entry, uninstall entry"
+
+program='C:\Program Files\Orvane Monitor\bin\orvane-monitor.exe'
+expected=$(printf '%s\n' "$foreign" "Orvane Monitor ${devices[0]}|\"$program\" ${devices[0]}" \
+    "Orvane Monitor ${devices[1]}|\"$program\" ${devices[1]}" | sort)
+[[ $(run_values) == "$expected" ]] ||
+    fail "the Run values for all users:"$'\n'"$(run_values)"$'\n'"instead of"$'\n'"$expected"
+note "start at login for all users: ${devices[*]}, not $refused; the other program's value kept"
+
+# A value's command line, started as Windows starts it at login, brings up the monitor of its
+# device.
+start_device "$simdevice" "${devices[0]}" "$device_name"
+command_line=$(run_values | sed -n "s/^Orvane Monitor ${devices[0]}|//p")
+[[ $command_line =~ ^\"([^\"]+)\"\ (.+)$ ]] || fail "not a command line: $command_line"
+start_monitor "$wine" "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}"
+monitor_pid=$!
+window=$(wait_for 30 visible_window "$monitor_pid" "$device_name") ||
+    fail "no monitor window from '$command_line': $(cat "$monitor_trace")"
+press_key_in "$window" Escape
+expect_exit "$monitor_pid" 15 0 "Escape in the monitor started at login"
+note "the login's command line '$command_line' brought up the monitor of its device"
 
 # -v shows the version in a box; closing it ends the program with 0.
 start_monitor "$wine" "$installed/bin/orvane-monitor.exe" -v
@@ -68,4 +106,6 @@ uninstalled() {
 wait_until 60 uninstalled ||
     fail "left after uninstalling: $(find "$installed" "$start_menu" 2>/dev/null | head)" \
         "$(wine_run reg query "$uninstall_key" 2>/dev/null | tr -d '\r' | head -n 3)"
-note "uninstalled: files, Start menu entry and uninstall entry are gone"
+[[ $(run_values) == "$foreign" ]] || fail "Run values after uninstalling: $(run_values)"
+note "uninstalled: files, Start menu entry, uninstall entry and the starts at login are gone," \
+    "the other program's value stays"

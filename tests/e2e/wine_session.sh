@@ -103,9 +103,6 @@ montage_states "$output" "$output/states-windows.png"
 read -r area_x area_y _ _ < <(work_area)
 stored_pos="$((area_x + 100)) $((area_y + 120))"
 store_setting pos "@Point($stored_pos)"
-# The first run kept its place for this device as well; without it the device takes pos.
-wine_run reg delete "$settings_key" /v "pos-$device_address" /f >/dev/null ||
-    fail "the first run kept no place for $device_address"
 store_setting StateChangedMessage false
 # The first run left this device a place of its own, which comes before pos: without it, the
 # device's window goes where pos says.
@@ -138,5 +135,48 @@ device_command "$device_address" "held $other_pc"
 check_program 1 "ORVANE WARNING" -H "$device_address"
 check_program 1 "{" -H "$device_address" --json
 note "orvane-check.exe: OK for a free device, WARNING for one held by another PC"
+
+# At 150 % (LogPixels 144, which wine's explorer reads when it starts) the docked icon is the
+# icon's own 24 pixel picture, which Windows asks for at that scale: the silhouette whole, at its
+# own size and centred, not the 16 pixel one blown up; and the window follows the scale.
+explorer_gone() {
+    [[ $(explorer_pid) == 0 ]]
+}
+wine_run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+"$wineserver" -k
+wait_until 10 explorer_gone || fail "wine's explorer outlived its server"
+start_process "$wineserver" -f -p </dev/null >>"$scratch/wineserver.log" 2>&1
+device_command "$device_address" free
+start_monitor "$wine" "$stage/bin/orvane-monitor.exe" "$device_address"
+monitor_pid=$!
+main_window=$(wait_for 30 visible_window "$monitor_pid" "$device_name") ||
+    fail "no monitor window at 150 %: $(cat "$monitor_trace")"
+tray_icon=$(wait_for 10 explorer_tray_icon) || fail "no tray icon at 150 %"
+# trayer gives the docked window its room only a while after it came.
+whole_silhouette_in() {
+    screenshot_window "$1" "$2" 2>/dev/null && (($(count_colour "$2" 000000) == 102))
+}
+wait_until 10 whole_silhouette_in "$tray_icon" "$output/tray-windows-150.png" || true
+read -r width height < <(picture_size "$output/tray-windows-150.png")
+# The black face of the silhouette: 14 by 8 pixels, 5 and 11 pixels into a 24 pixel icon that
+# sits in the middle of wine's window (trayer's 22 pixel panel cuts a row off top and bottom).
+face="14x8+$(((width - 24) / 2 + 5))+$(((height - 24) / 2 + 11))"
+found=$("$(magick_tool convert)" "$output/tray-windows-150.png" -fill white +opaque black -negate \
+    -trim -format '%wx%h%X%Y' info:)
+black=$(count_colour "$output/tray-windows-150.png" 000000)
+# The colour fills the whole 24 pixel square, as far as the window shows it.
+square="24x$((height < 24 ? height : 24))+$(((width - 24) / 2))+$((height < 24 ? 0 : (height - 24) / 2))"
+coloured=$("$(magick_tool convert)" "$output/tray-windows-150.png" -fill black +opaque '#00FF00' \
+    -trim -format '%wx%h%X%Y' info:)
+[[ $found == "$face" && $coloured == "$square" ]] && ((black == 102)) ||
+    fail "tray icon at 150 % in ${width}x${height}: black face $found with $black pixels," \
+        "colour $coloured, not $face with 102 and $square"
+read -r _ _ window_width window_height < <(geometry_of "$main_window")
+((window_width >= 180 && window_height >= 30)) ||
+    fail "the window at 150 % is ${window_width}x${window_height}, less than 120x20 scaled"
+press_key_in "$main_window" Escape
+expect_exit "$monitor_pid" 15 0 "Escape at 150 %"
+note "150 %: the docked icon is the 24 pixel picture, its silhouette whole and centred;" \
+    "the window ${window_width}x${window_height}"
 
 echo "wine session: all checks passed; screenshots in $output"

@@ -1,15 +1,75 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test.
+# Installs what is missing, builds everything and runs every test: the Linux build, the whole tree
+# built for Windows and tested under wine, the sanitizer build, and the reply fuzzer.
 # usage: scripts/test.sh
+#
+# A build keeps both cores busy, while most tests wait (for the monitor's ten-second poll, for
+# wine, for a desktop to come up). So each stage's tests run beside the next stage's build:
+#
+#   Linux build | Linux tests + Windows build | Windows tests + sanitizer build | sanitizer tests
+#                                                                                 + reply fuzzer
+#
+# and on a new machine Qt for Windows, built once into a cache, builds beside the Linux stage.
+# What runs beside shows its output when it has ended; the first failure ends the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh build test windows reliability desktop monitoring
-cmake -S . -B build -G Ninja -DORVANE_BUILD_TESTS=ON
-cmake --build build
-ctest --test-dir build --output-on-failure -j "$(nproc)"
-# The whole tree again, built for Windows (Qt for Windows first, once per machine) and tested
-# under wine; the installer and zip.
-scripts/test-windows.sh
-# Reliability: the whole suite under ASan/LSan/UBSan, and the reply fuzzer for a minute.
-scripts/test-sanitizers.sh; scripts/fuzz.sh 60
+logs=$(mktemp -d)
+declare -A beside_pids=()
+
+stop_beside() {
+    local pid
+    for pid in "${beside_pids[@]}"; do
+        kill -- "-$pid" 2>/dev/null || true
+    done
+    rm -rf "$logs"
+}
+trap stop_beside EXIT
+
+# beside NAME COMMAND...: runs the command in the background, in a process group of its own, with
+# its output kept for finish.
+beside() {
+    local name=$1
+    shift
+    set -m
+    "$@" </dev/null >"$logs/$name.log" 2>&1 &
+    beside_pids[$name]=$!
+    set +m
+}
+
+# finish NAME: waits for what runs beside, shows its output, and ends the run if it failed.
+finish() {
+    local name=$1 status=0 started=$SECONDS
+    wait "${beside_pids[$name]}" || status=$?
+    unset "beside_pids[$name]"
+    echo "=== $name (waited $((SECONDS - started)) s for it)"
+    cat "$logs/$name.log"
+    if ((status != 0)); then
+        echo "test: $name failed with exit code $status" >&2
+        exit "$status"
+    fi
+}
+
+linux_build() {
+    cmake -S . -B build -G Ninja -DORVANE_BUILD_TESTS=ON
+    cmake --build build
+}
+
+linux_tests() {
+    ctest --test-dir build --output-on-failure -j "$(nproc)"
+}
+
+scripts/install-deps.sh build test windows windows-qt reliability desktop monitoring
+beside qt-for-windows scripts/build-qt-windows.sh
+linux_build
+beside windows-build scripts/test-windows.sh build
+linux_tests
+finish qt-for-windows
+finish windows-build
+beside sanitizer-build scripts/test-sanitizers.sh build
+scripts/test-windows.sh test
+finish sanitizer-build
+beside fuzzer scripts/fuzz.sh 60
+scripts/test-sanitizers.sh test
+finish fuzzer
+echo "test: all stages passed in $SECONDS s"

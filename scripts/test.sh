@@ -42,12 +42,20 @@ finish() {
     local name=$1 status=0 started=$SECONDS
     wait "${beside_pids[$name]}" || status=$?
     unset "beside_pids[$name]"
-    echo "=== $name (waited $((SECONDS - started)) s for it)"
+    echo "=== $name, beside: waited $((SECONDS - started)) s for it (at $SECONDS s)"
     cat "$logs/$name.log"
     if ((status != 0)); then
         echo "test: $name failed with exit code $status" >&2
         exit "$status"
     fi
+}
+
+# step NAME COMMAND...: runs the command here, and says how long it took.
+step() {
+    local name=$1 started=$SECONDS
+    shift
+    "$@"
+    echo "=== $name: $((SECONDS - started)) s (at $SECONDS s)"
 }
 
 linux_build() {
@@ -59,17 +67,17 @@ linux_tests() {
     ctest --test-dir build --output-on-failure -j "$(nproc)"
 }
 
-scripts/install-deps.sh build test windows windows-qt reliability desktop monitoring
+step packages scripts/install-deps.sh build test windows windows-qt reliability desktop monitoring
 beside qt-for-windows scripts/build-qt-windows.sh
-linux_build
+step linux-build linux_build
 beside windows-build scripts/test-windows.sh build
-linux_tests
+step linux-tests linux_tests
 finish qt-for-windows
 finish windows-build
 beside sanitizer-build scripts/test-sanitizers.sh build
-scripts/test-windows.sh test
+step windows-tests scripts/test-windows.sh test
 finish sanitizer-build
 beside fuzzer scripts/fuzz.sh 60
-scripts/test-sanitizers.sh test
+step sanitizer-tests scripts/test-sanitizers.sh test
 finish fuzzer
 echo "test: all stages passed in $SECONDS s"

@@ -6,11 +6,12 @@
 # address writes nothing. Then wine's own login processing (wineboot runs both Run keys, as
 # Windows does at login) starts each value's command line as it stands, and the stand-in notes
 # how it was started: every device once, with the monitor's full path and the address.
+# (The installer test starts the real monitor from such a value; tests/e2e/windows_installer.sh.)
 #
 # usage: wine_autostart.sh HELPER RECORDER
 #   HELPER    orvane-monitor-autostart.exe of the build
 #   RECORDER  orvane-argument-recorder.exe, the stand-in for the monitor
-source "$(dirname "$0")/../e2e/lib.sh"
+source "$(dirname "$0")/../lib/common.sh" autostart windows
 
 helper_program=${1:?usage: wine_autostart.sh HELPER RECORDER}
 recorder_program=${2:?usage: wine_autostart.sh HELPER RECORDER}
@@ -20,7 +21,6 @@ readonly run_key='Software\Microsoft\Windows\CurrentVersion\Run'
 readonly user_key="HKCU\\$run_key" machine_key="HKLM\\$run_key"
 readonly bin_windows='C:\Program Files\Orvane Monitor\bin'
 readonly monitor_windows="$bin_windows\\orvane-monitor.exe"
-source "$e2e_dir/wine.sh"
 
 # What `reg query` shows of a key: one "NAME|TYPE|DATA" line per value, sorted.
 run_values() {
@@ -46,9 +46,9 @@ ours() {
 helper() {
     local expected=$1 status=0
     shift
-    wine_run "$bin/orvane-monitor-autostart.exe" "$@" </dev/null >"$e2e_tmp/helper.out" 2>&1 ||
+    wine_run "$bin/orvane-monitor-autostart.exe" "$@" </dev/null >"$scratch/helper.out" 2>&1 ||
         status=$?
-    helper_output=$(tr -d '\r' <"$e2e_tmp/helper.out")
+    helper_output=$(tr -d '\r' <"$scratch/helper.out")
     ((status == expected)) || fail "helper $* ended with $status, not $expected: $helper_output"
 }
 
@@ -80,7 +80,7 @@ helper 0 --list
 note "Run values for this user and for all users in place, the others kept; --list tells them apart"
 
 # Wine's login processing starts every Run value: each device's monitor once.
-wine_run wineboot </dev/null >"$e2e_tmp/wineboot.log" 2>&1 || fail "wineboot: $(cat "$e2e_tmp/wineboot.log")"
+wine_run wineboot </dev/null >"$scratch/wineboot.log" 2>&1 || fail "wineboot: $(cat "$scratch/wineboot.log")"
 started=$bin/orvane-monitor.exe.started
 three_started() {
     [[ -f $started && $(wc -l <"$started") -ge 3 ]]
@@ -92,13 +92,6 @@ expected_starts=$(printf '%s\t%s\n' "$monitor_windows" "$first" "$monitor_window
 [[ $(tr -d '\r' <"$started" | sort) == "$expected_starts" ]] ||
     fail "the login started"$'\n'"$(cat "$started")"$'\n'"instead of"$'\n'"$expected_starts"
 note "wineboot started the monitor once for each device, from its full path with the address"
-
-# --- MONITOR UNDER WINE -------------------------------------------------------------------------
-# The real monitor, once Qt for Windows is there: install orvane-monitor.exe with its DLLs in
-# place of the stand-in, start a native device on $first (simdevice_program, as wine_session.sh
-# does) on an X server, run wineboot as above, and check that the monitor's window comes up for
-# that device and that none comes up twice.
-# -------------------------------------------------------------------------------------------------
 
 helper 0 --disable "$first"
 helper 1 --disable "$machine_wide"

@@ -65,7 +65,7 @@ private slots:
 
 void TestStateIcon::initTestCase() {
     // Set by main: without it the look-up below would find the slot's pixmap with any icon.
-    QCOMPARE(qApp->devicePixelRatio(), 1.5);
+    QCOMPARE(qGuiApp->devicePixelRatio(), 1.5);
 }
 
 void TestStateIcon::everySizeShowsTheImageWholeOnTheColour_data() {

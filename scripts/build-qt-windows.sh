@@ -6,7 +6,7 @@
 #     qt=$(scripts/build-qt-windows.sh | tail -n 1)
 # usage: scripts/build-qt-windows.sh [--print-prefix]
 #   --print-prefix  print the prefix without building; exit 1 when it is not complete yet
-# The cache is $ORVANE_CACHE_DIR, by default $XDG_CACHE_HOME/orvane-monitor (~/.cache/...).
+# The cache is the one scripts/cache-dir.sh names.
 # A cold build takes 20 minutes or more on two cores (75 while other builds share them); its log
 # stays beside the prefix. A program built against this Qt runs with the DLLs of bin/, the
 # platforms/ and styles/ folders of plugins/, and the compiler's libstdc++-6, libgcc_s_seh-1 and
@@ -30,6 +30,8 @@ case ${1-} in
 esac
 
 [[ $mode == print ]] || "$here/install-deps.sh" windows-qt >&2
+# Qt is kept whole in the cache; its objects would only crowd the test command's compiler cache.
+unset CMAKE_C_COMPILER_LAUNCHER CMAKE_CXX_COMPILER_LAUNCHER
 
 # The source of the installed host tools: moc, rcc and uic must be of the very same Qt.
 status=
@@ -108,7 +110,7 @@ build_key() {
     cat "$toolchain"
 }
 
-cache=$(realpath -m "${ORVANE_CACHE_DIR:-${XDG_CACHE_HOME:-$HOME/.cache}/orvane-monitor}")
+cache=$("$here/cache-dir.sh")
 name=qt-$qt_version-mingw64-$(build_key | sha256sum | cut -c1-12) ||
     die "the mingw-w64 compilers are not installed (scripts/install-deps.sh windows-qt)"
 prefix=$cache/$name

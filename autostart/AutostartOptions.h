@@ -28,7 +28,7 @@ struct AutostartOptions {
 // Arguments without the program name.
 AutostartOptions parseAutostartOptions(const std::vector<std::string> &args);
 
-// The address as the device's four numbers, without leading zeros ("010.1.1.09" -> "10.1.1.9"),
+// The address as the device's four numbers, without leading zeros ("10.01.1.09" -> "10.1.1.9"),
 // so that one device has one name. Only for text that passes bIsDeviceAddress.
 std::string canonicalAddress(const std::string &address);
 

@@ -45,7 +45,11 @@ public:
 
 protected:
     bool eventFilter(QObject *, QEvent *poEvent) override {
-        if (poEvent->type() == QEvent::Expose && !oLooking.isActive()) {
+        if (poEvent->type() != QEvent::Expose || oLooking.isActive())
+            return false;
+        if (placeFrame()) {
+            finish();
+        } else {
             oWaited.start();
             oLooking.start(kFrameLookMs, this);
         }
@@ -53,14 +57,17 @@ protected:
     }
 
     void timerEvent(QTimerEvent *) override {
-        if (placeFrame() || oWaited.hasExpired(kFrameWaitMs)) {
-            oLooking.stop();
-            poWindow->removeEventFilter(this);
-            deleteLater();
-        }
+        if (placeFrame() || oWaited.hasExpired(kFrameWaitMs))
+            finish();
     }
 
 private:
+    void finish() {
+        oLooking.stop();
+        poWindow->removeEventFilter(this);
+        deleteLater();
+    }
+
     // The contents go where the frame then leaves them: window managers differ in how they read
     // a request for the frame's position, but agree on one for the contents.
     bool placeFrame() {

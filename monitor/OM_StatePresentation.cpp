@@ -66,8 +66,11 @@ Look lookOfState(OrvaneState eState, const QString &sKind, const QString &sDevic
 
 QString deviceText(const QString &sKind, const QString &sReplyName, const QString &sAddress) {
     QString sName = sKind;
-    if (!sReplyName.isEmpty())
-        sName = sReplyName.startsWith(sKind) ? sReplyName : sKind + ' ' + sReplyName;
+    if (!sReplyName.isEmpty()) {
+        // The kind held for the address may be "Relay Host" from a first poll without an answer.
+        const QString sNamedKind = deviceKindName(sReplyName);
+        sName = sReplyName.startsWith(sNamedKind) ? sReplyName : sNamedKind + ' ' + sReplyName;
+    }
     return sName + " (" + sAddress + ')';
 }
 

@@ -22,9 +22,10 @@ struct Look {
 // the device as deviceText() gives it, so that the icons of several monitors can be told apart.
 Look lookOfState(OrvaneState eState, const QString &sDeviceKindName, const QString &sDeviceText);
 
-// The device as the tooltip names it: its reply name with its address, the kind in front unless
-// the name begins with it ("captureORVANE lab1 (192.168.1.10)", "sourceORVANE SRC-6603
-// (192.168.1.11)"); the kind alone for a reply without a name.
+// The device as the tooltip names it: its reply name with its address, the kind that this name
+// gives in front unless the name begins with it ("captureORVANE lab1 (192.168.1.10)",
+// "sourceORVANE SRC-6603 (192.168.1.11)"); for a reply without a name, the kind decided for the
+// address.
 QString deviceText(const QString &sDeviceKindName, const QString &sReplyName,
                    const QString &sAddress);
 

@@ -87,7 +87,9 @@ std::string deviceUsage(const std::string &program) {
            "Options:\n"
            "  --address A           listen on IPv4 address A (default 127.0.0.1); only loopback\n"
            "                        addresses (127.0.0.0/8) unless --allow-non-loopback is given\n"
-           "  --port P              listen on UDP port P (default 9758)\n"
+           "  --port P              listen on UDP port P (default " +
+           std::to_string(orvane::kQueryPort) +
+           ")\n"
            "  --name NAME           the device name in the answer (default \"captureORVANE\")\n"
            "  --user ADDR           the address of the PC that holds the device, in the answer\n"
            "                        (default \"0.0.0.0\": the device is free)\n"

@@ -12,6 +12,8 @@
 
 !define START_AT_LOGIN_EXPLANATION "The IPv4 addresses of the devices, separated by commas, such as 192.168.1.10, 192.168.1.11. Each device gets a monitor of its own at every login. Leave the field empty to start none; each user can still choose devices with orvane-monitor-autostart --enable."
 !define START_AT_LOGIN_REFUSED "These are no device addresses, so they do not start at login:"
+!define START_AT_LOGIN_FAILED "These devices could not be set to start at login (orvane-monitor-autostart --all-users --enable ADDRESS, as administrator, says why):"
+!define START_AT_LOGIN_NOT_REMOVED "These devices could not be removed from the start at login (orvane-monitor-autostart --all-users --list, as administrator, shows what is left):"
 
 Var StartAtLoginAddresses ; as the user typed them, or as /ADDRESSES= gave them
 Var StartAtLoginField
@@ -73,13 +75,17 @@ Function StartAtLoginPageLeave
 FunctionEnd
 
 ; One address in $R1: enabled for all users and added to the uninstall list in $5, or added to
-; the refused ones in $6.
+; the refused ones (exit status 2: no address) in $6 or the failed ones in $7. The helper's lines
+; go to the installer's details rather than to a console window of their own.
 Function StartAtLoginEnableOne
-  ExecWait '"$INSTDIR\${START_AT_LOGIN_HELPER}" --all-users --enable "$R1"' $0
+  nsExec::ExecToLog '"$INSTDIR\${START_AT_LOGIN_HELPER}" --all-users --enable "$R1"'
+  Pop $0
   ${If} $0 == 0
     StrCpy $5 "$5,$R1"
-  ${Else}
+  ${ElseIf} $0 == 2
     StrCpy $6 "$6 $R1"
+  ${Else}
+    StrCpy $7 "$7 $R1"
   ${EndIf}
 FunctionEnd
 
@@ -91,6 +97,7 @@ Function EnableStartAtLogin
   ; What an earlier install enabled stays enabled and on the list.
   ReadRegStr $5 SHCTX "${START_AT_LOGIN_KEY}" "StartAtLogin"
   StrCpy $6 ""
+  StrCpy $7 ""
   !insertmacro StartAtLoginForEach $StartAtLoginAddresses StartAtLoginEnableOne
   ${If} $5 != ""
     WriteRegStr SHCTX "${START_AT_LOGIN_KEY}" "StartAtLogin" "$5"
@@ -99,13 +106,27 @@ Function EnableStartAtLogin
     MessageBox MB_OK|MB_ICONEXCLAMATION "${START_AT_LOGIN_REFUSED}$6" /SD IDOK
     SetErrorLevel 2
   ${EndIf}
+  ${If} $7 != ""
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${START_AT_LOGIN_FAILED}$7" /SD IDOK
+    SetErrorLevel 1
+  ${EndIf}
 FunctionEnd
 
+; One address in $R1: disabled for all users, or added to the ones left in $6.
 Function un.StartAtLoginDisableOne
-  ExecWait '"$INSTDIR\${START_AT_LOGIN_HELPER}" --all-users --disable "$R1"'
+  nsExec::ExecToLog '"$INSTDIR\${START_AT_LOGIN_HELPER}" --all-users --disable "$R1"'
+  Pop $0
+  ${If} $0 != 0
+    StrCpy $6 "$6 $R1"
+  ${EndIf}
 FunctionEnd
 
 Function un.DisableStartAtLogin
   ReadRegStr $5 SHCTX "${START_AT_LOGIN_KEY}" "StartAtLogin"
+  StrCpy $6 ""
   !insertmacro StartAtLoginForEach $5 un.StartAtLoginDisableOne
+  ${If} $6 != ""
+    MessageBox MB_OK|MB_ICONEXCLAMATION "${START_AT_LOGIN_NOT_REMOVED}$6" /SD IDOK
+    SetErrorLevel 1
+  ${EndIf}
 FunctionEnd

@@ -85,6 +85,8 @@ polls_at_least() {
 }
 
 check_without_network
+# The check writes the same log: what is there from now on is the monitor's.
+rm -f "$log_file"
 start_monitor "${monitor[@]}"
 monitor_pid=$!
 wait_until 30 grep -q '^orvane.monitor: state: 0 ' "$monitor_trace" ||
@@ -95,8 +97,8 @@ wait_until 15 polls_at_least 2 || fail "no second poll: $(cat "$monitor_trace")"
 ! grep -q '^orvane.monitor: state: [1-3] ' "$monitor_trace" || fail "a state other than red"
 (($(grep -c "$send_line" "$scratch/monitor.out") >= 2)) ||
     fail "the send line is not on standard output at each poll: $(cat "$scratch/monitor.out")"
-grep -q "^[0-9]\{5\}\.[0-9]\{3\} s: $send_line" "$log_file" ||
-    fail "the send line is not in the log $log_file"
+[[ -f $log_file ]] && (($(grep -c "^[0-9]\{5\}\.[0-9]\{3\} s: $send_line" "$log_file") >= 2)) ||
+    fail "the send line is not in the log $log_file at each poll"
 note "without a network: red, still running, the send line on standard output and in $log_file"
 
 ip link set lo up
@@ -104,7 +106,11 @@ start_device "$simdevice" "$device_address" "$device_name"
 before=$(polls_seen)
 wait_until 15 grep -q '^orvane.monitor: state: 3 ' "$monitor_trace" ||
     fail "the device's state never showed: $(tail -n 3 "$monitor_trace")"
-(($(polls_seen) - before == 1)) || fail "available only after $(($(polls_seen) - before)) polls"
+# The first poll that starts with the device there shows it. One sent just before the device was
+# there may end after that, without an answer, within the query's time-out.
+since=$(grep '^orvane.monitor: state:' "$monitor_trace" | tail -n "+$((before + 1))" | cut -d' ' -f3 |
+    tr -d '\n')
+[[ $since == 3 || $since == 03 ]] || fail "states since the device is there: $since"
 # The first poll had no answer, so the device goes by the name of a Relay Host for this run.
 grep -qF "balloon: $device_name | Relay Host is now available." "$monitor_trace" ||
     fail "no balloon for the change: $(grep balloon "$monitor_trace")"

@@ -61,7 +61,8 @@ check_program() {
     wine_run "$stage/bin/orvane-check.exe" "$@" </dev/null >"$scratch/check.out" 2>&1 || status=$?
     line=$(head -n 1 "$scratch/check.out" | tr -d '\r')
     ((status == expected_code)) || fail "orvane-check.exe $*: exit code $status ($line)"
-    [[ $line == "$expected_start"* ]] || fail "orvane-check.exe $*: '$line'"
+    [[ $line == "$expected_start"* ]] ||
+        fail "orvane-check.exe $*: exit code $status, output: $(od -c "$scratch/check.out" | head -n 8)"
 }
 
 # --- the session ---------------------------------------------------------------------------

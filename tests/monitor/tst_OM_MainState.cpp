@@ -145,13 +145,23 @@ void TestOMMainState::relayHostSticksUntilTheAddressChanges() {
     poDevice->answerWith("captureORVANE demo", "0.0.0.0");
     QVERIFY(pollNow(oMain));
     QCOMPARE(oMain.windowTitle(), QStringLiteral("captureORVANE demo"));
-    QCOMPARE(trayIcon(oMain)->toolTip(), "Relay Host captureORVANE demo" + sAt + " available");
-    QVERIFY(menuEntry(oMain, "Open Web interface")->isEnabled());
-
-    BoxCloser oCloser([](QDialog *poDialog) { poDialog->accept(); }); // the same address again
-    menuEntry(oMain, "Change IP address")->trigger();
-    QCOMPARE(oCloser.oSeen.size(), 1);
+    // The tooltip names the device as it answers now; the kind stays for the address.
     QCOMPARE(trayIcon(oMain)->toolTip(), "captureORVANE demo" + sAt + " available");
+    QVERIFY(menuEntry(oMain, "Open Web interface")->isEnabled());
+    const auto helpNames = [&oMain](const char *pszKind) {
+        BoxCloser oCloser;
+        menuEntry(oMain, "Help")->trigger();
+        return oCloser.oSeen.size() == 1 &&
+               oCloser.oSeen[0].sText.contains(QString(" - green:\t") + pszKind + " is available");
+    };
+    QVERIFY(helpNames("Relay Host"));
+
+    {
+        BoxCloser oCloser([](QDialog *poDialog) { poDialog->accept(); }); // the same address again
+        menuEntry(oMain, "Change IP address")->trigger();
+        QCOMPARE(oCloser.oSeen.size(), 1);
+    }
+    QVERIFY(helpNames("captureORVANE"));
 }
 
 void TestOMMainState::deviceThatStopsAnsweringTurnsRedAndNamesNoDevice() {

@@ -151,12 +151,13 @@ void OM_Main::contextMenuEvent(QContextMenuEvent *event) {
 }
 
 // Without a system tray the window is the only way to the program: it cannot be hidden then, and
-// a tray that goes away while the window is hidden or minimised brings it back. A tray that comes
-// later takes the icon by itself (Qt embeds it as soon as the tray is there).
+// a tray that goes away while the window is hidden brings it back. A minimised window stays so:
+// the task bar brings it back, and the user minimised it. A tray that comes later takes the icon
+// by itself (Qt embeds it as soon as the tray is there).
 void OM_Main::followSystemTray() {
     bSystemTray = QSystemTrayIcon::isSystemTrayAvailable();
-    if (!bSystemTray && !bFirstShow && !bFailed && !bShownOnScreen)
-        showOnScreen();
+    if (!bSystemTray && !bFirstShow && !bFailed && isHidden())
+        show();
     enableShowAndHide();
 }
 

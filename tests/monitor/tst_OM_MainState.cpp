@@ -12,6 +12,14 @@ namespace {
 // A reply that names no device, as a Relay Host gives it.
 const char *const kRelayReply = "#0.0.0.0";
 
+// Whether the Help box names the device by this kind, as the monitor holds it for the address.
+bool helpNamesKind(OM_Main &oMain, const QString &sKind) {
+    BoxCloser oCloser;
+    menuEntry(oMain, "Help")->trigger();
+    return oCloser.oSeen.size() == 1 &&
+           oCloser.oSeen[0].sText.contains(" - green:\t" + sKind + " is available");
+}
+
 } // namespace
 
 class TestOMMainState : public QObject {
@@ -131,7 +139,8 @@ void TestOMMainState::deviceKindNameFollowsTheFirstReply() {
     QVERIFY(pollNow(oMain));
 
     QCOMPARE(oMain.windowTitle(), laterName);
-    QCOMPARE(trayIcon(oMain)->toolTip(), kind + ' ' + laterName + sAt);
+    QVERIFY(trayIcon(oMain)->toolTip().endsWith(' ' + laterName + sAt));
+    QVERIFY(helpNamesKind(oMain, kind));
 }
 
 void TestOMMainState::relayHostSticksUntilTheAddressChanges() {
@@ -148,20 +157,14 @@ void TestOMMainState::relayHostSticksUntilTheAddressChanges() {
     // The tooltip names the device as it answers now; the kind stays for the address.
     QCOMPARE(trayIcon(oMain)->toolTip(), "captureORVANE demo" + sAt + " available");
     QVERIFY(menuEntry(oMain, "Open Web interface")->isEnabled());
-    const auto helpNames = [&oMain](const char *pszKind) {
-        BoxCloser oCloser;
-        menuEntry(oMain, "Help")->trigger();
-        return oCloser.oSeen.size() == 1 &&
-               oCloser.oSeen[0].sText.contains(QString(" - green:\t") + pszKind + " is available");
-    };
-    QVERIFY(helpNames("Relay Host"));
+    QVERIFY(helpNamesKind(oMain, "Relay Host"));
 
     {
         BoxCloser oCloser([](QDialog *poDialog) { poDialog->accept(); }); // the same address again
         menuEntry(oMain, "Change IP address")->trigger();
         QCOMPARE(oCloser.oSeen.size(), 1);
     }
-    QVERIFY(helpNames("captureORVANE"));
+    QVERIFY(helpNamesKind(oMain, "captureORVANE"));
 }
 
 void TestOMMainState::deviceThatStopsAnsweringTurnsRedAndNamesNoDevice() {

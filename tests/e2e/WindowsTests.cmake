@@ -29,3 +29,8 @@ set_tests_properties(
     e2e.windows_stage e2e.windows_files e2e.wine_session e2e.wine_network_loss e2e.windows_packages
     e2e.windows_installer
     PROPERTIES LABELS e2e SKIP_RETURN_CODE 77 TIMEOUT 300)
+# Their seconds on a two-core machine, so that a parallel run starts the long ones first.
+set_tests_properties(e2e.wine_session PROPERTIES COST 140)
+set_tests_properties(e2e.windows_packages PROPERTIES COST 107)
+set_tests_properties(e2e.windows_installer PROPERTIES COST 60)
+set_tests_properties(e2e.wine_network_loss PROPERTIES COST 52)

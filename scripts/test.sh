@@ -9,7 +9,8 @@
 #   Linux build | Linux tests + Windows build | Windows tests + sanitizer build | sanitizer tests
 #                                                                                 + reply fuzzer
 #
-# and on a new machine Qt for Windows, built once into a cache, builds beside the Linux stage.
+# and on a new machine Qt for Windows, built once into a cache, builds beside the other packages
+# and the Linux stage.
 # What runs beside shows its output when it has ended; the first failure ends the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -76,8 +77,11 @@ use_compiler_cache() {
     export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
 }
 
-step packages scripts/install-deps.sh build test windows windows-qt reliability desktop monitoring
+# What Qt for Windows needs comes first, so that on a new machine its build is under way while the
+# rest installs.
+step packages-for-qt scripts/install-deps.sh windows-qt
 beside qt-for-windows scripts/build-qt-windows.sh
+step packages scripts/install-deps.sh build test windows reliability desktop monitoring
 use_compiler_cache
 step linux-build linux_build
 beside windows-build scripts/test-windows.sh build

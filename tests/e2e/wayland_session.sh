@@ -41,8 +41,9 @@ start_weston() {
 
 # asked_to_stay_on_top WINDOW: weston's window manager saw the window ask for
 # _NET_WM_STATE_ABOVE, in its state property or in a request to add it. Weston empties the
-# property once it maps the window, and it hears of the property only where it took the window's
-# property changes before the program set it, so the request (a client message) counts as well.
+# property once it maps the window, and it hears of the property only if it began to watch the
+# window before the program set it, which a busy machine does not promise; the request (a client
+# message, which always reaches it) counts as well.
 asked_to_stay_on_top() {
     local window=$(($1)) above
     above=$(xlsatoms -name _NET_WM_STATE_ABOVE | cut -f 1)

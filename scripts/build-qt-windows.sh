@@ -7,10 +7,10 @@
 # usage: scripts/build-qt-windows.sh [--print-prefix]
 #   --print-prefix  print the prefix without building; exit 1 when it is not complete yet
 # The cache is the one scripts/cache-dir.sh names.
-# A cold build takes 20 minutes or more on two cores (32 beside the test command's Linux stage);
-# its log stays beside the prefix. A program built against this Qt runs with the DLLs of bin/, the
-# platforms/ and styles/ folders of plugins/, and the compiler's libstdc++-6, libgcc_s_seh-1 and
-# libwinpthread-1 DLLs beside it.
+# A cold build takes 20 minutes or more on two cores (about 27 beside the test command's Linux
+# stage); its log stays beside the prefix. A program built against this Qt runs with the DLLs of
+# bin/, the platforms/ and styles/ folders of plugins/, and the compiler's libstdc++-6,
+# libgcc_s_seh-1 and libwinpthread-1 DLLs beside it.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 toolchain=$(dirname "$here")/cmake/toolchain-mingw64-qt.cmake

@@ -1,3 +1,4 @@
+#include "OM_Instance.h"
 #include "OM_Main.h"
 #include "SessionPlatform.h"
 #include "StartupAddress.h"
@@ -22,6 +23,13 @@ int main(int argc, char *argv[]) {
         return *exitCode;
     }
 
+    // One monitor per device: where this user watches the device already, that monitor shows its
+    // window and this start ends.
+    OM_Instance oInstance;
+    if (!oInstance.claim(sIPAddress)) {
+        return 0;
+    }
+
     // Declared after the address and the application object, so it is destroyed before them:
     // its destructor still saves the settings.
     OM_Main oMain(sIPAddress, nullptr, OM_Main::kWindowFlags);
@@ -30,6 +38,7 @@ int main(int argc, char *argv[]) {
     if (oMain.hasFailed()) {
         return OM_Main::kExitQueryFailed;
     }
+    oMain.setInstance(&oInstance);
     oMain.show();
     return QApplication::exec();
 }

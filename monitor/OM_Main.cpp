@@ -3,6 +3,7 @@
 #include "OM_Boxes.h"
 #include "OM_HelpTexts.h"
 #include "OM_IPDialog.h"
+#include "OM_Instance.h"
 #include "OM_Placement.h"
 #include "OM_Settings.h"
 
@@ -47,7 +48,15 @@ OM_Main::~OM_Main() {
     // A window that was never shown has no position of its own; keep the one saved earlier.
     const std::optional<QPoint> oPosition =
         bFirstShow ? std::nullopt : std::optional<QPoint>(pos());
-    OM_Settings::writeOnExit(sIPAddress, oPosition, bShowStatusMessages);
+    // The switch only when the user switched it here: another monitor's choice stays otherwise.
+    const std::optional<bool> oSwitch =
+        bShowStatusMessagesSwitched ? std::optional<bool>(bShowStatusMessages) : std::nullopt;
+    OM_Settings::writeOnExit(sIPAddress, oPosition, oSwitch);
+}
+
+void OM_Main::setInstance(OM_Instance *poNewInstance) {
+    poInstance = poNewInstance;
+    connect(poInstance, &OM_Instance::sigShowRequested, this, &OM_Main::bringToFront);
 }
 
 void OM_Main::createStateLabel() {
@@ -101,6 +110,7 @@ void OM_Main::createTrayIcon(QMenu *poMenu) {
     // No image and not visible yet: the first successful refresh gives it both.
     poTrayIcon = new QSystemTrayIcon(this);
     poTrayIcon->setContextMenu(poMenu);
+    new OM_StatePresentation::PlainTrayToolTip(poTrayIcon);
     connect(poTrayIcon, &QSystemTrayIcon::activated, this, &OM_Main::slIconActivated);
 }
 
@@ -120,14 +130,27 @@ void OM_Main::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
 }
 
+// A device without a place of its own takes the one saved for any, or the corner, unless another
+// device's window has its place there: then the nearest free spot above, or to the left. Either
+// way the spot becomes its own at once, so that a monitor started beside it sees it taken.
 void OM_Main::placeOnFirstShow() {
-    const std::optional<QPoint> oSaved = OM_Settings::readPosition(sIPAddress);
-    const QPoint oPosition = OM_Placement::firstShowPosition(oSaved, size());
+    const OM_Placement::ChoosingLock oChoosing;
+    const OM_Settings::Places oPlaces = OM_Settings::readPlaces(sIPAddress);
+    const std::optional<QPoint> oSaved = oPlaces.oOwn ? oPlaces.oOwn : oPlaces.oAny;
+    QPoint oPosition = OM_Placement::firstShowPosition(oSaved, size());
+    bool bExactly = oSaved && oPosition == *oSaved; // it stood there
+    if (!oPlaces.oOwn) {
+        const QPoint oFree = OM_Placement::freeSpot(
+            oPosition, OM_Placement::frameSize(windowHandle(), size()), oPlaces.oOthers);
+        bExactly = bExactly || oFree != oPosition;
+        oPosition = oFree;
+        OM_Settings::writeOwnPlace(sIPAddress, oPosition);
+    }
     move(oPosition);
     // The corner is left to the move alone: the window manager may still fit the window, which
     // the corner formula lets stick out by its frame, into the work area as it maps it.
-    if (oSaved && oPosition == *oSaved)
-        OM_Placement::placeFrameOnFirstExpose(windowHandle(), oPosition); // it stood there
+    if (bExactly)
+        OM_Placement::placeFrameOnFirstExpose(windowHandle(), oPosition);
 }
 
 // Also when the system hides the window, as on minimising it, where the window still counts as
@@ -143,6 +166,13 @@ void OM_Main::showOnScreen() {
     if (isMinimized())
         setWindowState(windowState() & ~Qt::WindowMinimized);
     show();
+}
+
+// Another start asked for this device: the window comes up as "Show" brings it, and in front.
+void OM_Main::bringToFront() {
+    showOnScreen();
+    raise();
+    activateWindow();
 }
 
 void OM_Main::contextMenuEvent(QContextMenuEvent *event) {
@@ -205,7 +235,10 @@ void OM_Main::slIconActivated(QSystemTrayIcon::ActivationReason eReason) {
 
 void OM_Main::slSetShowStatusMessages() {
     bShowStatusMessages = !bShowStatusMessages;
+    bShowStatusMessagesSwitched = true;
     poActionShowStatusMessages->setChecked(bShowStatusMessages);
+    // Saved at once as well, for the monitors of other devices that start meanwhile.
+    OM_Settings::writeShowStatusMessages(bShowStatusMessages);
 }
 
 void OM_Main::slOpenWebInterface() {
@@ -217,9 +250,17 @@ void OM_Main::slChangeIPAddress() {
     oDialog.setIPAddress(sIPAddress);
     if (OM_Boxes::runDialog(oDialog) != QDialog::Accepted)
         return;
+    if (poInstance && !poInstance->claim(oDialog.GetIPAddress())) {
+        OM_Boxes::information(this, tr("Change IP address"),
+                              tr("%1 is monitored in another window already, which is shown now. "
+                                 "This window keeps monitoring %2.")
+                                  .arg(oDialog.GetIPAddress(), sIPAddress));
+        return;
+    }
     sIPAddress = oDialog.GetIPAddress();
     poStateLabel->setText(sIPAddress);
     sDeviceKindName.clear();
+    bFirstPollOfDevice = true;
     refreshState();
 }
 

@@ -5,6 +5,7 @@
 #include "OrvaneQuery.h"
 
 #include <QBasicTimer>
+#include <QDateTime>
 #include <QString>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -12,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 
+class OM_Instance;
 class QAction;
 class QMenu;
 
@@ -35,6 +37,11 @@ public:
     // there is no event loop to end yet: the caller must not show the window and must end the
     // program with kExitQueryFailed itself.
     bool hasFailed() const { return bFailed; }
+
+    // Makes this monitor the one of its device for the user: later starts for the device show
+    // this window, and "Change IP address" does not move to a device that another monitor
+    // watches. The instance must have claimed the address already and outlive the window.
+    void setInstance(OM_Instance *poInstance);
 
 signals:
     void sigSetLabelState(OM_Label::STATE);
@@ -65,9 +72,12 @@ private:
     bool trayCanTakeTheIcon() const;
     void enableShowAndHide();
     void showOnScreen();
+    void bringToFront();
 
     void refreshState();
-    void presentState(OrvaneState eState, const QString &sReplyName);
+    void presentState(OrvaneState eState, const QString &sNewReplyName, const QString &sNewHolder);
+    OM_StatePresentation::ToolTipFacts toolTipFacts() const;
+    void showToolTip(const QString &sToolTip);
     void failFatally();
 
     OM_Label *poStateLabel = nullptr;
@@ -86,7 +96,14 @@ private:
     bool bFirstShow = true;
     bool bShownOnScreen = false; // since the last show event, not hidden or minimised since
     bool bShowStatusMessages = true;
+    bool bShowStatusMessagesSwitched = false; // by the user in this monitor: saved at the end
+    OM_Instance *poInstance = nullptr;
     std::optional<OrvaneState> oLastState; // none before the first successful poll
     QString sDeviceKindName;
+    // What the latest successful poll told, for the tooltip.
+    QString sReplyName;
+    QString sHolder;          // held by another PC: who, as the device says it
+    QDateTime oStateSince;    // when this monitor saw the state (or holder) begin; invalid: unknown
+    bool bFirstPollOfDevice = true;
     bool bFailed = false;
 };

@@ -8,6 +8,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QThread>
 #include <QTimerEvent>
 
@@ -26,15 +27,27 @@ void OM_Main::refreshState() {
         failFatally();
         return;
     }
-    presentState(oAnswer.eState, QString::fromLatin1(oAnswer.sName));
+    // Who holds the device, as the device says it: an address, or whatever text it sends.
+    const QString sHolder = oAnswer.eState == ORVANE_USED_BY_OTHER_PC
+                                ? QString::fromLatin1(oAnswer.sUser).trimmed()
+                                : QString();
+    presentState(oAnswer.eState, QString::fromLatin1(oAnswer.sName), sHolder);
 }
 
-void OM_Main::presentState(OrvaneState eState, const QString &sReplyName) {
+void OM_Main::presentState(OrvaneState eState, const QString &sNewReplyName,
+                           const QString &sNewHolder) {
     if (sDeviceKindName.isEmpty())
-        sDeviceKindName = OM_StatePresentation::deviceKindName(sReplyName);
-    const OM_StatePresentation::Look oLook = OM_StatePresentation::lookOfState(
-        eState, sDeviceKindName,
-        OM_StatePresentation::deviceText(sDeviceKindName, sReplyName, sIPAddress));
+        sDeviceKindName = OM_StatePresentation::deviceKindName(sNewReplyName);
+    // The first state seen of a device has no known beginning; a new holder is a change as well.
+    if (bFirstPollOfDevice)
+        oStateSince = QDateTime();
+    else if (eState != *oLastState || sNewHolder != sHolder)
+        oStateSince = QDateTime::currentDateTime();
+    bFirstPollOfDevice = false;
+    sReplyName = sNewReplyName;
+    sHolder = sNewHolder;
+    const OM_StatePresentation::Look oLook =
+        OM_StatePresentation::lookOfState(eState, sDeviceKindName, toolTipFacts());
     emit sigSetLabelState(oLook.eLabelState);
     // Handed over only when it changes: a tray takes every icon it is given as a new one (a D-Bus
     // host fetches all its sizes again, Windows makes a new icon handle).
@@ -43,11 +56,7 @@ void OM_Main::presentState(OrvaneState eState, const QString &sReplyName) {
         poTrayIcon->setIcon(oIcon);
     if (trayCanTakeTheIcon())
         poTrayIcon->setVisible(true);
-    // The state text rather than the title, so that the state can be told without colours, with
-    // the device, so that the icons of several monitors can be told apart.
-    poTrayIcon->setToolTip(oLook.sToolTip);
-    // The same words for screen readers, which cannot tell the label's colour.
-    poStateLabel->setAccessibleDescription(oLook.sToolTip);
+    showToolTip(oLook.sToolTip);
     const QString sTitle = OM_StatePresentation::titleText(sReplyName);
     setWindowTitle(sTitle);
     poActionOpenWebInterface->setEnabled(!sReplyName.isEmpty());
@@ -56,6 +65,24 @@ void OM_Main::presentState(OrvaneState eState, const QString &sReplyName) {
     if (bChanged && bShowStatusMessages)
         OM_Balloon::show(poTrayIcon, sTitle, oLook.sBalloonText);
     oLastState = eState;
+}
+
+OM_StatePresentation::ToolTipFacts OM_Main::toolTipFacts() const {
+    return {OM_StatePresentation::deviceName(sDeviceKindName, sReplyName),
+            sIPAddress,
+            sHolder,
+            QString(),
+            oStateSince,
+            QDate::currentDate(),
+            OM_StatePresentation::trayToolTipLimit()};
+}
+
+// The state in words rather than the title, so that the state can be told without colours, with
+// the device, so that the icons of several monitors can be told apart; the same words for screen
+// readers, which cannot tell the label's colour.
+void OM_Main::showToolTip(const QString &sToolTip) {
+    poTrayIcon->setToolTip(sToolTip);
+    poStateLabel->setAccessibleDescription(sToolTip);
 }
 
 void OM_Main::failFatally() {

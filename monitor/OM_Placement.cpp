@@ -1,12 +1,17 @@
 #include "OM_Placement.h"
 
+#include "OM_Instance.h"
+
 #include <QBasicTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QGuiApplication>
 #include <QRect>
 #include <QScreen>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace OM_Placement {
 
@@ -19,6 +24,17 @@ bool liesOnAScreen(const QPoint &oPoint) {
             return true;
     }
     return false;
+}
+
+// A title bar and borders as large as those of most window managers, for a frame not known yet.
+constexpr QMargins kLikelyFrame(8, 40, 8, 8);
+constexpr int kChoosingWaitMs = 2000;
+
+QRect workAreaAt(const QPoint &oPoint) {
+    const QScreen *poScreen = QGuiApplication::screenAt(oPoint);
+    if (!poScreen)
+        poScreen = QGuiApplication::primaryScreen();
+    return poScreen ? poScreen->availableGeometry() : QRect();
 }
 
 QPoint lowerRightCorner(const QSize &oWindowSize) {
@@ -90,6 +106,35 @@ QPoint firstShowPosition(const std::optional<QPoint> &oSaved, const QSize &oWind
     if (oSaved && liesOnAScreen(*oSaved))
         return *oSaved;
     return lowerRightCorner(oWindowSize);
+}
+
+QSize frameSize(const QWindow *poWindow, const QSize &oContentsSize) {
+    const QMargins oFrame = poWindow ? poWindow->frameMargins() : QMargins();
+    return oContentsSize.grownBy(oFrame.isNull() ? kLikelyFrame : oFrame);
+}
+
+QPoint freeSpot(const QPoint &oStart, const QSize &oFrameSize, const QList<QPoint> &oTaken) {
+    const QRect oArea = workAreaAt(oStart);
+    for (int iX = oStart.x(); iX >= oArea.left(); iX -= oFrameSize.width()) {
+        int iY = oStart.y();
+        while (iY >= oArea.top()) {
+            const QRect oFrame(QPoint(iX, iY), oFrameSize);
+            std::optional<int> oTopmostCover;
+            for (const QPoint &oPlace : oTaken) {
+                if (QRect(oPlace, oFrameSize).intersects(oFrame))
+                    oTopmostCover = std::min(oTopmostCover.value_or(oPlace.y()), oPlace.y());
+            }
+            if (!oTopmostCover)
+                return oFrame.topLeft();
+            iY = *oTopmostCover - oFrameSize.height();
+        }
+    }
+    return oStart;
+}
+
+ChoosingLock::ChoosingLock()
+    : oLock(QDir(OM_Instance::lockDirectory()).filePath(QStringLiteral("orvane-monitor-places.lock"))) {
+    oLock.tryLock(kChoosingWaitMs);
 }
 
 void placeFrameOnFirstExpose(QWindow *poWindow, const QPoint &oFramePosition) {

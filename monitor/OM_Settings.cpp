@@ -1,6 +1,9 @@
 #include "OM_Settings.h"
 
+#include "DeviceAddress.h"
 #include "OrvaneIdentity.h"
+
+#include <QStringList>
 
 #include <QVariant>
 
@@ -10,12 +13,25 @@ namespace {
 
 const char *const kKeyPosition = "pos";
 const char *const kKeyShowStatusMessages = "StateChangedMessage";
+const QLatin1String kDevicePositionPrefix("pos-");
+
+// The device whose place a key holds ("pos-192.168.1.10"), in the address's one spelling; empty
+// for any other key.
+QString deviceOfKey(const QString &sKey) {
+    if (!sKey.startsWith(kDevicePositionPrefix))
+        return QString();
+    return canonicalAddress(sKey.mid(kDevicePositionPrefix.size()));
+}
 
 QString devicePositionKey(const QString &sIPAddress) {
-    return QLatin1String(kKeyPosition) + '-' + sIPAddress;
+    return kDevicePositionPrefix + canonicalAddress(sIPAddress);
 }
 
 } // namespace
+
+QString canonicalAddress(const QString &sIPAddress) {
+    return QString::fromStdString(sCanonicalAddress(sIPAddress.toStdString()));
+}
 
 GroupStore::GroupStore()
 #ifdef Q_OS_WIN
@@ -40,23 +56,50 @@ bool readShowStatusMessages() {
     return oStore.oSettings.value(QLatin1String(kKeyShowStatusMessages), true).toBool();
 }
 
-std::optional<QPoint> readPosition(const QString &sIPAddress) {
+void writeShowStatusMessages(bool bShowStatusMessages) {
     GroupStore oStore;
-    for (const QString &sKey : {devicePositionKey(sIPAddress), QString::fromLatin1(kKeyPosition)}) {
-        if (oStore.oSettings.contains(sKey))
-            return oStore.oSettings.value(sKey, QPoint()).toPoint();
+    oStore.oSettings.setValue(QLatin1String(kKeyShowStatusMessages), bShowStatusMessages);
+}
+
+// The device's place is read under its one spelling first, then under any other spelling that
+// earlier versions wrote as the address was typed.
+Places readPlaces(const QString &sIPAddress) {
+    GroupStore oStore;
+    const QString sDevice = canonicalAddress(sIPAddress);
+    const QString sOwnKey = devicePositionKey(sIPAddress);
+    Places oPlaces;
+    if (oStore.oSettings.contains(QLatin1String(kKeyPosition)))
+        oPlaces.oAny = oStore.oSettings.value(QLatin1String(kKeyPosition), QPoint()).toPoint();
+    if (oStore.oSettings.contains(sOwnKey))
+        oPlaces.oOwn = oStore.oSettings.value(sOwnKey, QPoint()).toPoint();
+    const QStringList oKeys = oStore.oSettings.childKeys();
+    for (const QString &sKey : oKeys) {
+        const QString sKeyDevice = deviceOfKey(sKey);
+        if (sKeyDevice.isEmpty())
+            continue;
+        const QPoint oPlace = oStore.oSettings.value(sKey, QPoint()).toPoint();
+        if (sKeyDevice != sDevice)
+            oPlaces.oOthers.append(oPlace);
+        else if (!oPlaces.oOwn)
+            oPlaces.oOwn = oPlace;
     }
-    return std::nullopt;
+    return oPlaces;
+}
+
+void writeOwnPlace(const QString &sIPAddress, const QPoint &oPlace) {
+    GroupStore oStore;
+    oStore.oSettings.setValue(devicePositionKey(sIPAddress), oPlace);
 }
 
 void writeOnExit(const QString &sIPAddress, const std::optional<QPoint> &oPosition,
-                 bool bShowStatusMessages) {
+                 const std::optional<bool> &oShowStatusMessages) {
     GroupStore oStore;
     if (oPosition) {
         oStore.oSettings.setValue(QLatin1String(kKeyPosition), *oPosition);
         oStore.oSettings.setValue(devicePositionKey(sIPAddress), *oPosition);
     }
-    oStore.oSettings.setValue(QLatin1String(kKeyShowStatusMessages), bShowStatusMessages);
+    if (oShowStatusMessages)
+        oStore.oSettings.setValue(QLatin1String(kKeyShowStatusMessages), *oShowStatusMessages);
 }
 
 } // namespace OM_Settings

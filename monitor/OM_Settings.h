@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QPoint>
 #include <QSettings>
 
@@ -24,16 +25,27 @@ public:
     QSettings oSettings;
 };
 
+// The address in its one spelling, for keys and names that stand for the device.
+QString canonicalAddress(const QString &sIPAddress);
+
 // The balloon switch; on when never saved.
 bool readShowStatusMessages();
+void writeShowStatusMessages(bool bShowStatusMessages);
 
-// The window position saved for the device, or else the one saved for any, if there is one. A
-// value that is no point reads as (0, 0).
-std::optional<QPoint> readPosition(const QString &sIPAddress);
+// The saved window places that concern a device. A value that is no point reads as (0, 0).
+struct Places {
+    std::optional<QPoint> oOwn; // the device's own ("pos-ADDRESS", under any spelling)
+    std::optional<QPoint> oAny; // the one saved for any device ("pos")
+    QList<QPoint> oOthers;      // the own places of the other devices
+};
+Places readPlaces(const QString &sIPAddress);
 
-// Writes the balloon switch, and the position when there is one to keep, for the device and as
-// the one for any.
+// Makes the place the device's own.
+void writeOwnPlace(const QString &sIPAddress, const QPoint &oPlace);
+
+// Writes the position, when there is one to keep, for the device and as the one for any; and
+// the balloon switch when the user switched it in this monitor.
 void writeOnExit(const QString &sIPAddress, const std::optional<QPoint> &oPosition,
-                 bool bShowStatusMessages);
+                 const std::optional<bool> &oShowStatusMessages);
 
 } // namespace OM_Settings

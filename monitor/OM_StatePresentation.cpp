@@ -1,11 +1,17 @@
 #include "OM_StatePresentation.h"
 
+#include "DeviceAddress.h"
 #include "DeviceKind.h"
 
+#include <QApplication>
 #include <QCoreApplication>
+#include <QHelpEvent>
+#include <QLocale>
 #include <QPainter>
 #include <QPixmap>
 #include <QRect>
+#include <QTextDocument>
+#include <QToolTip>
 
 #include <algorithm>
 
@@ -44,34 +50,107 @@ QPixmap drawStatePixmap(const QPixmap &oTrayImage, const QColor &oColour, int iS
     return oCanvas;
 }
 
-} // namespace
+const QChar kEllipsis(0x2026);
 
-Look lookOfState(OrvaneState eState, const QString &sKind, const QString &sDevice) {
+// The text shortened by iExcess characters, an ellipsis in place of what went; at least the
+// ellipsis stays of a text that had any.
+QString shortened(const QString &sText, int iExcess) {
+    if (iExcess <= 0 || sText.isEmpty())
+        return sText;
+    return sText.left(std::max(0, int(sText.size()) - iExcess - 1)) + kEllipsis;
+}
+
+QString sinceText(const ToolTipFacts &oFacts) {
+    if (!oFacts.oSince.isValid())
+        return QString();
+    const QLocale oLocale;
+    QString sWhen = oLocale.toString(oFacts.oSince.time(), QLocale::ShortFormat);
+    if (oFacts.oSince.date() < oFacts.oToday)
+        sWhen = oLocale.toString(oFacts.oSince.date(), QLocale::ShortFormat) + ' ' + sWhen;
+    return trMain(" since ") + sWhen;
+}
+
+// The parts of a tooltip that may give way to a limit, in the order they do.
+struct Shortenable {
+    QString sDeviceName;
+    QString sHolderName;
+    QString sHolder; // only when it is no address
+};
+
+QString toolTip(OrvaneState eState, const ToolTipFacts &oFacts, const Shortenable &oParts) {
+    const QString sDevice = oParts.sDeviceName + " (" + oFacts.sAddress + ')';
+    QString sText;
     switch (eState) {
     case ORVANE_USED_BY_OTHER_PC:
-        return {OM_Label::LABEL_USED_BY_OTHER_PC, sKind + " is now used by another PC.",
-                sDevice + trMain(" used by another PC")};
+        sText = sDevice + trMain(" used by another PC");
+        if (!oParts.sHolder.isEmpty())
+            sText += ": " + (oParts.sHolderName.isEmpty()
+                                 ? oParts.sHolder
+                                 : oParts.sHolderName + " (" + oParts.sHolder + ')');
+        break;
     case ORVANE_USED_BY_THIS_PC:
-        return {OM_Label::LABEL_USED_BY_THIS_PC, sKind + " is now used by this PC.",
-                sDevice + trMain(" used by this PC")};
+        sText = sDevice + trMain(" used by this PC");
+        break;
     case ORVANE_AVAILABLE:
-        return {OM_Label::LABEL_AVAILABLE, sKind + " is now available.",
-                sDevice + trMain(" available")};
+        sText = sDevice + trMain(" available");
+        break;
     case ORVANE_NOT_REACHABLE:
     default:
-        return {OM_Label::LABEL_NO_CONNECTION, "No connection to " + sKind + ".",
-                trMain("Cannot connect to ") + sDevice};
+        sText = trMain("Cannot connect to ") + sDevice;
+        break;
+    }
+    return sText + sinceText(oFacts);
+}
+
+// Within the limit, the device's name gives way first, then the holder's name, then a holder
+// text that is no address.
+QString fittedToolTip(OrvaneState eState, const ToolTipFacts &oFacts) {
+    Shortenable oParts{oFacts.sDeviceName, oFacts.sHolderName, oFacts.sHolder};
+    int iExcess = int(toolTip(eState, oFacts, oParts).size()) - oFacts.iLimit;
+    const bool bHolderIsAddress = bIsDeviceAddress(oFacts.sHolder.toStdString());
+    for (QString *psPart : {&oParts.sDeviceName, &oParts.sHolderName, &oParts.sHolder}) {
+        if (oFacts.iLimit <= 0 || iExcess <= 0 || (psPart == &oParts.sHolder && bHolderIsAddress))
+            break;
+        const int iCut = std::min(iExcess, std::max(0, int(psPart->size()) - 1));
+        *psPart = shortened(*psPart, iCut);
+        iExcess -= iCut;
+    }
+    return toolTip(eState, oFacts, oParts);
+}
+
+} // namespace
+
+Look lookOfState(OrvaneState eState, const QString &sKind, const ToolTipFacts &oFacts) {
+    const QString sToolTip = fittedToolTip(eState, oFacts);
+    switch (eState) {
+    case ORVANE_USED_BY_OTHER_PC:
+        return {OM_Label::LABEL_USED_BY_OTHER_PC, sKind + " is now used by another PC.", sToolTip};
+    case ORVANE_USED_BY_THIS_PC:
+        return {OM_Label::LABEL_USED_BY_THIS_PC, sKind + " is now used by this PC.", sToolTip};
+    case ORVANE_AVAILABLE:
+        return {OM_Label::LABEL_AVAILABLE, sKind + " is now available.", sToolTip};
+    case ORVANE_NOT_REACHABLE:
+    default:
+        return {OM_Label::LABEL_NO_CONNECTION, "No connection to " + sKind + ".", sToolTip};
     }
 }
 
-QString deviceText(const QString &sKind, const QString &sReplyName, const QString &sAddress) {
-    QString sName = sKind;
-    if (!sReplyName.isEmpty()) {
-        // The kind held for the address may be "Relay Host" from a first poll without an answer.
-        const QString sNamedKind = deviceKindName(sReplyName);
-        sName = sReplyName.startsWith(sNamedKind) ? sReplyName : sNamedKind + ' ' + sReplyName;
-    }
-    return sName + " (" + sAddress + ')';
+QString deviceName(const QString &sKind, const QString &sReplyName) {
+    if (sReplyName.isEmpty())
+        return sKind;
+    // The kind held for the address may be "Relay Host" from a first poll without an answer.
+    const QString sNamedKind = deviceKindName(sReplyName);
+    return sReplyName.startsWith(sNamedKind) ? sReplyName : sNamedKind + ' ' + sReplyName;
+}
+
+int trayToolTipLimit() {
+#ifdef Q_OS_WIN
+    // The shell keeps a tooltip in 128 wide characters with the terminating one (szTip), and Qt
+    // cuts what is longer.
+    return 127;
+#else
+    return 0;
+#endif
 }
 
 QString deviceKindName(const QString &sReplyName) {
@@ -107,6 +186,23 @@ int largestTrayIconSize() {
     // slot, and Qt's XEmbed tray window paints the one for its size times its scale.
     return kLargestTrayIconSize;
 #endif
+}
+
+PlainTrayToolTip::PlainTrayToolTip(QSystemTrayIcon *poTrayIcon)
+    : QObject(poTrayIcon), poTrayIcon(poTrayIcon) {
+    qApp->installEventFilter(this);
+}
+
+bool PlainTrayToolTip::eventFilter(QObject *poWatched, QEvent *poEvent) {
+    // The tray's own window, a widget of Qt's named so, asks for its tooltip.
+    auto *poTrayWindow = qobject_cast<QWidget *>(poWatched);
+    if (poEvent->type() != QEvent::ToolTip || !poTrayWindow ||
+        poTrayWindow->objectName() != QLatin1String("QSystemTrayIconSys"))
+        return false;
+    QToolTip::showText(static_cast<QHelpEvent *>(poEvent)->globalPos(),
+                       Qt::convertFromPlainText(poTrayIcon->toolTip(), Qt::WhiteSpacePre),
+                       poTrayWindow);
+    return true;
 }
 
 const QIcon &StateIcons::icon(OM_Label::STATE eState) {

@@ -3,8 +3,12 @@
 #include "OM_Label.h"
 #include "OrvaneQuery.h"
 
+#include <QDate>
+#include <QDateTime>
 #include <QIcon>
+#include <QObject>
 #include <QString>
+#include <QSystemTrayIcon>
 
 #include <array>
 #include <iterator>
@@ -18,16 +22,48 @@ struct Look {
     QString sToolTip;
 };
 
-// The signs of a state for a device of the given kind ("captureORVANE", ...); the tooltip names
-// the device as deviceText() gives it, so that the icons of several monitors can be told apart.
-Look lookOfState(OrvaneState eState, const QString &sDeviceKindName, const QString &sDeviceText);
+// What the tooltip tells besides the state, so that the icons of several monitors can be told
+// apart and a glance tells who holds the device and since when.
+struct ToolTipFacts {
+    QString sDeviceName;    // as deviceName() gives it
+    QString sAddress;       // the monitored address
+    QString sHolder;        // held by another PC: the holder's address, or the device's own text
+    QString sHolderName;    // that address's host name, where the resolver knows one
+    QDateTime oSince;       // when this monitor saw the state begin; invalid when it did not
+    QDate oToday;           // the day the tooltip is for
+    int iLimit = 0;         // the longest tooltip the tray shows whole; 0: no limit
+};
 
-// The device as the tooltip names it: its reply name with its address, the kind that this name
-// gives in front unless the name begins with it ("captureORVANE lab1 (192.168.1.10)",
-// "sourceORVANE SRC-6603 (192.168.1.11)"); for a reply without a name, the kind decided for the
-// address.
-QString deviceText(const QString &sDeviceKindName, const QString &sReplyName,
-                   const QString &sAddress);
+// The signs of a state for a device of the given kind ("captureORVANE", ...). The tooltip is
+// "captureORVANE lab1 (192.168.1.10) used by another PC: labpc-07 (192.168.1.23) since 14:02":
+// the device, the state, the holder, and the time of the change (with the date when it was
+// before today). Within a limit, the device's name is shortened first and then the holder's
+// name, never the addresses, the state or the time.
+Look lookOfState(OrvaneState eState, const QString &sDeviceKindName, const ToolTipFacts &oFacts);
+
+// The device as the tooltip names it: its reply name with the kind that this name gives in front
+// unless the name begins with it ("captureORVANE lab1", "sourceORVANE SRC-6603"); for a reply
+// without a name, the kind decided for the address.
+QString deviceName(const QString &sDeviceKindName, const QString &sReplyName);
+
+// The longest tooltip this platform's tray shows whole; 0 where it shows any.
+int trayToolTipLimit();
+
+// Qt draws the tooltip of an icon in an XEmbed tray itself, as a widget's tooltip, and takes text
+// that begins like markup for rich text; a device's name could then lay the tooltip out, or show
+// pictures. While this lives (a child of the tray icon, watching the application), the tray
+// icon's tooltip shows there as the characters it is, on one line. The other trays (D-Bus,
+// Windows) take the tooltip as plain text by themselves.
+class PlainTrayToolTip : public QObject {
+public:
+    explicit PlainTrayToolTip(QSystemTrayIcon *poTrayIcon);
+
+protected:
+    bool eventFilter(QObject *poWatched, QEvent *poEvent) override;
+
+private:
+    QSystemTrayIcon *const poTrayIcon;
+};
 
 // The kind of device that gave this reply name: a Relay Host gives none, and the names of the
 // signal-output models contain "66".

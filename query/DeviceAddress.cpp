@@ -1,6 +1,7 @@
 #include "DeviceAddress.h"
 
 #include <regex>
+#include <string>
 
 bool bIsDeviceAddress(const std::string &sText) {
     static const std::regex oPattern(kIPAddressPattern, std::regex::ECMAScript);
@@ -25,4 +26,19 @@ std::uint32_t dwDottedQuadToIPv4(const char *pszText) {
             return dwAddress;
         }
     }
+}
+
+std::string sCanonicalAddress(const std::string &sText) {
+    if (!bIsDeviceAddress(sText)) {
+        return {};
+    }
+    const std::uint32_t dwAddress = dwDottedQuadToIPv4(sText.c_str());
+    std::string sCanonical;
+    for (int iShift = 24; iShift >= 0; iShift -= 8) {
+        sCanonical += std::to_string(dwAddress >> iShift & 0xFFu);
+        if (iShift > 0) {
+            sCanonical += '.';
+        }
+    }
+    return sCanonical;
 }

@@ -22,3 +22,8 @@ constexpr std::uint32_t INVALID_IPV4_ADDRESS = 0xFFFFFFFFu;
 // so "192.168.1.09" is 192.168.1.9. Any text that is no device address gives
 // INVALID_IPV4_ADDRESS.
 std::uint32_t dwDottedQuadToIPv4(const char *pszText);
+
+// The device's one spelling: its four numbers without leading zeros ("10.01.1.09" gives
+// "10.1.1.9"), so that every spelling of one address names one device. Empty for text that is no
+// device address.
+std::string sCanonicalAddress(const std::string &sText);

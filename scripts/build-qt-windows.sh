@@ -49,8 +49,11 @@ qt_options=(
     -DQT_BUILD_TESTS=OFF
     -DQT_HOST_PATH=/usr
     -DQT_HOST_PATH_CMAKE_DIR="/usr/lib/$host_multiarch/cmake"
-    # Core, Gui, Widgets and Test are all the monitor uses.
-    -DFEATURE_network=OFF
+    # Core, Gui, Widgets, Network (for its local sockets alone) and Test are all the monitor uses.
+    -DFEATURE_ssl=OFF
+    -DFEATURE_schannel=OFF
+    -DFEATURE_http=OFF
+    -DFEATURE_networklistmanager=OFF
     -DFEATURE_sql=OFF
     -DFEATURE_dbus=OFF
     -DFEATURE_printsupport=OFF
@@ -208,8 +211,9 @@ fetch_source() {
 
 # What the monitor and its tests need; a feature that configure dropped on its own shows here.
 required_files=(
-    bin/Qt6Core.dll bin/Qt6Gui.dll bin/Qt6Widgets.dll bin/Qt6Test.dll
+    bin/Qt6Core.dll bin/Qt6Gui.dll bin/Qt6Widgets.dll bin/Qt6Network.dll bin/Qt6Test.dll
     lib/cmake/Qt6/Qt6Config.cmake lib/cmake/Qt6Widgets/Qt6WidgetsConfig.cmake
+    lib/cmake/Qt6Network/Qt6NetworkConfig.cmake
     lib/cmake/Qt6Test/Qt6TestConfig.cmake
     plugins/platforms/qwindows.dll plugins/platforms/qminimal.dll plugins/platforms/qoffscreen.dll
     plugins/styles/qwindowsvistastyle.dll

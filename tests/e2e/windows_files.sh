@@ -14,7 +14,7 @@ system32=${2:?usage: windows_files.sh STAGE WINEPREFIX}/drive_c/windows/system32
 readonly bin=$stage/bin
 readonly objdump=x86_64-w64-mingw32-objdump windres=x86_64-w64-mingw32-windres
 readonly plugins=(platforms/qwindows.dll styles/qwindowsvistastyle.dll)
-readonly runtime=(Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll
+readonly runtime=(Qt6Core.dll Qt6Gui.dll Qt6Widgets.dll Qt6Network.dll
     libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
 
 require_tools "$objdump" "$windres"

@@ -37,6 +37,7 @@ constexpr int kFirstHost = 70;
 SettingsSandbox::SettingsSandbox() {
     qputenv("XDG_CONFIG_HOME", oDir.path().toLocal8Bit());
     qputenv("HOME", oDir.path().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", oDir.path().toLocal8Bit()); // the monitors' lock files
 }
 
 void clearMonitorSettings() {
@@ -45,6 +46,11 @@ void clearMonitorSettings() {
 
 QString deviceAddress(int iIndex) {
     return QLatin1String(kAddressPrefix) + QString::number(kFirstHost + iIndex);
+}
+
+QString respelt(const QString &sAddress) {
+    QString sOther = sAddress;
+    return sOther.replace(QLatin1String(".0."), QLatin1String(".00."));
 }
 
 QString thisPCAddress() {

@@ -41,6 +41,9 @@ void clearMonitorSettings();
 // The index-th loopback address of the monitor tests (tests/LOOPBACK.md).
 QString deviceAddress(int iIndex);
 
+// The same address written another way ("127.0.0.90" as "127.00.0.90").
+QString respelt(const QString &sAddress);
+
 // An address that the monitor takes for this PC's when a device names it as its user. (Not
 // 127.0.0.1 everywhere: wine lists the addresses that this PC's name resolves to.)
 QString thisPCAddress();

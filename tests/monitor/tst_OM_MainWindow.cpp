@@ -3,10 +3,12 @@
 #include "MonitorTestSupport.h"
 
 #include "OM_HelpTexts.h"
+#include "OM_Instance.h"
 
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMetaMethod>
 #include <QScreen>
@@ -49,6 +51,7 @@ private slots:
     void firstRunUsesDefaultsAndTheCorner();
     void settingsSurviveTheProgram();
     void eachDeviceKeepsItsOwnPlace();
+    void oneMonitorPerDevice();
     void savedPositionIsUsedOnlyOnAScreen_data();
     void savedPositionIsUsedOnlyOnAScreen();
     void garbagePositionReadsAsOrigin();
@@ -124,6 +127,8 @@ void TestOMMainWindow::firstRunUsesDefaultsAndTheCorner() {
 
 void TestOMMainWindow::settingsSurviveTheProgram() {
     const QPoint oPlace(primaryArea().topLeft() + QPoint(30, 40));
+    // Another device's monitor, started before the switch and ended after it, never touched it.
+    auto poOther = std::make_unique<OM_Main>(deviceAddress(22), nullptr, OM_Main::kWindowFlags);
     {
         OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
         oMain.show();
@@ -132,8 +137,10 @@ void TestOMMainWindow::settingsSurviveTheProgram() {
         menuEntry(oMain, "Show Status Messages")->trigger(); // only the final state counts
         oMain.move(oPlace);
         oMain.hide(); // the position is kept for a hidden window too
-        QVERIFY(!MonitorSettings().oSettings.contains("StateChangedMessage"));
+        // Saved at once, for the monitors that start meanwhile.
+        QCOMPARE(MonitorSettings().oSettings.value("StateChangedMessage").toBool(), false);
     }
+    poOther.reset();
     {
         MonitorSettings oStore;
         QCOMPARE(oStore.oSettings.value("pos").toPoint(), oPlace);
@@ -146,22 +153,69 @@ void TestOMMainWindow::settingsSurviveTheProgram() {
 }
 
 // Two monitors for two devices on one PC: each comes back at its own place, whichever ended last;
-// "pos" is still written, and a device with no place of its own yet uses it.
+// "pos" is still written. A device with no place of its own yet takes it unless another device's
+// window has its place there: then the spot above, which it keeps. A place saved under another
+// spelling of the address is the device's too.
 void TestOMMainWindow::eachDeviceKeepsItsOwnPlace() {
     const QPoint oFirst(primaryArea().topLeft() + QPoint(30, 40));
-    const QPoint oSecond(primaryArea().topLeft() + QPoint(200, 90));
+    const QPoint oSecond(primaryArea().topLeft() + QPoint(200, 190));
     for (const auto &[iDevice, oPlace] : {std::pair{20, oFirst}, std::pair{22, oSecond}}) {
         OM_Main oMain(deviceAddress(iDevice), nullptr, OM_Main::kWindowFlags);
         oMain.show();
         oMain.move(oPlace);
     }
     QCOMPARE(MonitorSettings().oSettings.value("pos").toPoint(), oSecond);
+    QPoint oThird;
     for (const auto &[iDevice, oPlace] :
-         {std::pair{20, oFirst}, std::pair{22, oSecond}, std::pair{23, oSecond}}) {
+         {std::pair{20, oFirst}, std::pair{22, oSecond}, std::pair{23, QPoint()},
+          std::pair{23, QPoint()}}) {
         OM_Main oMain(deviceAddress(iDevice), nullptr, OM_Main::kWindowFlags);
         oMain.show();
-        QCOMPARE(oMain.pos(), oPlace);
+        if (!oPlace.isNull()) {
+            QCOMPARE(oMain.pos(), oPlace);
+        } else if (oThird.isNull()) {
+            oThird = oMain.pos();
+            QCOMPARE(oThird.x(), oSecond.x());
+            QVERIFY(oThird.y() + oMain.height() < oSecond.y());
+            QVERIFY(primaryArea().contains(oThird));
+        } else {
+            QCOMPARE(oMain.pos(), oThird);
+        }
     }
+    clearMonitorSettings();
+    MonitorSettings().oSettings.setValue("pos-" + respelt(deviceAddress(20)), oFirst);
+    {
+        OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
+        oMain.show();
+        QCOMPARE(oMain.pos(), oFirst);
+    }
+    QCOMPARE(MonitorSettings().oSettings.value("pos-" + deviceAddress(20)).toPoint(), oFirst);
+}
+
+// A later start for a device, in any spelling, asks the monitor that watches it to show its
+// window; "Change IP address" does not move to a device that another monitor watches.
+void TestOMMainWindow::oneMonitorPerDevice() {
+    OM_Instance oWatching, oOther;
+    QVERIFY(oWatching.claim(deviceAddress(20)));
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
+    oMain.setInstance(&oWatching);
+    QVERIFY(!oMain.isVisible());
+    QVERIFY(!oOther.claim(respelt(deviceAddress(20))));
+    QTRY_VERIFY(oMain.isVisible());
+
+    QVERIFY(oOther.claim(deviceAddress(22)));
+    QSignalSpy oShowRequests(&oOther, &OM_Instance::sigShowRequested);
+    BoxCloser oCloser([](QDialog *poDialog) {
+        poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"))->setText(deviceAddress(22));
+        poDialog->accept();
+    });
+    menuEntry(oMain, "Change IP address")->trigger();
+    QCOMPARE(oCloser.oSeen.size(), 2); // the address dialog, then the box that says why not
+    QCOMPARE(oCloser.oSeen[1].eIcon, QMessageBox::Information);
+    QVERIFY(oCloser.oSeen[1].sText.contains(deviceAddress(22)));
+    QCOMPARE(stateLabel(oMain)->text(), deviceAddress(20));
+    QTRY_COMPARE(oShowRequests.size(), 1);
+    QVERIFY(!oOther.claim(deviceAddress(20))); // still this monitor's
 }
 
 void TestOMMainWindow::savedPositionIsUsedOnlyOnAScreen_data() {

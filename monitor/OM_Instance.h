@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class QLocalServer;
+class QLockFile;
+
+// One monitor per device for a user in a login session. The monitor of a device holds a lock file
+// named after the device and listens on a local socket of the same name; a later start for that
+// device finds the lock held, connects, and so asks the running monitor to show its window. A
+// monitor that crashed or was killed leaves a lock of a process that is gone, which the next
+// start takes over.
+class OM_Instance : public QObject {
+    Q_OBJECT
+
+public:
+    explicit OM_Instance(QObject *parent = nullptr);
+    ~OM_Instance() override;
+
+    // Takes the device (any spelling of its address) for this monitor, giving up the one it held
+    // before. False when another monitor of this user watches the device: that one has been asked
+    // to show its window, and this monitor keeps what it held.
+    bool claim(const QString &sAddress);
+
+    // Where the monitors of this user and session keep their lock files.
+    static QString lockDirectory();
+
+signals:
+    // Another start asked for the device that this monitor watches.
+    void sigShowRequested();
+
+private:
+    struct Claim;
+    static bool askRunningMonitorToShow(const QString &sServerName);
+    std::unique_ptr<Claim> poClaim;
+};

@@ -30,7 +30,8 @@ QString sessionTag() {
 #ifdef Q_OS_WIN
     DWORD dwSession = 0;
     ProcessIdToSessionId(GetCurrentProcessId(), &dwSession);
-    const QString sUser = QString::fromUtf8(QUrl::toPercentEncoding(qEnvironmentVariable("USERNAME")));
+    const QString sUser =
+        QString::fromUtf8(QUrl::toPercentEncoding(qEnvironmentVariable("USERNAME")));
     return QStringLiteral("%1-%2-").arg(sUser).arg(dwSession);
 #else
     return QString();

@@ -102,8 +102,8 @@ private:
     QString sDeviceKindName;
     // What the latest successful poll told, for the tooltip.
     QString sReplyName;
-    QString sHolder;          // held by another PC: who, as the device says it
-    QDateTime oStateSince;    // when this monitor saw the state (or holder) begin; invalid: unknown
+    QString sHolder;       // held by another PC: who, as the device says it
+    QDateTime oStateSince; // when this monitor saw the state (or holder) begin; invalid: unknown
     bool bFirstPollOfDevice = true;
     bool bFailed = false;
 };

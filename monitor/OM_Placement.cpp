@@ -133,7 +133,8 @@ QPoint freeSpot(const QPoint &oStart, const QSize &oFrameSize, const QList<QPoin
 }
 
 ChoosingLock::ChoosingLock()
-    : oLock(QDir(OM_Instance::lockDirectory()).filePath(QStringLiteral("orvane-monitor-places.lock"))) {
+    : oLock(QDir(OM_Instance::lockDirectory())
+                .filePath(QStringLiteral("orvane-monitor-places.lock"))) {
     oLock.tryLock(kChoosingWaitMs);
 }
 

@@ -25,13 +25,13 @@ struct Look {
 // What the tooltip tells besides the state, so that the icons of several monitors can be told
 // apart and a glance tells who holds the device and since when.
 struct ToolTipFacts {
-    QString sDeviceName;    // as deviceName() gives it
-    QString sAddress;       // the monitored address
-    QString sHolder;        // held by another PC: the holder's address, or the device's own text
-    QString sHolderName;    // that address's host name, where the resolver knows one
-    QDateTime oSince;       // when this monitor saw the state begin; invalid when it did not
-    QDate oToday;           // the day the tooltip is for
-    int iLimit = 0;         // the longest tooltip the tray shows whole; 0: no limit
+    QString sDeviceName; // as deviceName() gives it
+    QString sAddress;    // the monitored address
+    QString sHolder;     // held by another PC: the holder's address, or the device's own text
+    QString sHolderName; // that address's host name, where the resolver knows one
+    QDateTime oSince;    // when this monitor saw the state begin; invalid when it did not
+    QDate oToday;        // the day the tooltip is for
+    int iLimit = 0;      // the longest tooltip the tray shows whole; 0: no limit
 };
 
 // The signs of a state for a device of the given kind ("captureORVANE", ...). The tooltip is

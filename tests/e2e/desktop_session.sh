@@ -61,6 +61,47 @@ start_second_monitor() {
         fail "no monitor window for $second_address: $(cat "$scratch/second.err")"
 }
 
+# frames_apart WINDOW WINDOW: the two windows' frames do not overlap.
+frames_apart() {
+    local x1 y1 w1 h1 x2 y2 w2 h2 left right top bottom
+    read -r x1 y1 w1 h1 < <(geometry_of "$1")
+    read -r left right top bottom < <(frame_extents_of "$1")
+    ((x1 -= left, y1 -= top, w1 += left + right, h1 += top + bottom))
+    read -r x2 y2 w2 h2 < <(geometry_of "$2")
+    read -r left right top bottom < <(frame_extents_of "$2")
+    ((x2 -= left, y2 -= top, w2 += left + right, h2 += top + bottom))
+    ((x1 + w1 <= x2 || x2 + w2 <= x1 || y1 + h1 <= y2 || y2 + h2 <= y1))
+}
+
+# hand_over COMMAND...: a start for a device that a monitor watches already, while that one's
+# window is hidden: it ends with 0 without a poll of its own, and the running monitor's window
+# comes up. (How fast: scripts/measure-startup.sh.)
+hand_over() {
+    local icon
+    icon=$(wait_for 10 tray_icon_of "$monitor_pid") || fail "no tray icon of the first monitor"
+    xdotool mousemove --window "$icon" 5 5 click 1 mousemove 0 0
+    wait_until 5 eval '! visible_window "$monitor_pid" "$device_name" >/dev/null' ||
+        fail "a click on the tray icon did not hide the window"
+    start_process "$@" >/dev/null 2>"$scratch/handover.err"
+    expect_exit $! 10 0 "a second start for $device_address"
+    ! grep -q 'state:' "$scratch/handover.err" || fail "the second start polled the device itself"
+    wait_until 5 visible_window "$monitor_pid" "$device_name" >/dev/null ||
+        fail "the running monitor did not show its window for a second start ($*)"
+}
+
+# tooltip_window_height PID: the height of the tooltip the program shows now (its only window of
+# the tooltip type while no balloon is up).
+tooltip_window_height() {
+    local window height
+    for window in $(visible_windows_of "$1"); do
+        xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP || continue
+        read -r _ _ _ height < <(geometry_of "$window")
+        echo "$height"
+        return 0
+    done
+    return 1
+}
+
 # tooltip_in TRACE: the tooltip the monitor gave its tray icon at its latest poll.
 tooltip_in() {
     sed -n 's/^orvane.monitor: state: .* | tooltip: //p' "$1" | tail -n 1
@@ -101,16 +142,18 @@ go_through_states monitor 127.0.0.1
 press_key_in "$main_window" Escape
 expect_exit "$monitor_pid" 15 0 Escape
 grep -q '^pos=@Point(' "$settings" || fail "no pos in the settings: $(cat "$settings")"
-grep -q '^StateChangedMessage=true$' "$settings" || fail "no StateChangedMessage: $(cat "$settings")"
+! grep -q '^StateChangedMessage=' "$settings" ||
+    fail "the balloon switch was saved although nobody switched it: $(cat "$settings")"
 saved_pos=$(sed -n 's/^pos=@Point(\([-0-9]*\) \([-0-9]*\))$/\1 \2/p' "$settings")
 [[ $saved_pos == "$position" ]] || fail "saved position $saved_pos, but the window stood at $position"
-note "Escape: exit code 0, settings hold pos ($saved_pos) and StateChangedMessage"
+note "Escape: exit code 0, settings hold pos ($saved_pos) and no balloon switch"
 
 montage_states "$output" "$output/states.png"
 
 # Started again by hand: the window comes back where it was. Beside it the second device's
-# monitor, from its login entry: without a place of its own yet it takes the one saved for any,
-# and is moved away. The tray icons can be told apart by their tooltips.
+# monitor, from its login entry: without a place of its own yet, and the place saved for any being
+# the first device's, it comes up above, not on top. The tray icons can be told apart by their
+# tooltips.
 device_command "$device_address" free
 start_monitor "$stage/bin/orvane-monitor" "$device_address"
 monitor_pid=$!
@@ -118,21 +161,44 @@ main_window=$(wait_for 15 visible_window "$monitor_pid" "$device_name") ||
     fail "no monitor window in the second run"
 comes_back_at "$main_window" "$saved_pos" "second run"
 start_second_monitor
-comes_back_at "$second_window" "$saved_pos" "the second device's first run"
-read -r area_x area_y _ _ < <(work_area)
-xdotool windowmove "$second_window" $((area_x + 200)) $((area_y + 150))
-wait_until 10 eval '[[ $(frame_position_of "$second_window") != "$saved_pos" ]]' ||
-    fail "the second device's window did not move"
+wait_until 10 frames_apart "$main_window" "$second_window" ||
+    fail "the second device's window at $(frame_position_of "$second_window") covers the first's"
 second_place=$(frame_position_of "$second_window")
+((${second_place#* } < ${saved_pos#* })) || fail "the second device's window is not above the first's"
 for trace in "$monitor_trace" "$scratch/second.err"; do
     wait_until 15 eval '[[ -n $(tooltip_in "$trace") ]]' || fail "no tooltip in $trace"
 done
 [[ $(tooltip_in "$monitor_trace") == "$device_name ($device_address) available" &&
     $(tooltip_in "$scratch/second.err") == "$second_name ($second_address) available" ]] ||
     fail "tooltips '$(tooltip_in "$monitor_trace")' and '$(tooltip_in "$scratch/second.err")'"
-note "two devices: the second window from its entry at the place for any, moved to" \
-    "$second_place; tooltips '$(tooltip_in "$monitor_trace")' and" \
-    "'$(tooltip_in "$scratch/second.err")'"
+note "two devices: the second window from its entry above the first, at $second_place;" \
+    "tooltips '$(tooltip_in "$monitor_trace")' and '$(tooltip_in "$scratch/second.err")'"
+
+# One monitor per device: later starts, the address written either way, show the first's window.
+hand_over "$stage/bin/orvane-monitor" "${device_address/.0./.00.}"
+hand_over "${command[@]}"
+# A killed monitor leaves nothing that stops the next start.
+kill -KILL "$monitor_pid"
+expect_exit "$monitor_pid" 5 137 "the killed monitor"
+start_monitor "$stage/bin/orvane-monitor" "$device_address"
+monitor_pid=$!
+main_window=$(wait_for 15 visible_window "$monitor_pid" "$device_name") ||
+    fail "no monitor window after the monitor of the device was killed"
+note "second starts (${device_address/.0./.00.}, the login entry) showed the first's window and" \
+    "ended with 0; after kill -KILL the device started again"
+
+# A device's name is text: with tags in it, Qt's own tooltip in the tray shows them as characters
+# on one line.
+device_command "$second_address" "name lab$(printf '<br>%.0s' {1..10})tags"
+wait_until 15 eval '[[ $(tooltip_in "$scratch/second.err") == *"<br>"* ]]' ||
+    fail "the new name never reached the tooltip: $(tooltip_in "$scratch/second.err")"
+second_icon=$(tray_icon_of "$second_pid") || fail "no tray icon of the second monitor"
+xdotool mousemove --window "$second_icon" 5 5
+height=$(wait_for 10 tooltip_window_height "$second_pid") || fail "no tooltip over the tray icon"
+xdotool mousemove 0 0
+((height < 40)) || fail "the tooltip with tags in the device's name is $height pixels high"
+device_command "$second_address" "name $second_name"
+note "a name with ten <br> tags: the tray's tooltip $height pixels high"
 
 # A reply without "#" is fatal; the settings are written on the way out all the same.
 device_command "$device_address" nohash

@@ -37,6 +37,8 @@ private slots:
 
     void noBalloonOnTheFirstRefreshOrForAnUnchangedState();
     void changeShowsInformationBalloonForFiveSeconds();
+    void toolTipTellsDeviceHolderAndSince_data();
+    void toolTipTellsDeviceHolderAndSince();
     void switchedOffBalloonsStillRecordTheState();
     void addressChangeComparesWithThePreviousDevicesState();
 
@@ -57,9 +59,9 @@ void TestOMMainState::eachStateShowsItsSigns_data() {
                                << "captureORVANE demo" + sAt + " available" << true;
     QTest::newRow("used by this PC") << "unit 66#" + thisPCAddress() << oCyan << "unit 66"
                                      << "sourceORVANE unit 66" + sAt + " used by this PC" << true;
-    QTest::newRow("used by other PC") << "captureORVANE#192.0.2.7" << oYellow << "captureORVANE"
-                                      << "captureORVANE" + sAt + " used by another PC: 192.0.2.7"
-                                      << true;
+    QTest::newRow("used by other PC")
+        << "captureORVANE#192.0.2.7" << oYellow << "captureORVANE"
+        << "captureORVANE" + sAt + " used by another PC: 192.0.2.7" << true;
     QTest::newRow("relay host") << kRelayReply << oGreen << "Relay Host"
                                 << "Relay Host" + sAt + " available" << false;
     QTest::newRow("no connection") << QString() << QColor(0xff, 0x00, 0x00) << "Relay Host"
@@ -156,7 +158,8 @@ void TestOMMainState::relayHostSticksUntilTheAddressChanges() {
     QVERIFY(pollNow(oMain));
     QCOMPARE(oMain.windowTitle(), QStringLiteral("captureORVANE demo"));
     // The tooltip names the device as it answers now; the kind stays for the address.
-    QVERIFY(trayIcon(oMain)->toolTip().startsWith("captureORVANE demo" + sAt + " available since "));
+    QVERIFY(
+        trayIcon(oMain)->toolTip().startsWith("captureORVANE demo" + sAt + " available since "));
     QVERIFY(menuEntry(oMain, "Open Web interface")->isEnabled());
     QVERIFY(helpNamesKind(oMain, "Relay Host"));
 
@@ -197,6 +200,8 @@ void TestOMMainState::noBalloonOnTheFirstRefreshOrForAnUnchangedState() {
     QVERIFY(pollNow(oMain));
     QCOMPARE(poDevice->requestsSeen(), std::size_t(3));
     QVERIFY(oRecorder.oBalloons.isEmpty());
+    // The state found at start has no known beginning.
+    QVERIFY(!trayIcon(oMain)->toolTip().contains(" since "));
     // Nor a new icon: each state's is drawn once, and the polls set that one again.
     QCOMPARE(trayIcon(oMain)->icon().cacheKey(), iIconKey);
 }
@@ -207,10 +212,19 @@ void TestOMMainState::changeShowsInformationBalloonForFiveSeconds() {
     QVERIFY(poDevice);
     OM_Main oMain(deviceAddress(5), nullptr, OM_Main::kWindowFlags);
 
-    const QStringList oUsers = {thisPCAddress(), "192.0.2.7", "0.0.0.0"};
+    // A new holder is a change of the tooltip's holder and time, but no new state: no balloon.
+    const QStringList oUsers = {thisPCAddress(), "192.0.2.7", "192.0.2.8", "0.0.0.0"};
     for (const QString &sUser : oUsers) {
         poDevice->answerWith("captureORVANE demo", sUser.toStdString());
+        const QDateTime oBefore = QDateTime::currentDateTime();
         QVERIFY(pollNow(oMain));
+        const QString sToolTip = trayIcon(oMain)->toolTip();
+        QVERIFY2(sToolTip.endsWith(" since " +
+                                   QLocale().toString(oBefore.time(), QLocale::ShortFormat)) ||
+                     sToolTip.endsWith(" since " + QLocale().toString(QTime::currentTime(),
+                                                                      QLocale::ShortFormat)),
+                 qPrintable(sToolTip));
+        QCOMPARE(sToolTip.contains(": " + sUser + " since "), sUser.startsWith("192.0.2."));
     }
 
     QCOMPARE(oRecorder.oBalloons.size(), 3);
@@ -223,6 +237,77 @@ void TestOMMainState::changeShowsInformationBalloonForFiveSeconds() {
         QCOMPARE(oBalloon.eIcon, QSystemTrayIcon::Information);
         QCOMPARE(oBalloon.iMilliseconds, 5000);
     }
+}
+
+// The tooltip's words for each state, the holder and the time of the change, and what gives way
+// to the length a tray shows whole (Windows: 127 characters).
+void TestOMMainState::toolTipTellsDeviceHolderAndSince_data() {
+    QTest::addColumn<int>("state");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("holder");
+    QTest::addColumn<QString>("holderName");
+    QTest::addColumn<QDateTime>("since");
+    QTest::addColumn<int>("limit");
+    QTest::addColumn<QString>("toolTip");
+    const QDate oToday(2026, 12, 9);
+    const QDateTime oAt1402(oToday, QTime(14, 2)), oYesterday(oToday.addDays(-1), QTime(8, 55));
+    const QString sLab = "captureORVANE lab1", sLong(127, 'n');
+    QTest::newRow("held, named") << 1 << sLab << "192.168.1.23"
+                                 << "labpc-07" << oAt1402 << 0
+                                 << sLab + " (192.168.1.10) used by another PC: labpc-07 "
+                                           "(192.168.1.23) since 14:02";
+    QTest::newRow("held, no name") << 1 << sLab << "192.168.1.23"
+                                   << "" << oAt1402 << 0
+                                   << sLab + " (192.168.1.10) used by another PC: 192.168.1.23 "
+                                             "since 14:02";
+    QTest::newRow("held, device's own text") << 1 << sLab << "bench <b>7</b>"
+                                             << "" << QDateTime() << 0
+                                             << sLab + " (192.168.1.10) used by another PC: "
+                                                       "bench <b>7</b>";
+    QTest::newRow("held, nobody said")
+        << 1 << sLab << ""
+        << "" << QDateTime() << 0 << sLab + " (192.168.1.10) used by another PC";
+    QTest::newRow("this PC") << 2 << sLab << ""
+                             << "" << oAt1402 << 0
+                             << sLab + " (192.168.1.10) used by this PC since 14:02";
+    QTest::newRow("free, found at start")
+        << 3 << sLab << ""
+        << "" << QDateTime() << 0 << sLab + " (192.168.1.10) available";
+    QTest::newRow("silent since yesterday")
+        << 0 << sLab << ""
+        << "" << oYesterday << 0
+        << "Cannot connect to " + sLab + " (192.168.1.10) since 08.12.26 08:55";
+    QTest::newRow("short enough") << 3 << sLab << ""
+                                  << "" << oAt1402 << 127
+                                  << sLab + " (192.168.1.10) available since 14:02";
+    QTest::newRow("longest name, cut") << 1 << sLong << "192.168.1.23"
+                                       << "" << oAt1402 << 127
+                                       << QString(66, 'n') + QChar(0x2026) +
+                                              " (192.168.1.10) used by another PC: 192.168.1.23 "
+                                              "since 14:02";
+    QTest::newRow("names cut, device's first")
+        << 1 << sLong << "192.168.1.23" << QString(100, 'h') << oAt1402 << 127
+        << QString(QChar(0x2026)) + " (192.168.1.10) used by another PC: " + QString(62, 'h') +
+               QChar(0x2026) + " (192.168.1.23) since 14:02";
+}
+
+void TestOMMainState::toolTipTellsDeviceHolderAndSince() {
+    QFETCH(int, state);
+    QFETCH(QString, name);
+    QFETCH(QString, holder);
+    QFETCH(QString, holderName);
+    QFETCH(QDateTime, since);
+    QFETCH(int, limit);
+    QFETCH(QString, toolTip);
+    const QLocale oBefore;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany)); // 14:02, 08.12.26
+    const OM_StatePresentation::Look oLook = OM_StatePresentation::lookOfState(
+        OrvaneState(state), "captureORVANE",
+        {name, "192.168.1.10", holder, holderName, since, QDate(2026, 12, 9), limit});
+    QLocale::setDefault(oBefore);
+    QCOMPARE(oLook.sToolTip, toolTip);
+    if (limit > 0)
+        QVERIFY(oLook.sToolTip.size() <= limit);
 }
 
 void TestOMMainState::switchedOffBalloonsStillRecordTheState() {

@@ -166,9 +166,8 @@ void TestOMMainWindow::eachDeviceKeepsItsOwnPlace() {
     }
     QCOMPARE(MonitorSettings().oSettings.value("pos").toPoint(), oSecond);
     QPoint oThird;
-    for (const auto &[iDevice, oPlace] :
-         {std::pair{20, oFirst}, std::pair{22, oSecond}, std::pair{23, QPoint()},
-          std::pair{23, QPoint()}}) {
+    for (const auto &[iDevice, oPlace] : {std::pair{20, oFirst}, std::pair{22, oSecond},
+                                          std::pair{23, QPoint()}, std::pair{23, QPoint()}}) {
         OM_Main oMain(deviceAddress(iDevice), nullptr, OM_Main::kWindowFlags);
         oMain.show();
         if (!oPlace.isNull()) {

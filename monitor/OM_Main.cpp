@@ -2,6 +2,7 @@
 
 #include "OM_Boxes.h"
 #include "OM_HelpTexts.h"
+#include "OM_HolderNames.h"
 #include "OM_IPDialog.h"
 #include "OM_Instance.h"
 #include "OM_Placement.h"
@@ -30,6 +31,8 @@ OM_Main::OM_Main(const QString &sIPAddress, QWidget *parent, Qt::WindowFlags fla
     : QWidget(parent, flags), sIPAddress(sIPAddress) {
     createStateLabel();
     createLayout();
+    poHolderNames = new OM_HolderNames(this);
+    connect(poHolderNames, &OM_HolderNames::sigNamed, this, &OM_Main::showHolderName);
     // Laid out before the window exists, so that its minimum size reaches the window system with
     // the window rather than as a change afterwards, which not every platform takes.
     ensurePolished();

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <optional>
 
+class OM_HolderNames;
 class OM_Instance;
 class QAction;
 class QMenu;
@@ -76,8 +77,9 @@ private:
 
     void refreshState();
     void presentState(OrvaneState eState, const QString &sNewReplyName, const QString &sNewHolder);
-    OM_StatePresentation::ToolTipFacts toolTipFacts() const;
+    OM_StatePresentation::ToolTipFacts toolTipFacts();
     void showToolTip(const QString &sToolTip);
+    void showHolderName(const QString &sNamedHolder);
     void failFatally();
 
     OM_Label *poStateLabel = nullptr;
@@ -102,7 +104,8 @@ private:
     QString sDeviceKindName;
     // What the latest successful poll told, for the tooltip.
     QString sReplyName;
-    QString sHolder;       // held by another PC: who, as the device says it
+    QString sHolder; // held by another PC: who, as the device says it
+    OM_HolderNames *poHolderNames = nullptr;
     QDateTime oStateSince; // when this monitor saw the state (or holder) begin; invalid: unknown
     bool bFirstPollOfDevice = true;
     bool bFailed = false;

@@ -3,6 +3,7 @@
 
 #include "OM_Balloon.h"
 #include "OM_Boxes.h"
+#include "OM_HolderNames.h"
 #include "OM_StatePresentation.h"
 #include "OrvaneIdentity.h"
 
@@ -67,14 +68,24 @@ void OM_Main::presentState(OrvaneState eState, const QString &sNewReplyName,
     oLastState = eState;
 }
 
-OM_StatePresentation::ToolTipFacts OM_Main::toolTipFacts() const {
+OM_StatePresentation::ToolTipFacts OM_Main::toolTipFacts() {
     return {OM_StatePresentation::deviceName(sDeviceKindName, sReplyName),
             sIPAddress,
             sHolder,
-            QString(),
+            sHolder.isEmpty() ? QString() : poHolderNames->nameOf(sHolder),
             oStateSince,
             QDate::currentDate(),
             OM_StatePresentation::trayToolTipLimit()};
+}
+
+// A holder's name came after the poll that showed the holder.
+void OM_Main::showHolderName(const QString &sNamedHolder) {
+    if (sNamedHolder != sHolder || !oLastState)
+        return;
+    const QString sToolTip =
+        OM_StatePresentation::lookOfState(*oLastState, sDeviceKindName, toolTipFacts()).sToolTip;
+    OM_Balloon::traceState(static_cast<int>(*oLastState), windowTitle(), sToolTip);
+    showToolTip(sToolTip);
 }
 
 // The state in words rather than the title, so that the state can be told without colours, with

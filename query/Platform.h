@@ -45,6 +45,9 @@ struct PlatformLayer {
     // Every IPv4 address of this PC as dotted-quad text; 0 or ERR_NO_HOST_ADDRESS.
     std::uint32_t (*getLocalAddresses)(std::vector<std::string> *addresses);
     std::uint32_t (*tickCount)(); // milliseconds, wraps after 2^32
+    // The host name of an IPv4 address (host byte order) from the system's resolver; empty when
+    // it knows none. Blocks for as long as the resolver takes.
+    std::string (*hostNameOf)(std::uint32_t ipv4Address);
     // Opens the log for appending in text mode at the first of the platform's places for it that
     // takes it, making the place's folder when missing; nullptr when none does.
     std::FILE *(*openLogFile)();

@@ -1,6 +1,7 @@
 // The platform layer on Linux: BSD sockets, the interface address list, a monotonic clock and the
 // log in the per-user state directory.
 #include "OrvaneQuery.h"
+#include "HostName.h"
 #include "Platform.h"
 
 #include <arpa/inet.h>
@@ -188,6 +189,7 @@ const PlatformLayer &nativePlatform() {
         .errorMessage = errorMessage,
         .getLocalAddresses = getLocalAddresses,
         .tickCount = tickCount,
+        .hostNameOf = systemHostNameOf,
         .openLogFile = openLogFile,
     };
     return layer;

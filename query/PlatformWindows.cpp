@@ -3,6 +3,7 @@
 // data.
 #include "OrvaneIdentity.h"
 #include "OrvaneQuery.h"
+#include "HostName.h"
 #include "Platform.h"
 
 // winsock2.h must come before windows.h.
@@ -198,6 +199,7 @@ const PlatformLayer &nativePlatform() {
         .errorMessage = errorMessage,
         .getLocalAddresses = getLocalAddresses,
         .tickCount = tickCount,
+        .hostNameOf = systemHostNameOf,
         .openLogFile = openLogFile,
     };
     return layer;

@@ -40,6 +40,12 @@ SettingsSandbox::SettingsSandbox() {
     qputenv("XDG_RUNTIME_DIR", oDir.path().toLocal8Bit()); // the monitors' lock files
 }
 
+NoHostNames::NoHostNames() {
+    orvane::PlatformLayer oLayer = orvane::platform();
+    oLayer.hostNameOf = [](std::uint32_t) { return std::string(); };
+    poGuard = std::make_unique<orvane::testing::ScopedPlatform>(oLayer);
+}
+
 void clearMonitorSettings() {
     MonitorSettings().oSettings.remove(QString());
 }

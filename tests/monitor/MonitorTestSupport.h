@@ -4,6 +4,7 @@
 #include "OM_Settings.h"
 #include "OrvaneIdentity.h"
 #include "TestDevice.h"
+#include "testing/ScopedPlatform.h"
 
 #include <QAction>
 #include <QApplication>
@@ -32,6 +33,16 @@ public:
 
 private:
     QTemporaryDir oDir;
+};
+
+// A resolver that knows no host names, so that no test's holder is ever looked up beyond this
+// machine; a test that wants names installs a resolver of its own.
+class NoHostNames {
+public:
+    NoHostNames();
+
+private:
+    std::unique_ptr<orvane::testing::ScopedPlatform> poGuard;
 };
 
 // The monitor's own store and group, for checking and preparing what it reads and writes.
@@ -112,6 +123,7 @@ void endEventLoopSoon(int iCode);
 #define ORVANE_MONITOR_TEST_MAIN(TestClass)                                                        \
     int main(int argc, char **argv) {                                                              \
         monitortest::SettingsSandbox oSandbox;                                                     \
+        monitortest::NoHostNames oNoHostNames;                                                     \
         QApplication oApplication(argc, argv);                                                     \
         QApplication::setApplicationVersion(QString::fromLatin1(orvane::kVersion));                \
         TestClass oTest;                                                                           \

@@ -3,7 +3,10 @@
 #include "MonitorTestSupport.h"
 
 #include <QAccessible>
+#include <QThread>
+
 #include <QLineEdit>
+#include <atomic>
 
 using namespace monitortest;
 
@@ -39,6 +42,7 @@ private slots:
     void changeShowsInformationBalloonForFiveSeconds();
     void toolTipTellsDeviceHolderAndSince_data();
     void toolTipTellsDeviceHolderAndSince();
+    void holderIsNamedWhenTheResolverAnswers();
     void switchedOffBalloonsStillRecordTheState();
     void addressChangeComparesWithThePreviousDevicesState();
 
@@ -308,6 +312,36 @@ void TestOMMainState::toolTipTellsDeviceHolderAndSince() {
     QCOMPARE(oLook.sToolTip, toolTip);
     if (limit > 0)
         QVERIFY(oLook.sToolTip.size() <= limit);
+}
+
+// The holder's host name comes from the resolver in the background: a poll never waits for it,
+// and the tooltip names the holder once it has answered.
+void TestOMMainState::holderIsNamedWhenTheResolverAnswers() {
+    static std::atomic<bool> bAnswer = false;
+    orvane::PlatformLayer oResolver = orvane::platform();
+    oResolver.hostNameOf = [](std::uint32_t dwAddress) -> std::string {
+        while (!bAnswer)
+            QThread::msleep(10);
+        return dwAddress == 0xC0000207 ? "labpc-07" : "";
+    };
+    orvane::testing::ScopedPlatform oGuard(oResolver);
+    auto poDevice = startDevice(deviceAddress(11), "captureORVANE demo", "192.0.2.7");
+    QVERIFY(poDevice);
+    OM_Main oMain(deviceAddress(11), nullptr, OM_Main::kWindowFlags);
+    const QString sHeld = "captureORVANE demo (" + deviceAddress(11) + ") used by another PC: ";
+    QCOMPARE(trayIcon(oMain)->toolTip(), sHeld + "192.0.2.7");
+    QVERIFY(pollNow(oMain));
+    QCOMPARE(poDevice->requestsSeen(), std::size_t(2));
+
+    bAnswer = true;
+    QTRY_COMPARE(trayIcon(oMain)->toolTip(), sHeld + "labpc-07 (192.0.2.7)");
+    QCOMPARE(
+        QAccessible::queryAccessibleInterface(stateLabel(oMain))->text(QAccessible::Description),
+        sHeld + "labpc-07 (192.0.2.7)");
+    poDevice->answerWith("captureORVANE demo", "192.0.2.8"); // no name: its address
+    QVERIFY(pollNow(oMain));
+    QTest::qWait(100);
+    QVERIFY(trayIcon(oMain)->toolTip().startsWith(sHeld + "192.0.2.8 since "));
 }
 
 void TestOMMainState::switchedOffBalloonsStillRecordTheState() {

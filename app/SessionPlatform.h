@@ -4,6 +4,9 @@
 
 namespace orvane {
 
+// What a Wayland session with X11 beside it asks for (see sessionPlatform).
+inline constexpr char kX11First[] = "xcb;wayland";
+
 // The windowing platform the program asks Qt for, or nullptr to leave the choice to Qt.
 // A Wayland session that also offers X11 through XWayland (WAYLAND_DISPLAY and DISPLAY both set)
 // gets "xcb;wayland": on X11 the window can put itself in the corner and stay on top of the

@@ -25,9 +25,6 @@ public:
     // to show its window, and this monitor keeps what it held.
     bool claim(const QString &sAddress);
 
-    // Where the monitors of this user and session keep their lock files.
-    static QString lockDirectory();
-
 signals:
     // Another start asked for the device that this monitor watches.
     void sigShowRequested();

@@ -5,6 +5,7 @@
 #include "OM_Boxes.h"
 #include "OM_HolderNames.h"
 #include "OM_StatePresentation.h"
+#include "OM_System.h"
 #include "OrvaneIdentity.h"
 
 #include <QAction>
@@ -75,7 +76,7 @@ OM_StatePresentation::ToolTipFacts OM_Main::toolTipFacts() {
             sHolder.isEmpty() ? QString() : poHolderNames->nameOf(sHolder),
             oStateSince,
             QDate::currentDate(),
-            OM_StatePresentation::trayToolTipLimit()};
+            OM_System::trayToolTipLimit()};
 }
 
 // A holder's name came after the poll that showed the holder.

@@ -1,6 +1,6 @@
 #include "OM_Placement.h"
 
-#include "OM_Instance.h"
+#include "OM_System.h"
 
 #include <QBasicTimer>
 #include <QDir>
@@ -133,8 +133,8 @@ QPoint freeSpot(const QPoint &oStart, const QSize &oFrameSize, const QList<QPoin
 }
 
 ChoosingLock::ChoosingLock()
-    : oLock(QDir(OM_Instance::lockDirectory())
-                .filePath(QStringLiteral("orvane-monitor-places.lock"))) {
+    : oLock(
+          QDir(OM_System::lockDirectory()).filePath(QStringLiteral("orvane-monitor-places.lock"))) {
     oLock.tryLock(kChoosingWaitMs);
 }
 

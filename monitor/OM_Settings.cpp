@@ -33,6 +33,7 @@ QString canonicalAddress(const QString &sIPAddress) {
     return QString::fromStdString(sCanonicalAddress(sIPAddress.toStdString()));
 }
 
+// The two systems name the store in two forms of the constructor itself, so the choice stays here.
 GroupStore::GroupStore()
 #ifdef Q_OS_WIN
     : oSettings(QStringLiteral("HKEY_CURRENT_USER\\Software\\") +

@@ -2,6 +2,7 @@
 
 #include "DeviceAddress.h"
 #include "DeviceKind.h"
+#include "OM_System.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -14,13 +15,6 @@
 #include <QToolTip>
 
 #include <algorithm>
-
-#ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX // std::max, not the macro of windows.h
-#endif
-#include <windows.h>
-#endif
 
 namespace OM_StatePresentation {
 
@@ -143,16 +137,6 @@ QString deviceName(const QString &sKind, const QString &sReplyName) {
     return sReplyName.startsWith(sNamedKind) ? sReplyName : sNamedKind + ' ' + sReplyName;
 }
 
-int trayToolTipLimit() {
-#ifdef Q_OS_WIN
-    // The shell keeps a tooltip in 128 wide characters with the terminating one (szTip), and Qt
-    // cuts what is longer.
-    return 127;
-#else
-    return 0;
-#endif
-}
-
 QString deviceKindName(const QString &sReplyName) {
     return QString::fromLatin1(pszDeviceKindName(sReplyName.toLatin1().constData()));
 }
@@ -171,21 +155,6 @@ QIcon drawStateIcon(OM_Label::STATE eState, int iLargest) {
         oIcon.addPixmap(drawStatePixmap(oTrayImage, oColour, iSize));
     }
     return oIcon;
-}
-
-int largestTrayIconSize() {
-#ifdef Q_OS_WIN
-    // Windows' tray shows an icon at the small-icon size of the display scale, which Qt's tray
-    // asks of the system when it turns our icon into the shell's (SM_CXSMICON: 24 pixels at
-    // 150 %). Qt then picks the pixmap for that size times the device pixel ratio, 36 pixels for
-    // 24 at 150 %, and the shell shrinks that to 24, blurring the pixel art. Given no pixmap
-    // larger than the slot, Qt can only pick the slot's own size, at any scale.
-    return GetSystemMetrics(SM_CXSMICON);
-#else
-    // The other trays take every size: the D-Bus trays pick from all pixmaps the one for their
-    // slot, and Qt's XEmbed tray window paints the one for its size times its scale.
-    return kLargestTrayIconSize;
-#endif
 }
 
 PlainTrayToolTip::PlainTrayToolTip(QSystemTrayIcon *poTrayIcon)
@@ -208,7 +177,7 @@ bool PlainTrayToolTip::eventFilter(QObject *poWatched, QEvent *poEvent) {
 const QIcon &StateIcons::icon(OM_Label::STATE eState) {
     QIcon &oIcon = aoIcons[eState];
     if (oIcon.isNull())
-        oIcon = drawStateIcon(eState, largestTrayIconSize());
+        oIcon = drawStateIcon(eState, OM_System::largestTrayIconSize());
     return oIcon;
 }
 

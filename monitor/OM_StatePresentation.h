@@ -46,9 +46,6 @@ Look lookOfState(OrvaneState eState, const QString &sDeviceKindName, const ToolT
 // without a name, the kind decided for the address.
 QString deviceName(const QString &sDeviceKindName, const QString &sReplyName);
 
-// The longest tooltip this platform's tray shows whole; 0 where it shows any.
-int trayToolTipLimit();
-
 // Qt draws the tooltip of an icon in an XEmbed tray itself, as a widget's tooltip, and takes text
 // that begins like markup for rich text; a device's name could then lay the tooltip out, or show
 // pictures. While this lives (a child of the tray icon, watching the application), the tray
@@ -84,11 +81,8 @@ inline constexpr int kLargestTrayIconSize = kTrayIconSizes[std::size(kTrayIconSi
 // factor that fits and centred. At 16 pixels the image lies on the whole square.
 QIcon drawStateIcon(OM_Label::STATE eState, int iLargest = kLargestTrayIconSize);
 
-// The largest icon that this platform's tray should be given (see the implementation).
-int largestTrayIconSize();
-
 // The tray icons of the four states, each drawn the first time it is asked for, with the sizes
-// that largestTrayIconSize() allows.
+// that OM_System::largestTrayIconSize() allows.
 class StateIcons {
 public:
     const QIcon &icon(OM_Label::STATE eState);

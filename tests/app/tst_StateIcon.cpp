@@ -1,6 +1,7 @@
 // The tray icon of each state in every size a tray asks for, drawn from the embedded tray image,
 // and the pixmap that Windows' tray takes from it at a display scale of 150 %.
 #include "OM_StatePresentation.h"
+#include "OM_System.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -118,7 +119,7 @@ void TestStateIcon::windowsTrayTakesThePixmapOfItsSlot_data() {
     QTest::newRow("200 %") << 32 << false;
     QTest::newRow("300 %") << 48 << false;
     // What this platform's tray gets: on Windows limited to its small-icon size.
-    QTest::newRow("this platform") << OM_StatePresentation::largestTrayIconSize() << true;
+    QTest::newRow("this platform") << OM_System::largestTrayIconSize() << true;
 }
 
 // Windows' tray turns the icon into the shell's at its small-icon size as Qt's tray does it:

@@ -5,8 +5,8 @@
 
 #include <QStandardPaths>
 
-#include <algorithm>
 #include <cstdio>
+#include <set>
 #include <utility>
 
 namespace autostart {
@@ -149,7 +149,7 @@ int disable(const LoginStarts &starts, LoginScope scope, const Device &device) {
 // One line per device and scope, by address, this user's before those of every user; a start
 // that does not start the monitor says why.
 int list() {
-    QList<std::pair<std::uint32_t, QString>> lines;
+    std::set<std::pair<std::uint32_t, QString>> lines; // by address, each once
     for (const LoginScope scope : {LoginScope::ThisUser, LoginScope::AllUsers}) {
         if (!LoginStarts::hasScope(scope)) {
             continue;
@@ -162,11 +162,9 @@ int list() {
                                  hindrance(start)};
             marks.removeAll("");
             const QString mark = marks.isEmpty() ? "" : " (" + marks.join(", ") + ")";
-            lines.append({numberOf(start.address), canonicalAddress(start.address) + mark});
+            lines.insert({numberOf(start.address), canonicalAddress(start.address) + mark});
         }
     }
-    std::sort(lines.begin(), lines.end());
-    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
     for (const auto &line : lines) {
         std::fputs((line.second + "\n").toUtf8().constData(), stdout);
     }

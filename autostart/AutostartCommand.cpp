@@ -17,8 +17,6 @@ constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-using Device = std::optional<QString>; // one device's address, or none for every device
-
 QString whose(LoginScope scope) {
     return scope == LoginScope::AllUsers ? "for all users" : "for this user";
 }
@@ -38,19 +36,19 @@ QString hindrance(const LoginStart &start) {
     return {};
 }
 
-// The login starts of the device ("127.0.0.9" and "127.0.0.09" are one) or of every device; only
-// those that start the monitor when working.
-QList<LoginStart> startsOf(const LoginStarts &starts, const Device &device, bool working = false) {
+// The login starts of the device ("127.0.0.9" and "127.0.0.09" are one), or of every device
+// without one; only those that start the monitor when working.
+QList<LoginStart> startsOf(const LoginStarts &starts, const QString &device, bool working = false) {
     QList<LoginStart> matches = starts.found();
     matches.removeIf([&](const LoginStart &start) {
-        return (device && numberOf(start.address) != numberOf(*device)) ||
+        return (!device.isEmpty() && numberOf(start.address) != numberOf(device)) ||
                (working && !hindrance(start).isEmpty());
     });
     return matches;
 }
 
 // What starts the device's monitor for every user beside this user's own starts (Windows).
-QList<LoginStart> workingForAllUsers(LoginScope scope, const Device &device) {
+QList<LoginStart> workingForAllUsers(LoginScope scope, const QString &device) {
     if (scope != LoginScope::ThisUser || !LoginStarts::hasScope(LoginScope::AllUsers)) {
         return {};
     }
@@ -63,11 +61,11 @@ QString machinePlaceOf(const QString &address) {
 
 // The entry of earlier versions becomes a login start of today's kind, unless the command is to
 // stop that very device, and then goes.
-void takeOverEarlierSetup(const LoginStarts &starts, const QString &action, const Device &device) {
+void takeOverEarlierSetup(const LoginStarts &starts, const QString &action, const QString &device) {
     for (const LoginStart &start : starts.found()) {
         const bool started = !start.address.isEmpty() && !start.switchedOff;
-        const bool stopped =
-            action == "disable" && (!device || numberOf(start.address) == numberOf(*device));
+        const bool stopped = action == "disable" &&
+                             (device.isEmpty() || numberOf(start.address) == numberOf(device));
         if (!start.earlier || (started && stopped)) {
             continue; // what --disable removes as it stands
         }
@@ -126,14 +124,14 @@ int enable(const LoginStarts &starts, LoginScope scope, const QString &address) 
     return kExitDone;
 }
 
-int disable(const LoginStarts &starts, LoginScope scope, const Device &device) {
+int disable(const LoginStarts &starts, LoginScope scope, const QString &device) {
     const QList<LoginStart> removed = startsOf(starts, device);
     for (const LoginStart &start : removed) {
         starts.remove(start);
         note(start.address + ": the monitor no longer starts at login " + whose(scope));
     }
     if (removed.isEmpty()) {
-        note((device ? *device + ": the monitor did not start" : "no monitor started") +
+        note((device.isEmpty() ? "no monitor started" : device + ": the monitor did not start") +
              " at login " + whose(scope));
     }
     // What the installer set up for every user still starts.
@@ -205,14 +203,14 @@ int runLoginStartCommand(const QString &action, const QString &address, bool all
         return kExitUsage;
     }
     const LoginScope scope = allUsers ? LoginScope::AllUsers : LoginScope::ThisUser;
-    const Device device = address.isEmpty() ? std::nullopt : Device(address);
     try {
         if (action == "list") {
             return list();
         }
         const LoginStarts starts(scope);
-        takeOverEarlierSetup(starts, action, device);
-        return action == "enable" ? enable(starts, scope, address) : disable(starts, scope, device);
+        takeOverEarlierSetup(starts, action, address);
+        return action == "enable" ? enable(starts, scope, address)
+                                  : disable(starts, scope, address);
     } catch (const LoginStartError &failure) {
         problem(failure.reason);
         return kExitFailed;

@@ -1,10 +1,12 @@
 #include "AutostartCommand.h"
 
-#include "AutostartUsage.h"
 #include "DeviceAddress.h"
 #include "LoginStarts.h"
 
-#include <algorithm>
+#include <QStandardPaths>
+
+#include <cstdio>
+#include <set>
 #include <utility>
 
 namespace autostart {
@@ -15,209 +17,202 @@ constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
-// The monitor's login starts of one scope, with the lines that tell what was done to them.
-struct Session {
-    LoginScope scope;
-    const LoginStarts &starts;
-    std::ostream &out;
-    std::ostream &err;
-
-    void note(const std::string &text) const { out << kProgram << ": " << text << "\n"; }
-    void problem(const std::string &text) const { err << kProgram << ": " << text << "\n"; }
-};
-
-const char *whose(LoginScope scope) {
+QString whose(LoginScope scope) {
     return scope == LoginScope::AllUsers ? "for all users" : "for this user";
 }
 
-// "127.0.0.9" and "127.0.0.09" are one device.
-bool sameDevice(const std::string &address, const std::string &other) {
-    return dwDottedQuadToIPv4(address.c_str()) == dwDottedQuadToIPv4(other.c_str());
+std::uint32_t numberOf(const QString &address) {
+    return dwDottedQuadToIPv4(address.toStdString().c_str());
 }
 
-std::vector<LoginStart> startsOf(const LoginStarts &starts, const std::string &address) {
-    std::vector<LoginStart> matches = starts.found();
-    std::erase_if(matches,
-                  [&](const LoginStart &start) { return !sameDevice(start.address, address); });
+// What keeps a login start from starting the monitor, as --list marks it; empty when it starts.
+QString hindrance(const LoginStart &start) {
+    if (start.switchedOff) {
+        return "switched off in the startup settings";
+    }
+    if (!start.program.isEmpty() && QStandardPaths::findExecutable(start.program).isEmpty()) {
+        return "program missing: " + printable(start.program);
+    }
+    return {};
+}
+
+// The login starts of the device ("127.0.0.9" and "127.0.0.09" are one), or of every device
+// without one; only those that start the monitor when working.
+QList<LoginStart> startsOf(const LoginStarts &starts, const QString &device, bool working = false) {
+    QList<LoginStart> matches = starts.found();
+    matches.removeIf([&](const LoginStart &start) {
+        return (!device.isEmpty() && numberOf(start.address) != numberOf(device)) ||
+               (working && !hindrance(start).isEmpty());
+    });
     return matches;
 }
 
-// The entry of earlier versions becomes a login start of this kind, unless the command is to
+// What starts the device's monitor for every user beside this user's own starts (Windows).
+QList<LoginStart> workingForAllUsers(LoginScope scope, const QString &device) {
+    if (scope != LoginScope::ThisUser || !LoginStarts::hasScope(LoginScope::AllUsers)) {
+        return {};
+    }
+    return startsOf(LoginStarts(LoginScope::AllUsers), device, true);
+}
+
+QString machinePlaceOf(const QString &address) {
+    return LoginStarts(LoginScope::AllUsers).placeOf(address);
+}
+
+// The entry of earlier versions becomes a login start of today's kind, unless the command is to
 // stop that very device, and then goes.
-void takeOverEarlierSetup(const Session &session, const AutostartOptions &options) {
-    const EarlierSetup earlier = session.starts.earlierSetup();
-    if (!earlier.found) {
-        return;
-    }
-    const bool stopped = options.action == AutostartAction::DisableAll ||
-                         (earlier.address && options.action == AutostartAction::Disable &&
-                          sameDevice(*earlier.address, options.address));
-    if (earlier.address && !stopped) {
-        const std::string address = canonicalAddress(*earlier.address);
-        // Written before the old entry goes: an interruption may leave both, never neither.
-        session.starts.put(address);
-        session.note(address + ": taken over from the login entry of earlier versions (" +
-                     session.starts.placeOf(address) + ")");
-    }
-    session.starts.removeEarlierSetup();
-    if (!earlier.address) {
-        session.note("removed the login entry of earlier versions, which started no device");
-    }
-}
-
-// A device that starts for every user must not get a second monitor from this user's own start.
-int enableBesideMachineWide(const Session &session, const std::string &address) {
-    if (session.scope != LoginScope::ThisUser || !LoginStarts::hasScope(LoginScope::AllUsers)) {
-        return -1;
-    }
-    const LoginStarts machine(LoginScope::AllUsers);
-    if (startsOf(machine, address).empty()) {
-        return -1;
-    }
-    session.note(address + ": the monitor starts at login " + whose(LoginScope::AllUsers) +
-                 " already (" + machine.placeOf(address) + "); not enabled for this user as well");
-    return kExitDone;
-}
-
-// Once a device starts for every user, this user's own start of it would be a second monitor.
-void dropOwnStartOf(const Session &session, const std::string &address) {
-    if (session.scope != LoginScope::AllUsers) {
-        return;
-    }
-    const LoginStarts own(LoginScope::ThisUser);
-    for (const LoginStart &start : startsOf(own, address)) {
-        own.remove(start);
-        session.note(address + ": removed this user's own login start, which the one for all "
-                               "users replaces");
-    }
-}
-
-// Whether the device's one login start is the one put() would make.
-bool upToDate(const LoginStarts &starts, const std::vector<LoginStart> &existing,
-              const std::string &address) {
-    return existing.size() == 1 && existing[0].address == address &&
-           existing[0].content == starts.contentFor(address);
-}
-
-int enable(const Session &session, const std::string &address) {
-    if (const int done = enableBesideMachineWide(session, address); done >= 0) {
-        return done;
-    }
-    const std::vector<LoginStart> existing = startsOf(session.starts, address);
-    const std::string started = address + ": the monitor starts at login " + whose(session.scope);
-    const std::string place = " (" + session.starts.placeOf(address) + ")";
-    if (upToDate(session.starts, existing, address)) {
-        session.note(started + " already" + place);
-    } else {
-        session.starts.put(address);
-        for (const LoginStart &start : existing) {
-            if (start.address != address) {
-                session.starts.remove(start); // the same device under another spelling
-            }
+void takeOverEarlierSetup(const LoginStarts &starts, const QString &action, const QString &device) {
+    for (const LoginStart &start : starts.found()) {
+        const bool started = !start.address.isEmpty() && !start.switchedOff;
+        const bool stopped = action == "disable" &&
+                             (device.isEmpty() || numberOf(start.address) == numberOf(device));
+        if (!start.earlier || (started && stopped)) {
+            continue; // what --disable removes as it stands
         }
-        session.note(started + place + (existing.empty() ? "" : ", its login start renewed"));
+        const QString address = canonicalAddress(start.address);
+        if (started) {
+            // Written before the old entry goes: an interruption may leave both, never neither.
+            starts.put(address);
+            note(address + ": taken over from the login entry of earlier versions (" +
+                 starts.placeOf(address) + ")");
+        }
+        starts.remove(start);
+        if (!started) {
+            note("removed the login entry of earlier versions, which started no device");
+        }
     }
-    dropOwnStartOf(session, address);
-    return kExitDone;
 }
 
-// After a user's --disable: what the installer set up for every user still starts.
-int stillMachineWide(const Session &session, const std::optional<std::string> &address) {
-    if (session.scope != LoginScope::ThisUser || !LoginStarts::hasScope(LoginScope::AllUsers)) {
+int enable(const LoginStarts &starts, LoginScope scope, const QString &address) {
+    // A device that starts for every user must not get a second monitor from this user's start.
+    if (!workingForAllUsers(scope, address).isEmpty()) {
+        note(address + ": the monitor starts at login " + whose(LoginScope::AllUsers) +
+             " already (" + machinePlaceOf(address) + "); not enabled for this user as well");
         return kExitDone;
     }
-    const LoginStarts machine(LoginScope::AllUsers);
-    int status = kExitDone;
-    for (const LoginStart &start : machine.found()) {
-        if (!address || sameDevice(start.address, *address)) {
-            session.problem(start.address + ": the monitor still starts at login " +
-                            whose(LoginScope::AllUsers) + " (" + machine.placeOf(start.address) +
-                            "); as administrator: " + kProgram + " --all-users --disable " +
-                            start.address);
-            status = kExitFailed;
+    if (QStandardPaths::findExecutable(monitorProgram()).isEmpty()) {
+        throw LoginStartError{"the monitor " + printable(monitorProgram()) + " is missing"};
+    }
+    const QList<LoginStart> existing = startsOf(starts, address);
+    const QString started = address + ": the monitor starts at login " + whose(scope);
+    const QString place = " (" + starts.placeOf(address) + ")";
+    if (existing.size() == 1 && existing[0].address == address &&
+        existing[0].content == starts.contentFor(address) && hindrance(existing[0]).isEmpty()) {
+        note(started + " already" + place);
+    } else {
+        starts.put(address);
+        QString renewal = existing.isEmpty() ? "" : ", its login start renewed";
+        for (const LoginStart &start : existing) {
+            if (start.address != address) {
+                starts.remove(start); // the same device under another spelling
+            }
+            if (const QString why = hindrance(start); !why.isEmpty()) {
+                renewal = start.switchedOff ? ", switched on again" : renewal + " (" + why + ")";
+            }
         }
+        note(started + place + renewal);
     }
-    return status;
-}
-
-int disable(const Session &session, const std::optional<std::string> &address) {
-    std::vector<LoginStart> removed =
-        address ? startsOf(session.starts, *address) : session.starts.found();
-    for (const LoginStart &start : removed) {
-        session.starts.remove(start);
-        session.note(start.address + ": the monitor no longer starts at login " +
-                     whose(session.scope));
-    }
-    if (removed.empty()) {
-        session.note((address ? *address + ": the monitor did not start" : "no monitor started") +
-                     std::string(" at login ") + whose(session.scope));
-    }
-    return stillMachineWide(session, address);
-}
-
-std::vector<std::pair<std::uint32_t, std::string>> listedDevices(const LoginStarts &starts,
-                                                                 LoginScope scope) {
-    std::vector<std::string> addresses;
-    for (const LoginStart &start : starts.found()) {
-        addresses.push_back(start.address);
-    }
-    if (const EarlierSetup earlier = starts.earlierSetup(); earlier.address) {
-        addresses.push_back(*earlier.address);
-    }
-    const std::string mark = scope == LoginScope::AllUsers ? " (all users)" : "";
-    std::vector<std::pair<std::uint32_t, std::string>> devices;
-    for (const std::string &address : addresses) {
-        devices.emplace_back(dwDottedQuadToIPv4(address.c_str()), canonicalAddress(address) + mark);
-    }
-    return devices;
-}
-
-// One line per device and scope, by address, this user's before those of every user.
-int list(std::ostream &out) {
-    std::vector<std::pair<std::uint32_t, std::string>> lines;
-    for (const LoginScope scope : {LoginScope::ThisUser, LoginScope::AllUsers}) {
-        if (LoginStarts::hasScope(scope)) {
-            const auto devices = listedDevices(LoginStarts(scope), scope);
-            lines.insert(lines.end(), devices.begin(), devices.end());
+    // Once a device starts for every user, this user's own start of it would be a second monitor.
+    if (scope == LoginScope::AllUsers) {
+        const LoginStarts own(LoginScope::ThisUser);
+        for (const LoginStart &start : startsOf(own, address)) {
+            own.remove(start);
+            note(address + ": removed this user's own login start, which the one for all users "
+                           "replaces");
         }
-    }
-    std::sort(lines.begin(), lines.end());
-    lines.erase(std::unique(lines.begin(), lines.end()), lines.end());
-    for (const auto &line : lines) {
-        out << line.second << "\n";
     }
     return kExitDone;
 }
 
-int change(const AutostartOptions &options, std::ostream &out, std::ostream &err) {
-    const LoginScope scope = options.allUsers ? LoginScope::AllUsers : LoginScope::ThisUser;
-    const LoginStarts starts(scope);
-    const Session session{scope, starts, out, err};
-    takeOverEarlierSetup(session, options);
-    switch (options.action) {
-    case AutostartAction::Enable:
-        return enable(session, options.address);
-    case AutostartAction::Disable:
-        return disable(session, options.address);
-    default:
-        return disable(session, std::nullopt);
+int disable(const LoginStarts &starts, LoginScope scope, const QString &device) {
+    const QList<LoginStart> removed = startsOf(starts, device);
+    for (const LoginStart &start : removed) {
+        starts.remove(start);
+        note(start.address + ": the monitor no longer starts at login " + whose(scope));
     }
+    if (removed.isEmpty()) {
+        note((device.isEmpty() ? "no monitor started" : device + ": the monitor did not start") +
+             " at login " + whose(scope));
+    }
+    // What the installer set up for every user still starts.
+    const QList<LoginStart> machineWide = workingForAllUsers(scope, device);
+    for (const LoginStart &start : machineWide) {
+        problem(start.address + ": the monitor still starts at login " +
+                whose(LoginScope::AllUsers) + " (" + machinePlaceOf(start.address) +
+                "); as administrator: " + kProgram + " --all-users --disable " + start.address);
+    }
+    return machineWide.isEmpty() ? kExitDone : kExitFailed;
+}
+
+// One line per device and scope, by address, this user's before those of every user; a start
+// that does not start the monitor says why.
+int list() {
+    std::set<std::pair<std::uint32_t, QString>> lines; // by address, each once
+    for (const LoginScope scope : {LoginScope::ThisUser, LoginScope::AllUsers}) {
+        if (!LoginStarts::hasScope(scope)) {
+            continue;
+        }
+        for (const LoginStart &start : LoginStarts(scope).found()) {
+            if (start.address.isEmpty()) {
+                continue; // an entry of earlier versions without an address starts no device
+            }
+            QStringList marks = {scope == LoginScope::AllUsers ? "all users" : "",
+                                 hindrance(start)};
+            marks.removeAll("");
+            const QString mark = marks.isEmpty() ? "" : " (" + marks.join(", ") + ")";
+            lines.insert({numberOf(start.address), canonicalAddress(start.address) + mark});
+        }
+    }
+    for (const auto &line : lines) {
+        std::fputs((line.second + "\n").toUtf8().constData(), stdout);
+    }
+    return kExitDone;
 }
 
 } // namespace
 
-int runLoginStartCommand(const AutostartOptions &options, std::ostream &out, std::ostream &err) {
-    if (options.allUsers && !LoginStarts::hasScope(LoginScope::AllUsers)) {
-        err << kProgram << ": --all-users is for Windows; here each user enables the devices\n";
+void note(const QString &text) {
+    std::fputs((QString(kProgram) + ": " + text + "\n").toUtf8().constData(), stdout);
+}
+
+void problem(const QString &text) {
+    std::fputs((QString(kProgram) + ": " + text + "\n").toUtf8().constData(), stderr);
+}
+
+QString canonicalAddress(const QString &address) {
+    QStringList numbers;
+    for (const int shift : {24, 16, 8, 0}) {
+        numbers.append(QString::number(numberOf(address) >> shift & 0xFF));
+    }
+    return numbers.join('.');
+}
+
+QString printable(const QString &text) {
+    QString line;
+    for (const char byte : text.toUtf8()) {
+        line += byte >= 0x20 && byte < 0x7F
+                    ? QString(QChar(byte))
+                    : QString("\\x%1").arg(static_cast<unsigned char>(byte), 2, 16, QChar('0'));
+    }
+    return line;
+}
+
+int runLoginStartCommand(const QString &action, const QString &address, bool allUsers) {
+    if (allUsers && !LoginStarts::hasScope(LoginScope::AllUsers)) {
+        problem("--all-users is for Windows; here each user enables the devices");
         return kExitUsage;
     }
+    const LoginScope scope = allUsers ? LoginScope::AllUsers : LoginScope::ThisUser;
     try {
-        if (options.action == AutostartAction::List) {
-            return list(out);
+        if (action == "list") {
+            return list();
         }
-        return change(options, out, err);
-    } catch (const std::exception &failure) {
-        err << kProgram << ": " << failure.what() << "\n";
+        const LoginStarts starts(scope);
+        takeOverEarlierSetup(starts, action, address);
+        return action == "enable" ? enable(starts, scope, address)
+                                  : disable(starts, scope, address);
+    } catch (const LoginStartError &failure) {
+        problem(failure.reason);
         return kExitFailed;
     }
 }

@@ -1,153 +1,193 @@
 // Login starts on Linux: one desktop entry per device in the user's autostart folder, which the
-// desktops run at login (XDG autostart), named orvane-monitor-ADDRESS.desktop. Earlier versions
-// kept one entry, orvane-monitor.desktop, that ran this program without options, and the
-// address in orvane-monitor/address of the configuration folder.
+// desktops run at login (XDG autostart), named orvane-monitor-ADDRESS.desktop and made from the
+// installed template, which alone holds the keys that make desktops wait for the panel with the
+// tray. Earlier versions kept one entry, orvane-monitor.desktop, that ran this program without
+// options, and the address in orvane-monitor/address of the configuration folder.
 #include "LoginStarts.h"
 
-#include "DesktopEntry.h"
+#include "AutostartCommand.h"
 #include "DeviceAddress.h"
-#include "MonitorProgram.h"
-#include "UserFiles.h"
 
-#include <cstring>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStandardPaths>
+
+#include <algorithm>
 
 namespace autostart {
 
 namespace {
 
-namespace fs = std::filesystem;
+const QString kEntryPrefix = "orvane-monitor-";
+const QString kEntrySuffix = ".desktop";
+const QString kEarlierEntry = "orvane-monitor.desktop";
+// More than any entry of ours or address file; a longer file is none of ours as it stands.
+constexpr qint64 kReadLimit = 64 * 1024;
 
-constexpr char kEntryPrefix[] = "orvane-monitor-";
-constexpr char kEntryExtension[] = ".desktop";
-constexpr char kEarlierEntry[] = "orvane-monitor.desktop";
-// More than any entry of ours; a longer file is no entry of ours as it stands.
-constexpr std::size_t kEntryLimit = 64 * 1024;
-// The address file holds one address a line; only the first counts.
-constexpr std::size_t kAddressFileLimit = 256;
-
-fs::path autostartFolder() {
-    return userConfigFolder() / "autostart";
+// The desktops ignore a relative XDG_CONFIG_HOME, which Qt takes as it stands.
+QString configFolder() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    return QDir::isAbsolutePath(folder) ? folder : QDir::homePath() + "/.config";
 }
 
-fs::path earlierAddressFile() {
-    return userConfigFolder() / "orvane-monitor" / "address";
+QString earlierAddressFile() {
+    return configFolder() + "/orvane-monitor/address";
 }
 
-std::string entryNameFor(const std::string &address) {
-    return kEntryPrefix + address + kEntryExtension;
-}
-
-// The device of an entry name of ours; the address rule decides, before the name is used.
-std::optional<std::string> addressInName(const std::string &name) {
-    const std::size_t prefix = std::strlen(kEntryPrefix);
-    const std::size_t extension = std::strlen(kEntryExtension);
-    if (name.size() <= prefix + extension || name.compare(0, prefix, kEntryPrefix) != 0 ||
-        name.compare(name.size() - extension, extension, kEntryExtension) != 0) {
+// At most limit bytes of a regular file, or nothing: a fifo in its place, on which a read would
+// wait, is no file.
+std::optional<QString> readFile(const QString &path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
         return std::nullopt;
     }
-    const std::string address = name.substr(prefix, name.size() - prefix - extension);
-    return bIsDeviceAddress(address) ? std::optional(address) : std::nullopt;
+    return QString::fromUtf8(file.read(kReadLimit));
 }
 
-std::string firstLineTrimmed(const std::string &text) {
-    const std::string line = text.substr(0, text.find('\n'));
-    const std::size_t start = line.find_first_not_of(" \t\r\v\f");
-    if (start == std::string::npos) {
-        return "";
+void removeFile(const QString &path) {
+    QFile file(path);
+    if (!file.remove() && QFileInfo::exists(path)) {
+        throw LoginStartError{"cannot remove " + path + ": " + file.errorString()};
     }
-    return line.substr(start, line.find_last_not_of(" \t\r\v\f") - start + 1);
+}
+
+// The value of the entry's first line KEY=VALUE; empty without one.
+QString valueOf(const QString &entry, const QString &key) {
+    const QString line = "^" + QRegularExpression::escape(key) + "=(.*)$";
+    return QRegularExpression(line, QRegularExpression::MultilineOption).match(entry).captured(1);
+}
+
+// Whether a desktop has been told not to start the entry (Hidden=true, or GNOME's
+// X-GNOME-Autostart-enabled=false).
+bool isSwitchedOff(const QString &entry) {
+    return valueOf(entry, "Hidden") == "true" ||
+           valueOf(entry, "X-GNOME-Autostart-enabled") == "false";
+}
+
+// Backslashes doubled: what a string value of an entry turns back into the text.
+QString asStringValue(QString text) {
+    return text.replace('\\', "\\\\");
+}
+
+// One argument of Exec as the desktop entry rules want it: in double quotes, inside which a
+// backslash goes before each of " ` $ and \ itself; then escaped as a string value. A % would be
+// doubled, as the rules want, but GLib (GNOME) looks for the program under the doubled name and
+// skips the entry; a line end has no place in a value.
+QString execArgument(const QString &argument) {
+    QString quoted;
+    for (const QChar c : argument) {
+        if (c == '%' || c.unicode() < 0x20 || c.unicode() == 0x7F) {
+            throw LoginStartError{"the monitor's path " + printable(argument) +
+                                  " cannot be written in a login entry: a control character or "
+                                  "% in it"};
+        }
+        quoted += QString("\"`$\\").contains(c) ? QString('\\') + c : QString(c);
+    }
+    return asStringValue('"' + quoted + '"');
 }
 
 } // namespace
 
-LoginStarts::LoginStarts(LoginScope loginScope) : scope(loginScope) {
-    if (scope != LoginScope::ThisUser) {
-        throw LoginStartError("login starts for all users are for Windows only");
-    }
-    place = autostartFolder().string();
-    monitorProgram = monitorProgramPath();
+QString monitorProgram() {
+    return QCoreApplication::applicationDirPath() + "/orvane-monitor";
 }
+
+LoginStarts::LoginStarts(LoginScope loginScope)
+    : scope(loginScope), place(configFolder() + "/autostart") {}
 
 bool LoginStarts::hasScope(LoginScope loginScope) {
     return loginScope == LoginScope::ThisUser;
 }
 
-std::vector<LoginStart> LoginStarts::found() const {
-    std::vector<LoginStart> starts;
-    std::error_code error;
-    fs::directory_iterator entries(place, error);
-    if (error == std::errc::no_such_file_or_directory) {
-        return starts;
+QList<LoginStart> LoginStarts::found() const {
+    const QDir folder(place);
+    if (folder.exists() && !folder.isReadable()) {
+        throw LoginStartError{"cannot read " + place};
     }
-    if (error) {
-        throw LoginStartError("cannot read " + place + ": " + error.message());
-    }
-    for (const fs::directory_entry &entry : entries) {
-        const std::string name = entry.path().filename().string();
-        const std::optional<std::string> address = addressInName(name);
-        const std::optional<std::string> content =
-            address ? readRegularFile(entry.path(), kEntryLimit) : std::nullopt;
-        if (content) {
-            starts.push_back({name, *address, *content});
+    QList<LoginStart> starts;
+    const auto names =
+        folder.entryList({kEntryPrefix + "*" + kEntrySuffix}, QDir::Files | QDir::CaseSensitive);
+    for (const QString &name : names) {
+        const QString address = name.sliced(kEntryPrefix.size()).chopped(kEntrySuffix.size());
+        const std::optional<QString> entry = readFile(folder.filePath(name));
+        if (bIsDeviceAddress(address.toStdString()) && entry) {
+            starts.append({name, address, *entry, valueOf(*entry, "TryExec").replace("\\\\", "\\"),
+                           isSwitchedOff(*entry)});
         }
+    }
+    if (const std::optional<QString> entry = readFile(folder.filePath(kEarlierEntry))) {
+        starts.append({kEarlierEntry,
+                       earlierSavedAddress().value_or(""),
+                       *entry,
+                       {},
+                       isSwitchedOff(*entry),
+                       true});
     }
     return starts;
 }
 
-std::string LoginStarts::contentFor(const std::string &address) const {
-    const fs::path templateFile =
-        fs::path(monitorProgram).parent_path() / ORVANE_AUTOSTART_TEMPLATE;
-    const std::optional<std::string> templateText = readRegularFile(templateFile, kEntryLimit);
+// The template from its first group on, with Exec and TryExec starting the monitor for the device
+// and Name and Comment naming the device.
+QString LoginStarts::contentFor(const QString &address) const {
+    const QString templateFile =
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + "/" + ORVANE_AUTOSTART_TEMPLATE);
+    const std::optional<QString> templateText = readFile(templateFile);
     if (!templateText) {
-        throw LoginStartError("the login entry template " +
-                              templateFile.lexically_normal().string() + " is missing");
+        throw LoginStartError{"the login entry template " + templateFile + " is missing"};
     }
-    return loginEntryText(*templateText, monitorProgram, address);
+    QStringList lines = templateText->split('\n');
+    lines.erase(lines.begin(), std::find_if(lines.begin(), lines.end(), [](const QString &line) {
+                    return line.startsWith('['); // the template's own notes go
+                }));
+    for (QString &line : lines) {
+        if (line.startsWith("Exec=")) {
+            line = "Exec=" + execArgument(monitorProgram()) + " " + address;
+        } else if (line.startsWith("TryExec=")) {
+            line = "TryExec=" + asStringValue(monitorProgram());
+        } else if (line.startsWith("Name=")) {
+            line += " " + address;
+        } else if (line.startsWith("Comment=")) {
+            line = "Comment=Watches the instrument at " + address;
+        }
+    }
+    const QString entry = lines.join('\n');
+    if (valueOf(entry, "Exec").isEmpty()) {
+        throw LoginStartError{"the login entry template has no Exec key"};
+    }
+    return entry;
 }
 
-void LoginStarts::put(const std::string &address) const {
-    const std::string content = contentFor(address);
-    std::error_code error;
-    fs::create_directories(place, error);
-    if (error) {
-        throw LoginStartError("cannot make the folder " + place + ": " + error.message());
+// Written to a temporary file beside the entry and renamed over it, so that the entry holds
+// either its old content or all of the new one, also after a crash.
+void LoginStarts::put(const QString &address) const {
+    const QString content = contentFor(address);
+    if (!QDir().mkpath(place)) {
+        throw LoginStartError{"cannot make the folder " + place};
     }
-    writeAtomically(fs::path(place) / entryNameFor(address), content);
+    QSaveFile entry(placeOf(address));
+    if (!entry.open(QIODevice::WriteOnly) || entry.write(content.toUtf8()) < 0 || !entry.commit()) {
+        throw LoginStartError{"cannot write " + placeOf(address) + ": " + entry.errorString()};
+    }
 }
 
 void LoginStarts::remove(const LoginStart &start) const {
-    removeFile(fs::path(place) / start.name);
-}
-
-std::string LoginStarts::placeOf(const std::string &address) const {
-    return (fs::path(place) / entryNameFor(address)).string();
-}
-
-EarlierSetup LoginStarts::earlierSetup() const {
-    const std::optional<std::string> entry =
-        readRegularFile(fs::path(place) / kEarlierEntry, kEntryLimit);
-    EarlierSetup earlier;
-    earlier.found = entry.has_value();
-    if (entry && !isSwitchedOff(*entry)) {
-        earlier.address = earlierSavedAddress();
+    removeFile(place + "/" + start.name);
+    if (start.earlier) {
+        removeFile(earlierAddressFile());
     }
-    return earlier;
 }
 
-void LoginStarts::removeEarlierSetup() const {
-    removeFile(fs::path(place) / kEarlierEntry);
-    removeFile(earlierAddressFile());
+QString LoginStarts::placeOf(const QString &address) const {
+    return place + "/" + kEntryPrefix + address + kEntrySuffix;
 }
 
-std::optional<std::string> earlierSavedAddress() {
-    try {
-        const std::optional<std::string> text =
-            readRegularFile(earlierAddressFile(), kAddressFileLimit);
-        const std::string address = text ? firstLineTrimmed(*text) : "";
-        return bIsDeviceAddress(address) ? std::optional(address) : std::nullopt;
-    } catch (const LoginStartError &) {
-        return std::nullopt; // then the monitor asks for the address
-    }
+std::optional<QString> earlierSavedAddress() {
+    const std::optional<QString> text = readFile(earlierAddressFile());
+    const QString address = text ? text->section('\n', 0, 0).trimmed() : "";
+    return bIsDeviceAddress(address.toStdString()) ? std::optional(address) : std::nullopt;
 }
 
 } // namespace autostart

@@ -1,12 +1,14 @@
 // The real orvane-monitor-autostart in an installation of its own (the program, the entry
 // template, and a stand-in monitor beside it that notes its arguments), run against a home folder
-// of the test's own: the login entries it writes, lists and removes, what it refuses, what it
-// takes over from earlier versions, and whom it starts without options.
+// of the test's own: the login entries it writes, lists and removes, the ones that do not start
+// and how --enable mends them, what it refuses, what it takes over from earlier versions, and
+// whom it starts without options.
 
 #include "RunProgram.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -49,23 +51,31 @@ protected:
         char pattern[] = "/tmp/orvane-autostart-test-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         root = pattern;
-        bin = root / "prefix" / "bin";
-        fs::create_directories(bin);
-        fs::copy_file(ORVANE_AUTOSTART_PROGRAM, bin / "orvane-monitor-autostart");
-        writeFile(bin / "orvane-monitor",
-                  "#!/bin/sh\nfor a; do printf '%s\\n' \"$a\"; done >\"$0.arguments\"\nexit 3\n");
-        fs::permissions(bin / "orvane-monitor", fs::perms::owner_all);
-        writeFile((bin / ORVANE_AUTOSTART_TEMPLATE_FROM_BIN).lexically_normal(),
-                  contentOf(ORVANE_AUTOSTART_TEMPLATE));
+        bin = install(root / "prefix");
         config = root / "home" / ".config";
         autostart = config / "autostart";
     }
 
+    // The program, the entry template and a stand-in monitor that notes its arguments, installed
+    // below prefix; returns its bin folder.
+    static fs::path install(const fs::path &prefix) {
+        const fs::path folder = prefix / "bin";
+        fs::create_directories(folder);
+        fs::copy_file(ORVANE_AUTOSTART_PROGRAM, folder / "orvane-monitor-autostart");
+        writeFile(folder / "orvane-monitor",
+                  "#!/bin/sh\nfor a; do printf '%s\\n' \"$a\"; done >\"$0.arguments\"\nexit 3\n");
+        fs::permissions(folder / "orvane-monitor", fs::perms::owner_all);
+        writeFile((folder / ORVANE_AUTOSTART_TEMPLATE_FROM_BIN).lexically_normal(),
+                  contentOf(ORVANE_AUTOSTART_TEMPLATE));
+        return folder;
+    }
+
     void TearDown() override { fs::remove_all(root); }
 
-    ProgramRun helper(const std::vector<std::string> &arguments) const {
+    // The helper of the installation in folder, or of the test's own.
+    ProgramRun helper(const std::vector<std::string> &arguments, fs::path folder = {}) const {
         return runProgram(
-            (bin / "orvane-monitor-autostart").string(), arguments,
+            ((folder.empty() ? bin : folder) / "orvane-monitor-autostart").string(), arguments,
             {"HOME=" + (root / "home").string(), "XDG_CONFIG_HOME=" + config.string()});
     }
 
@@ -133,26 +143,19 @@ TEST_F(AutostartProgram, EnablesListsAndDisablesOneEntryPerDevice) {
 }
 
 TEST_F(AutostartProgram, RefusesWhatIsNoAddressAndWritesNothing) {
+    std::vector<std::vector<std::string>> wrong = {
+        {"--enable"}, {"--list", kFirst}, {"--enable", kFirst, kSecond},
+        {"--start"},  {"--all-users"},    {"--all-users", "--enable", kFirst}};
     for (const std::string bad :
          {"", "127.0.3.256", "127.0.3", "127.0.3.010", "../../127.0.3.10", "127.0.3.10/..",
           "127.0.3.10 ", "127.0.3.10\n127.0.3.11", "-1.0.3.10", "*"}) {
-        for (const std::string action : {"--enable", "--disable"}) {
-            const ProgramRun run = helper({action, bad});
-            EXPECT_EQ(run.exitCode, 2) << action << " " << bad;
-            EXPECT_TRUE(isOneLine(run.standardError)) << run.standardError;
-            EXPECT_EQ(run.standardOutput, "");
-        }
+        wrong.insert(wrong.end(), {{"--enable", bad}, {"--disable", bad}});
     }
-    for (const std::vector<std::string> &wrong :
-         std::vector<std::vector<std::string>>{{"--enable"},
-                                               {"--list", kFirst},
-                                               {"--enable", kFirst, kSecond},
-                                               {"--start"},
-                                               {"--all-users"},
-                                               {"--all-users", "--enable", kFirst}}) {
-        const ProgramRun run = helper(wrong);
-        EXPECT_EQ(run.exitCode, 2) << wrong[0];
+    for (const std::vector<std::string> &command : wrong) {
+        const ProgramRun run = helper(command);
+        EXPECT_EQ(run.exitCode, 2) << command[0] << " " << command.back();
         EXPECT_TRUE(isOneLine(run.standardError)) << run.standardError;
+        EXPECT_EQ(run.standardOutput, "");
     }
     EXPECT_FALSE(fs::exists(root / "home")) << "something was written";
 }
@@ -209,12 +212,45 @@ TEST_F(AutostartProgram, WithoutOptionsStartsTheMonitorForTheSavedAddress) {
     EXPECT_EQ(contentOf(arguments), "") << "the monitor got an address without a saved one";
 }
 
+TEST_F(AutostartProgram, ListSaysWhichStartsDoNotStartAndEnableMendsThem) {
+    // One entry of an installation that has gone since, so its program is missing; two switched
+    // off in a desktop's startup settings, each in its own way.
+    const fs::path gone = root / "gone";
+    EXPECT_EQ(helper({"--enable", kFirst}, install(gone)).exitCode, 0);
+    fs::remove_all(gone);
+    for (const auto &[address, from, to] : std::vector<std::array<std::string, 3>>{
+             {kSecond, "\nType=Application\n", "\nType=Application\nHidden=true\n"},
+             {kThird, "enabled=true", "enabled=false"}}) {
+        EXPECT_EQ(helper({"--enable", address}).exitCode, 0);
+        std::string entry = contentOf(autostart / entryOf(address));
+        writeFile(autostart / entryOf(address), entry.replace(entry.find(from), from.size(), to));
+    }
+    const std::string missing = "program missing: " + (gone / "bin" / "orvane-monitor").string();
+    const std::string off = " (switched off in the startup settings)\n";
+    EXPECT_EQ(helper({"--list"}).standardOutput,
+              std::string(kFirst) + " (" + missing + ")\n" + kSecond + off + kThird + off);
+
+    for (const auto &[address, said] :
+         std::vector<std::pair<std::string, std::string>>{{kFirst, "renewed (" + missing + ")"},
+                                                          {kSecond, "switched on again"},
+                                                          {kThird, "switched on again"}}) {
+        const ProgramRun run = helper({"--enable", address});
+        EXPECT_NE(run.standardOutput.find(said), std::string::npos) << run.standardOutput;
+    }
+    EXPECT_EQ(helper({"--list"}).standardOutput,
+              std::string(kFirst) + "\n" + kSecond + "\n" + kThird + "\n");
+}
+
 TEST_F(AutostartProgram, AFailedWriteSaysSoAndLeavesNoHalfEntry) {
     // A folder where the entry would go: the rename that completes the entry cannot succeed.
     fs::create_directories(autostart / entryOf(kFirst));
     const ProgramRun run = helper({"--enable", kFirst});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(isOneLine(run.standardError)) << run.standardError;
+    EXPECT_EQ(entries(), std::set<std::string>{entryOf(kFirst)});
+    // Without the monitor beside it, no entry could start one.
+    fs::remove(bin / "orvane-monitor");
+    EXPECT_EQ(helper({"--enable", kSecond}).exitCode, 1);
     EXPECT_EQ(entries(), std::set<std::string>{entryOf(kFirst)});
 }
 

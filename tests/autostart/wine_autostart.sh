@@ -3,7 +3,8 @@
 # test's own beside a stand-in for the monitor: the Run values it writes for this user (HKCU) and
 # for all users (HKLM), read back with wine's reg; other programs' values in both keys left as
 # they were; a device that starts for all users is not enabled for a user as well; what is no
-# address writes nothing. Then wine's own login processing (wineboot runs both Run keys, as
+# address writes nothing; a start switched off in Windows' startup settings is listed so and
+# switched on again by --enable. Then wine's own login processing (wineboot runs both Run keys, as
 # Windows does at login) starts each value's command line as it stands, and the stand-in notes
 # how it was started: every device once, with the monitor's full path and the address.
 # (The installer test starts the real monitor from such a value; tests/e2e/windows_installer.sh.)
@@ -79,18 +80,34 @@ helper 0 --list
     fail "--list: $helper_output"
 note "Run values for this user and for all users in place, the others kept; --list tells them apart"
 
+# Switched off on the Startup page of Task Manager or Settings, which keeps the Run value and
+# notes 03 beside it: --list says so, and --enable switches it on again, the note gone.
+readonly switch_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run'
+wine_run reg add "$switch_key" /v "Orvane Monitor $first" /t REG_BINARY /d 030000000000000000000000 \
+    /f >/dev/null
+helper 0 --list
+[[ $helper_output == "$first (switched off in the startup settings)"$'\n'"$second"* ]] ||
+    fail "--list of a start switched off: $helper_output"
+helper 0 --enable "$first"
+[[ $helper_output == *"switched on again" && -z $(run_values "$switch_key") ]] ||
+    fail "--enable of a start switched off: $helper_output; $(run_values "$switch_key")"
+note "a start switched off in the startup settings is listed so, and --enable switches it on again"
+
 # Wine's login processing starts every Run value: each device's monitor once.
 wine_run wineboot </dev/null >"$scratch/wineboot.log" 2>&1 || fail "wineboot: $(cat "$scratch/wineboot.log")"
-started=$bin/orvane-monitor.exe.started
-three_started() {
-    [[ -f $started && $(wc -l <"$started") -ge 3 ]]
+# Each start of the stand-in notes its command line in a file of its own.
+starts() {
+    cat "$bin"/orvane-monitor.exe.started.* 2>/dev/null | sort
 }
-wait_until 30 three_started || fail "started at login: $(cat "$started" 2>/dev/null)"
+three_started() {
+    (($(starts | wc -l) >= 3))
+}
+wait_until 30 three_started || fail "started at login: $(starts)"
 sleep 2
 expected_starts=$(printf '%s\t%s\n' "$monitor_windows" "$first" "$monitor_windows" "$second" \
     "$monitor_windows" "$machine_wide")
-[[ $(tr -d '\r' <"$started" | sort) == "$expected_starts" ]] ||
-    fail "the login started"$'\n'"$(cat "$started")"$'\n'"instead of"$'\n'"$expected_starts"
+[[ $(starts) == "$expected_starts" ]] ||
+    fail "the login started"$'\n'"$(starts)"$'\n'"instead of"$'\n'"$expected_starts"
 note "wineboot started the monitor once for each device, from its full path with the address"
 
 helper 0 --disable "$first"

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The Windows installer and zip as a user gets them, under wine on an X server: the installer
-# installs silently into Program Files with a Start menu entry and an entry in Add/Remove
-# Programs, the installed program answers -v, and the uninstaller removes the files and both
-# entries again. The zip holds the same files as the installation.
+# installs silently into Program Files with a Start menu entry, an entry in Add/Remove Programs
+# and the starts at login for all users of /ADDRESSES=; the installed program answers -v; the
+# installer run again shows those devices on its page, and a device taken out there no longer
+# starts; the uninstaller removes the files, both entries and every start at login that names
+# the installed monitor. The zip holds the same files as the installation.
 #
 # usage: windows_installer.sh PACKAGES STAGE
 #   PACKAGES  the folder cpack wrote orvane-monitor-VERSION-win64.exe and .zip into
@@ -18,14 +20,32 @@ readonly installer=$packages/orvane-monitor-$version-win64.exe
 readonly zip=$packages/orvane-monitor-$version-win64.zip
 readonly uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Orvane Monitor'
 readonly run_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Run'
-# The devices to start at login for every user; the last one is no address.
-readonly devices=(127.0.2.60 127.0.2.61) refused=not.an.address
+readonly switch_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Explorer\StartupApproved\Run'
+readonly monitor_exe='C:\Program Files\Orvane Monitor\bin\orvane-monitor.exe'
+# The devices to start at login for every user; the last one is no address. Then one added on the
+# installer's page.
+readonly devices=(127.0.2.60 127.0.2.61) refused=not.an.address added=127.0.2.62
 readonly device_name="captureORVANE installed"
+# Another program's start at login, which the installer and the uninstaller leave alone.
+readonly foreign="Other Program|C:\other.exe"
 
 # run_values: the values of the Run key for all users, "NAME|DATA" a line, sorted.
 run_values() {
     wine_run reg query "$run_key" 2>/dev/null | tr -d '\r' |
         sed -n 's/^ \{4\}\(.*\) \{4\}REG_SZ \{4\}\(.*\)$/\1|\2/p' | sort
+}
+
+# starts_are ADDRESS...: whether the Run key for all users holds the other program's value and
+# the installed monitor's for these devices, and nothing else. expect_starts: that it does.
+starts_are() {
+    local device expected=$foreign
+    for device; do
+        expected+=$'\n'"Orvane Monitor $device|\"$monitor_exe\" $device"
+    done
+    [[ $(run_values) == "$(sort <<<"$expected")" ]]
+}
+expect_starts() {
+    starts_are "$@" || fail "the Run values for all users are not the ones of $*: $(run_values)"
 }
 
 require_tools Xvfb jwm xdotool unzip
@@ -49,9 +69,7 @@ drive_c=$WINEPREFIX/drive_c
 installed=$drive_c/Program\ Files/Orvane\ Monitor
 start_menu=$drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Orvane\ Monitor
 
-# Another program's start at login, which the installer and the uninstaller leave alone.
 wine_run reg add "$run_key" /v "Other Program" /t REG_SZ /d 'C:\other.exe' /f >/dev/null
-foreign="Other Program|C:\other.exe"
 status=0
 wine_run "$installer" /S "/ADDRESSES=${devices[0]},${devices[1]},$refused" </dev/null \
     >"$scratch/install.log" 2>&1 || status=$?
@@ -68,11 +86,7 @@ uninstall_command=$(wine_run reg query "$uninstall_key" /v UninstallString 2>/de
     fail "no entry in Add/Remove Programs: '$uninstall_command'"
 note "installed: $(wc -l <<<"$installed_files") files, Start menu entry, uninstall entry"
 
-program='C:\Program Files\Orvane Monitor\bin\orvane-monitor.exe'
-expected=$(printf '%s\n' "$foreign" "Orvane Monitor ${devices[0]}|\"$program\" ${devices[0]}" \
-    "Orvane Monitor ${devices[1]}|\"$program\" ${devices[1]}" | sort)
-[[ $(run_values) == "$expected" ]] ||
-    fail "the Run values for all users:"$'\n'"$(run_values)"$'\n'"instead of"$'\n'"$expected"
+expect_starts "${devices[@]}"
 note "start at login for all users: ${devices[*]}, not $refused; the other program's value kept"
 
 # A value's command line, started as Windows starts it at login, brings up the monitor of its
@@ -96,6 +110,24 @@ press_key_in "$box" Return
 expect_exit "$monitor_pid" 15 0 "orvane-monitor.exe -v"
 note "the installed program shows its version and ends with 0"
 
+# The installer again, as a user runs it: on to its page of devices, which shows both; the second
+# goes, another comes.
+start_process "$wine" "$installer" >"$scratch/reinstall.log" 2>&1
+installer_pid=$!
+setup=$(wait_for 30 visible_window "$installer_pid" "Orvane Monitor Setup") ||
+    fail "no installer window: $(describe_windows "$installer_pid")"
+press_key_in "$setup" Return # the welcome page; then the folder, the Start menu and the devices
+xdotool key --delay 500 Return Return End && xdotool key --repeat 12 BackSpace
+xdotool type --delay 50 ", $added" && xdotool key Return
+wait_until 60 starts_are "${devices[0]}" "$added" || expect_starts "${devices[0]}" "$added"
+press_key_in "$setup" Return # the finish page
+expect_exit "$installer_pid" 30 0 "the installer run again" "$scratch/reinstall.log"
+note "the installer's page showed ${devices[*]}: ${devices[1]} taken out no longer starts, $added does"
+
+# A start for all users of the installed monitor that no installer wrote, switched off in the
+# startup settings: the uninstaller removes it and the note of the switch as well.
+wine_run reg add "$run_key" /v "Lab display" /d "\"$monitor_exe\" 127.0.2.63" /f >/dev/null
+wine_run reg add "$switch_key" /v "Lab display" /t REG_BINARY /d 030000000000000000000000 /f >/dev/null
 # The uninstaller copies itself away and goes on from there: the test waits for its work.
 wine_run "$installed/Uninstall.exe" /S </dev/null >"$scratch/uninstall.log" 2>&1 ||
     fail "the uninstaller failed: $(cat "$scratch/uninstall.log")"
@@ -106,6 +138,8 @@ uninstalled() {
 wait_until 60 uninstalled ||
     fail "left after uninstalling: $(find "$installed" "$start_menu" 2>/dev/null | head)" \
         "$(wine_run reg query "$uninstall_key" 2>/dev/null | tr -d '\r' | head -n 3)"
-[[ $(run_values) == "$foreign" ]] || fail "Run values after uninstalling: $(run_values)"
-note "uninstalled: files, Start menu entry, uninstall entry and the starts at login are gone," \
-    "the other program's value stays"
+expect_starts
+! wine_run reg query "$switch_key" 2>/dev/null | grep -qF "Lab display" ||
+    fail "the uninstaller left the note of the switch: $(wine_run reg query "$switch_key")"
+note "uninstalled: files, Start menu entry, uninstall entry and the starts at login of the" \
+    "monitor are gone, the other program's value stays"

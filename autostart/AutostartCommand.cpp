@@ -180,11 +180,7 @@ void problem(const QString &text) {
 }
 
 QString canonicalAddress(const QString &address) {
-    QStringList numbers;
-    for (const int shift : {24, 16, 8, 0}) {
-        numbers.append(QString::number(numberOf(address) >> shift & 0xFF));
-    }
-    return numbers.join('.');
+    return QString::fromStdString(sCanonicalAddress(address.toStdString()));
 }
 
 QString printable(const QString &text) {

@@ -73,7 +73,7 @@ mkdir "$scratch/checkresults" "$scratch/state"
 printf '$USER1$=%s\n' "$(cd "$(dirname "$check_program")" && pwd)" >"$scratch/resource.cfg"
 # Around the README's definitions, the objects of the sample configuration that Nagios installs,
 # as the README says: its commands, contacts, time periods and the templates generic-host and
-# generic-service.
+# generic-service. Nagios would look its vendor's update server up at start: not from a test.
 sample=/etc/nagios4/objects
 cat >"$scratch/nagios.cfg" <<EOF
 $(printf 'cfg_file=%s.cfg\n' "$sample"/{commands,contacts,timeperiods,templates})
@@ -97,6 +97,7 @@ query_socket=$scratch/nagios.qh
 nagios_user=$(id -un)
 nagios_group=$(id -gn)
 use_syslog=0
+check_for_updates=0
 enable_notifications=0
 execute_host_checks=0
 execute_service_checks=0

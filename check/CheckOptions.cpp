@@ -4,6 +4,8 @@
 #include "DeviceAddress.h"
 #include "TextSafety.h"
 
+#include <getopt.h>
+
 #include <algorithm>
 #include <regex>
 
@@ -11,32 +13,19 @@ namespace orvanecheck {
 
 namespace {
 
-// An option with a value may be written "-t 2", "-t2", "--timeout 2" or "--timeout=2".
-// Returns true when args[index] is that option; value is then set, or error when it is missing.
-bool takeValue(const std::vector<std::string> &args, std::size_t &index,
-               const std::string &shortName, const std::string &longName, std::string &value,
-               std::string &error) {
-    const std::string &arg = args[index];
-    if (arg == shortName || arg == longName) {
-        if (index + 1 >= args.size()) {
-            error = "option " + escapeForStatusLine(arg) + " needs a value";
-            return true;
-        }
-        value = args[++index];
-        return true;
-    }
-    if (arg.size() > shortName.size() && arg.compare(0, shortName.size(), shortName) == 0 &&
-        arg.compare(0, 2, "--") != 0) {
-        value = arg.substr(shortName.size());
-        return true;
-    }
-    const std::string longPrefix = longName + "=";
-    if (arg.compare(0, longPrefix.size(), longPrefix) == 0) {
-        value = arg.substr(longPrefix.size());
-        return true;
-    }
-    return false;
-}
+// "+": options end at the first other argument, which is refused, as in the order given. ":":
+// a missing value is told apart from an unknown option.
+constexpr char kShortOptions[] = "+:H:t:w:c:nhV";
+constexpr int kJsonOption = 256; // --json has no short form
+const option kLongOptions[] = {{"hostname", required_argument, nullptr, 'H'},
+                               {"timeout", required_argument, nullptr, 't'},
+                               {"warning", required_argument, nullptr, 'w'},
+                               {"critical", required_argument, nullptr, 'c'},
+                               {"no-names", no_argument, nullptr, 'n'},
+                               {"json", no_argument, nullptr, kJsonOption},
+                               {"help", no_argument, nullptr, 'h'},
+                               {"version", no_argument, nullptr, 'V'},
+                               {nullptr, 0, nullptr, 0}};
 
 // Reads the value of a seconds option; what names the option in the reason for a refusal.
 bool readSeconds(const std::string &value, const std::string &what, std::uint32_t &milliseconds,
@@ -122,26 +111,44 @@ bool parseSeconds(const std::string &text, std::uint32_t &result) {
 }
 
 CheckOptions parseCheckOptions(const std::vector<std::string> &args) {
+    // getopt_long wants a writable argv with the program's name first; its state is global, and
+    // optind 0 starts it afresh for every command line.
+    std::vector<std::string> texts = {"orvane-check"};
+    texts.insert(texts.end(), args.begin(), args.end());
+    std::vector<char *> argv;
+    for (std::string &text : texts) {
+        argv.push_back(text.data());
+    }
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(texts.size());
+    optind = 0;
+    opterr = 0;
+
     CheckOptions options;
     bool haveAddress = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string &arg = args[i];
-        std::string value;
+    for (;;) {
+        // The argument that the next option comes from, as written, for the reasons of refusals.
+        const std::string given = texts[std::min(std::max(optind, 1), argc - 1)];
+        const int option = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr);
+        if (option == -1) {
+            break;
+        }
+        const std::string value = optarg != nullptr ? optarg : "";
         std::string error;
-        if (arg == "-h" || arg == "--help") {
+        switch (option) {
+        case 'h':
             options.action = CheckAction::ShowHelp;
             return options;
-        }
-        if (arg == "-V" || arg == "--version") {
+        case 'V':
             options.action = CheckAction::ShowVersion;
             return options;
-        }
-        if (arg == "--json") {
+        case kJsonOption:
             options.json = true;
-        } else if (takeValue(args, i, "-H", "--hostname", value, error)) {
-            if (!error.empty()) {
-                return usageError(error);
-            }
+            break;
+        case 'n':
+            options.lookUpHolderName = false;
+            break;
+        case 'H':
             if (!bIsDeviceAddress(value)) {
                 return usageError("\"" + escapeForStatusLine(value) +
                                   "\" is not an IPv4 address in dotted-quad form such as "
@@ -149,23 +156,30 @@ CheckOptions parseCheckOptions(const std::vector<std::string> &args) {
             }
             options.address = value;
             haveAddress = true;
-        } else if (takeValue(args, i, "-t", "--timeout", value, error)) {
-            if (!error.empty() || !readSeconds(value, "time-out", options.timeoutMs, error)) {
+            break;
+        case 't':
+            if (!readSeconds(value, "time-out", options.timeoutMs, error)) {
                 return usageError(error);
             }
-        } else if (takeValue(args, i, "-w", "--warning", value, error)) {
-            if (!error.empty() ||
-                !readThreshold(value, "warning", options.thresholds.warningMs, error)) {
+            break;
+        case 'w':
+            if (!readThreshold(value, "warning", options.thresholds.warningMs, error)) {
                 return usageError(error);
             }
-        } else if (takeValue(args, i, "-c", "--critical", value, error)) {
-            if (!error.empty() ||
-                !readThreshold(value, "critical", options.thresholds.criticalMs, error)) {
+            break;
+        case 'c':
+            if (!readThreshold(value, "critical", options.thresholds.criticalMs, error)) {
                 return usageError(error);
             }
-        } else {
-            return usageError("unknown argument \"" + escapeForStatusLine(arg) + "\"");
+            break;
+        case ':':
+            return usageError("option " + escapeForStatusLine(given) + " needs a value");
+        default:
+            return usageError("unknown argument \"" + escapeForStatusLine(given) + "\"");
         }
+    }
+    if (optind < argc) {
+        return usageError("unknown argument \"" + escapeForStatusLine(texts[optind]) + "\"");
     }
     if (!haveAddress) {
         return usageError("no device address given (-H ADDRESS)");

@@ -17,10 +17,12 @@ struct CheckOptions {
     std::uint32_t timeoutMs = orvane::kDefaultTimeoutMs; // handed to the query
     RttThresholds thresholds;                            // -w and -c, at most the time-out
     bool json = false;
-    std::string error; // why the command line was refused (UsageError only)
+    bool lookUpHolderName = true; // -n: no reverse lookup of the address of a PC that holds it
+    std::string error;            // why the command line was refused (UsageError only)
 };
 
-// Arguments without the program name. -h and -V answer at once, whatever follows them.
+// Arguments without the program name, read with getopt_long (not reentrant: its state is global).
+// -h and -V answer at once, whatever follows them.
 CheckOptions parseCheckOptions(const std::vector<std::string> &args);
 
 // "0.5" -> 500. Plain decimal notation only (no sign, exponent, hex, "inf" or locale comma).

@@ -26,6 +26,7 @@ struct CheckOutcome {
     std::string replyName;
     bool userAddressKnown = false; // the reply's user address, exactly as received
     std::string userAddress;
+    std::string userName; // the holder's host name (HolderName.h); "" when none was found
     bool noRoute = false; // not reachable because this host has no network to the device
     double rttMs = 0.0;
     std::vector<std::string> networkMessages; // lines the network layer printed meanwhile

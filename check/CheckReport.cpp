@@ -54,7 +54,9 @@ std::string answerText(const CheckOutcome &outcome) {
     if (!outcome.userAddressKnown) {
         return "used by another PC";
     }
-    return "used by another PC (" +
+    const std::string name =
+        outcome.userName.empty() ? "" : escapeForStatusLine(outcome.userName) + ", ";
+    return "used by another PC (" + name +
            escapeForStatusLine(trimTrailingWhitespace(outcome.userAddress)) + ")";
 }
 
@@ -207,6 +209,8 @@ std::string jsonReport(const CheckOutcome &outcome) {
             jsonOrNull(answered, jsonString(pszDeviceKindName(outcome.replyName.c_str())));
     json += ",\"user_address\":" +
             jsonOrNull(answered && outcome.userAddressKnown, jsonString(outcome.userAddress));
+    json += ",\"user_name\":" +
+            jsonOrNull(answered && !outcome.userName.empty(), jsonString(outcome.userName));
     json += ",\"rtt_ms\":" + jsonOrNull(answered, formatFixed(outcome.rttMs, 3));
     json += ",\"timeout_ms\":" + std::to_string(outcome.timeoutMs);
     json += ",\"warning_ms\":" + jsonOrNull(outcome.thresholds.warningMs.has_value(),

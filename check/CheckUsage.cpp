@@ -7,8 +7,8 @@
 namespace orvanecheck {
 
 std::string usageSynopsis() {
-    return "Usage: orvane-check -H ADDRESS [-t SECONDS] [-w SECONDS] [-c SECONDS] [--json] [-h] "
-           "[-V]\n";
+    return "Usage: orvane-check -H ADDRESS [-t SECONDS] [-w SECONDS] [-c SECONDS] [-n] [--json] "
+           "[-h] [-V]\n";
 }
 
 std::string versionText() {
@@ -30,13 +30,16 @@ std::string helpText() {
            " -w, --warning=SECONDS   WARNING when the answer took longer (at most the time-out)\n"
            " -c, --critical=SECONDS  CRITICAL when the answer took longer (at most the time-out,\n"
            "                         at least the warning threshold)\n"
+           " -n, --no-names          no lookup of the host name of the PC that holds the\n"
+           "                         device (the lookup keeps within the time-out)\n"
            "     --json              print one JSON object instead of the status line\n"
            " -h, --help              print this help\n"
            " -V, --version           print the version\n"
            "\n"
            "Status line and exit code:\n"
            " 0 OK        the device is available or used by this PC\n"
-           " 1 WARNING   the device is used by another PC (its address is in the line), or\n"
+           " 1 WARNING   the device is used by another PC (its address is in the line, after\n"
+           "             its host name when the resolver gives it within the time-out), or\n"
            "             the answer took longer than the warning threshold\n"
            " 2 CRITICAL  no answer within the time-out, no network to the device (network or\n"
            "             host unreachable), or the answer took longer than the critical\n"
@@ -57,9 +60,9 @@ std::string helpText() {
            "| \" \\, are shown as \\xNN.\n"
            "\n"
            "--json fields: address, status, exit_code, result, error, state, state_name,\n"
-           "reply_name, device_kind, user_address, rtt_ms, timeout_ms, warning_ms, critical_ms,\n"
-           "messages. Fields that do not apply are null. Reply bytes outside printable ASCII\n"
-           "are written as \\u00NN.\n"
+           "reply_name, device_kind, user_address, user_name, rtt_ms, timeout_ms, warning_ms,\n"
+           "critical_ms, messages. Fields that do not apply are null. Reply bytes outside\n"
+           "printable ASCII are written as \\u00NN.\n"
            "\n"
            "Service definitions for Icinga 2 and Nagios, as tested with both engines:\n"
            "/usr/share/doc/orvane-monitor/README-orvane-check.md\n";

@@ -4,7 +4,9 @@
 #include "CheckReport.h"
 #include "CheckUsage.h"
 #include "DeviceProbe.h"
+#include "HolderName.h"
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -34,7 +36,14 @@ int main(int argc, char **argv) {
     case CheckAction::Run:
         break;
     }
+    // The whole run keeps to the time-out: a lookup of the holder's name gets what the query left.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(options.timeoutMs);
     CheckOutcome outcome = probeDevice(options.address, options.timeoutMs);
+    if (options.lookUpHolderName && hasAnswer(outcome) &&
+        outcome.state == ORVANE_USED_BY_OTHER_PC) {
+        outcome.userName = holderHostName(outcome.userAddress, deadline);
+    }
     outcome.thresholds = options.thresholds;
     return print(options.json ? jsonReport(outcome) : pluginOutput(outcome),
                  pluginStatusFor(outcome));

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Nagios 4 runs orvane-check through the command, host group and service definitions of the
-# README's Nagios block, taken as they stand, against six simulated devices. The engine has a
-# configuration of its own in a temporary directory; its host definitions replace the README's
-# example host. Active checks are off, so every result comes from a check forced through the
+# README's Nagios block, taken as they stand, against six simulated devices: their hosts are the
+# README's example host with each one's name and address, and the sample configuration of the
+# Nagios package gives the templates. The engine has a configuration of its own in a temporary
+# directory. Active checks are off, so every result comes from a check forced through the
 # external command file; status.dat must then show each device's state, the check's first line
 # as output and the performance data as the engine split them off.
 # usage: nagios_engine.sh ORVANE_CHECK ORVANE_SIMDEVICE README
@@ -12,12 +13,21 @@ check_program=${1:?usage: nagios_engine.sh ORVANE_CHECK ORVANE_SIMDEVICE README}
 simdevice=${2:?}
 readme=${3:?}
 require_tools nagios4
+# The checks' lookups of holders' names stay on this machine: the whole scenario runs with a
+# resolver of its own, which knows the PC that holds the "other-pc" device by name.
+printf '%s\n' '127.0.0.1 localhost' '192.0.2.7 labpc-07' >"$scratch/hosts"
+# shellcheck source=../lib/resolver.sh
+source "$lib_dir/resolver.sh"
+script_with_own_resolver "$scratch/hosts" refusing "$0" "$@"
 
-# The README's definitions, without the example host (its address is no loopback address).
-readme_block "### Nagios" "$readme" | awk '
-    /^define / { keep = ($2 != "host") }
-    keep { print }
-    /^}/ { keep = 0 }' >"$scratch/readme.cfg"
+# The README's definitions; its example host is the pattern of the test's hosts (its address is no
+# loopback address).
+readme_block "### Nagios" "$readme" | awk -v host_file="$scratch/readme-host.cfg" '
+    /^define / { host = ($2 == "host") }
+    host { print >host_file; next }
+    { print }
+    /^}/ { host = 0 }' >"$scratch/readme.cfg"
+[[ -s $scratch/readme-host.cfg ]] || fail "the README's Nagios block defines no host"
 # service_field NAME: a field of the README's service definition.
 service_field() {
     awk -v name="$1" '/^define service/ { inside = 1 } inside && $1 == name { $1 = ""; sub(/^ +/, "");
@@ -30,102 +40,45 @@ IFS='!' read -r command_name timeout warning critical <<<"$(service_field check_
     fail "the README's Nagios service lacks a host group, a description or check_orvane!T!W!C"
 grep -q "command_name *$command_name\$" "$scratch/readme.cfg" ||
     fail "the README's Nagios block defines no command $command_name"
-milliseconds() { awk -v s="$1" 'BEGIN { printf "%d", s * 1000 + 0.5 }'; }
-warning_ms=$(milliseconds "$warning")
-critical_ms=$(milliseconds "$critical")
-timeout_ms=$(milliseconds "$timeout")
+read -r warning_ms critical_ms timeout_ms < <(awk -v w="$warning" -v c="$critical" -v t="$timeout" \
+    'BEGIN { printf "%d %d %d\n", w * 1000 + 0.5, c * 1000 + 0.5, t * 1000 + 0.5 }')
 
-# The devices, one host each: address, reply name, console command, expected state and output.
-# The slow one answers halfway between the two thresholds.
-hosts=(free this-pc other-pc silent no-separator slow)
-declare -A address=([free]=127.0.1.20 [this-pc]=127.0.1.21 [other-pc]=127.0.1.22
-    [silent]=127.0.1.23 [no-separator]=127.0.1.24 [slow]=127.0.1.25)
-declare -A name=([free]=CAPTURE-12 [this-pc]=SRC-6603 [other-pc]=CAPTURE-3 [silent]=CAPTURE-4
-    [no-separator]=CAPTURE-5 [slow]=CAPTURE-6)
-declare -A command=([free]=free [this-pc]="held 127.0.0.1" [other-pc]="held 192.0.2.7"
-    [silent]=silent [no-separator]=nohash [slow]="delay $(((warning_ms + critical_ms) / 2))")
-declare -A state=([free]=0 [this-pc]=0 [other-pc]=1 [silent]=2 [no-separator]=3 [slow]=1)
+# The devices, one host each: address, reply name, console command, expected state, output and
+# performance data. The slow one answers halfway between the two thresholds.
 perfdata="rtt=[0-9]+\.[0-9]{3}ms;$warning_ms;$critical_ms;0;$timeout_ms"
-declare -A output=(
-    [free]='ORVANE OK - captureORVANE "CAPTURE-12" available'
-    [this-pc]='ORVANE OK - sourceORVANE "SRC-6603" used by this PC'
-    [other-pc]='ORVANE WARNING - captureORVANE "CAPTURE-3" used by another PC \(192\.0\.2\.7\)'
-    [silent]='ORVANE CRITICAL - no answer from 127\.0\.1\.23 within [0-9.]+ s'
-    [no-separator]='ORVANE UNKNOWN - query of 127\.0\.1\.24 failed with result 13 \(the reply holds no "#"\)'
-    [slow]="ORVANE WARNING - captureORVANE \"CAPTURE-6\" available, but the answer took [0-9]+\.[0-9] ms \(warning above $warning_ms ms\)")
-declare -A expected_perfdata=([free]=$perfdata [this-pc]=$perfdata [other-pc]=$perfdata
-    [silent]='' [no-separator]='' [slow]=$perfdata)
-
-for host in "${hosts[@]}"; do
-    start_device "$simdevice" "${address[$host]}" "${name[$host]}"
-    device_command "${address[$host]}" "${command[$host]}"
+devices=(
+    "free|127.0.1.20|CAPTURE-12|free|0|ORVANE OK - captureORVANE \"CAPTURE-12\" available|$perfdata"
+    "this-pc|127.0.1.21|SRC-6603|held 127.0.0.1|0|ORVANE OK - sourceORVANE \"SRC-6603\" used by this PC|$perfdata"
+    "other-pc|127.0.1.22|CAPTURE-3|held 192.0.2.7|1|ORVANE WARNING - captureORVANE \"CAPTURE-3\" used by another PC \\(labpc-07, 192\\.0\\.2\\.7\\)|$perfdata"
+    "silent|127.0.1.23|CAPTURE-4|silent|2|ORVANE CRITICAL - no answer from 127\\.0\\.1\\.23 within [0-9.]+ s|"
+    "no-separator|127.0.1.24|CAPTURE-5|nohash|3|ORVANE UNKNOWN - query of 127\\.0\\.1\\.24 failed with result 13 \\(the reply holds no \"#\"\\)|"
+    "slow|127.0.1.25|CAPTURE-6|delay $(((warning_ms + critical_ms) / 2))|1|ORVANE WARNING - captureORVANE \"CAPTURE-6\" available, but the answer took [0-9]+\\.[0-9] ms \\(warning above $warning_ms ms\\)|$perfdata")
+# Each device's host is the README's host with the device's name and address.
+hosts=()
+declare -A state=() output=() expected_perfdata=()
+for entry in "${devices[@]}"; do
+    IFS='|' read -r host address name command device_state device_output device_perfdata <<<"$entry"
+    hosts+=("$host")
+    state[$host]=$device_state output[$host]=$device_output expected_perfdata[$host]=$device_perfdata
+    start_device "$simdevice" "$address" "$name"
+    device_command "$address" "$command"
+    sed -e "s/^\( *host_name *\).*/\1$host/" -e "s/^\( *address *\).*/\1$address/" \
+        "$scratch/readme-host.cfg" >>"$scratch/hosts.cfg"
 done
-
-# What a site has around the README's definitions: templates, a time period, a contact, hosts.
-{
-    cat <<EOF
-define timeperiod {
-    timeperiod_name 24x7
-    alias           always
-    sunday    00:00-24:00
-    monday    00:00-24:00
-    tuesday   00:00-24:00
-    wednesday 00:00-24:00
-    thursday  00:00-24:00
-    friday    00:00-24:00
-    saturday  00:00-24:00
-}
-define command {
-    command_name    notify-nobody
-    command_line    /bin/true
-}
-define contact {
-    contact_name                  nobody
-    host_notifications_enabled    0
-    service_notifications_enabled 0
-    host_notification_period      24x7
-    service_notification_period   24x7
-    host_notification_options     n
-    service_notification_options  n
-    host_notification_commands    notify-nobody
-    service_notification_commands notify-nobody
-}
-define service {
-    name                  generic-service
-    register              0
-    max_check_attempts    1
-    check_interval        60
-    retry_interval        1
-    check_period          24x7
-    notification_period   24x7
-    notification_interval 0
-    contacts              nobody
-}
-define host {
-    name                  generic-host
-    register              0
-    max_check_attempts    1
-    check_period          24x7
-    notification_period   24x7
-    notification_interval 0
-    contacts              nobody
-}
-EOF
-    for host in "${hosts[@]}"; do
-        printf 'define host {\n    use generic-host\n    host_name %s\n    address %s\n' \
-            "$host" "${address[$host]}"
-        printf '    hostgroups %s\n}\n' "$hostgroup"
-    done
-} >"$scratch/site.cfg"
 
 # The engine runs as whoever runs the test (root in CI): it drops to nagios_user only when that
 # is another user, and the temporary directory belongs to this one.
 mkdir "$scratch/checkresults" "$scratch/state"
 # shellcheck disable=SC2016 # $USER1$ is Nagios's macro
 printf '$USER1$=%s\n' "$(cd "$(dirname "$check_program")" && pwd)" >"$scratch/resource.cfg"
+# Around the README's definitions, the objects of the sample configuration that Nagios installs,
+# as the README says: its commands, contacts, time periods and the templates generic-host and
+# generic-service. Nagios would look its vendor's update server up at start: not from a test.
+sample=/etc/nagios4/objects
 cat >"$scratch/nagios.cfg" <<EOF
-cfg_file=$scratch/site.cfg
+$(printf 'cfg_file=%s.cfg\n' "$sample"/{commands,contacts,timeperiods,templates})
 cfg_file=$scratch/readme.cfg
+cfg_file=$scratch/hosts.cfg
 resource_file=$scratch/resource.cfg
 log_file=$scratch/nagios.log
 status_file=$scratch/status.dat
@@ -144,6 +97,7 @@ query_socket=$scratch/nagios.qh
 nagios_user=$(id -un)
 nagios_group=$(id -gn)
 use_syslog=0
+check_for_updates=0
 enable_notifications=0
 execute_host_checks=0
 execute_service_checks=0
@@ -151,12 +105,11 @@ enable_flap_detection=0
 illegal_macro_output_chars=\`~\$&|'"<>
 EOF
 
-nagios4 -v "$scratch/nagios.cfg" >"$scratch/verify.txt" 2>&1 ||
-    fail "nagios4 -v refuses the configuration: $(grep -E 'Error|Warning' "$scratch/verify.txt")"
-if ! grep -q '^Total Errors: *0$' "$scratch/verify.txt" ||
-    ! grep -q '^Total Warnings: *0$' "$scratch/verify.txt"; then
-    fail "nagios4 -v: $(cat "$scratch/verify.txt")"
-fi
+# shellcheck disable=SC2015 # fails unless all three hold
+nagios4 -v "$scratch/nagios.cfg" >"$scratch/verify.txt" 2>&1 &&
+    grep -q '^Total Errors: *0$' "$scratch/verify.txt" &&
+    grep -q '^Total Warnings: *0$' "$scratch/verify.txt" ||
+    fail "nagios4 -v refuses the configuration or warns: $(cat "$scratch/verify.txt")"
 grep -q "Checked ${#hosts[@]} services" "$scratch/verify.txt" ||
     fail "the README's service did not reach every host: $(grep Checked "$scratch/verify.txt")"
 note "nagios4 -v accepts the README's definitions without errors or warnings"
@@ -197,16 +150,10 @@ wait_until 30 all_checked || fail "not every forced check reached status.dat: $(
 # The engine ends its worker processes itself when it is told to end.
 workers=$(pgrep -P "$nagios_pid" | tr '\n' ' ')
 stop_process "$nagios_pid" 30
-workers_ended() {
-    local worker
-    for worker in $workers; do
-        process_ended "$worker" || return 1
-    done
-}
+workers_ended() { local worker; for worker in $workers; do process_ended "$worker" || return 1; done; }
 wait_until 10 workers_ended || fail "Nagios left its workers $workers running"
 
-failures=0
-seen=0
+failures=0 seen=0
 while IFS=$'\t' read -r host current _ plugin_output performance_data; do
     seen=$((seen + 1))
     note "$host: state $current, output '$plugin_output', performance data '$performance_data'"

@@ -4,7 +4,7 @@
 #include "CheckReport.h"
 #include "CheckUsage.h"
 #include "DeviceProbe.h"
-#include "HolderName.h"
+#include "HostName.h"
 
 #include <chrono>
 #include <cstdio>
@@ -42,7 +42,7 @@ int main(int argc, char **argv) {
     CheckOutcome outcome = probeDevice(options.address, options.timeoutMs);
     if (options.lookUpHolderName && hasAnswer(outcome) &&
         outcome.state == ORVANE_USED_BY_OTHER_PC) {
-        outcome.userName = holderHostName(outcome.userAddress, deadline);
+        outcome.userName = orvane::holderHostName(outcome.userAddress, deadline);
     }
     outcome.thresholds = options.thresholds;
     return print(options.json ? jsonReport(outcome) : pluginOutput(outcome),

@@ -1,6 +1,5 @@
 #include "OM_HolderNames.h"
 
-#include "DeviceAddress.h"
 #include "HostName.h"
 
 #include <mutex>
@@ -25,11 +24,11 @@ QString OM_HolderNames::nameOf(const QString &sHolder) {
     const auto itKnown = oNames.constFind(sHolder);
     if (itKnown != oNames.constEnd())
         return *itKnown;
-    const std::uint32_t dwAddress = dwDottedQuadToIPv4(sHolder.toLatin1().constData());
-    if (dwAddress == INVALID_IPV4_ADDRESS || dwAddress == 0)
-        return QString(); // not an address, or the one of a free device
+    const std::optional<std::uint32_t> oAddress = orvane::holderAddress(sHolder.toStdString());
+    if (!oAddress)
+        return QString(); // the device's own text, which names no PC to look up
     oNames.insert(sHolder, QString());
-    orvane::lookUpHostName(dwAddress, [poMailbox = poMailbox, sHolder](const std::string &sName) {
+    orvane::lookUpHostName(*oAddress, [poMailbox = poMailbox, sHolder](const std::string &sName) {
         const std::lock_guard<std::mutex> oLock(poMailbox->oMutex);
         if (!poMailbox->poNames || sName.empty())
             return;

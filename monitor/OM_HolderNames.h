@@ -16,8 +16,8 @@ public:
     explicit OM_HolderNames(QObject *parent = nullptr);
     ~OM_HolderNames() override;
 
-    // The holder's host name as far as known. A holder text that is an IPv4 address other than
-    // 0.0.0.0 is looked up the first time it is asked for; any other text has no name.
+    // The holder's host name as far as known. A holder text that is another PC's address is
+    // looked up the first time it is asked for; any other text has no name.
     QString nameOf(const QString &sHolder);
 
 signals:

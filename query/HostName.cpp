@@ -1,7 +1,14 @@
 #include "HostName.h"
 
+#include "DeviceAddress.h"
+#include "OrvaneQuery.h"
 #include "Platform.h"
 
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <regex>
+#include <system_error>
 #include <thread>
 
 // The resolver's call is the same on both systems; only its header differs.
@@ -16,25 +23,85 @@
 
 namespace orvane {
 
+std::optional<std::uint32_t> holderAddress(const std::string &holderText) {
+    const std::size_t end = holderText.find_last_not_of(" \t\r\n\v\f");
+    const std::string text = end == std::string::npos ? "" : holderText.substr(0, end + 1);
+    if (!bIsDeviceAddress(text)) {
+        return std::nullopt;
+    }
+    const std::uint32_t address = dwDottedQuadToIPv4(text.c_str());
+    if (address == 0 || address == INVALID_IPV4_ADDRESS) {
+        return std::nullopt;
+    }
+    return address;
+}
+
+bool isValidHostName(const std::string &name) {
+    static const std::regex hostName(
+        R"((?=.{1,253}$)(?:[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?\.)*)"
+        R"((?![0-9]+$)[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?)");
+    return std::regex_match(name, hostName);
+}
+
+// The sockets are started for the lookup alone (Windows' resolver needs them), so that a
+// program's own clean-up never pulls them from under a lookup that still runs.
 std::string systemHostNameOf(std::uint32_t ipv4Address) {
+    if (dwInitSockets() != 0) {
+        return {};
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(ipv4Address);
     char name[NI_MAXHOST] = {};
-    if (::getnameinfo(reinterpret_cast<const sockaddr *>(&address), sizeof address, name,
-                      sizeof name, nullptr, 0, NI_NAMEREQD) != 0) {
-        return {};
-    }
-    return name;
+    const int failed = ::getnameinfo(reinterpret_cast<const sockaddr *>(&address), sizeof address,
+                                     name, sizeof name, nullptr, 0, NI_NAMEREQD);
+    iCleanupSockets();
+    return failed == 0 ? name : "";
 }
 
 void lookUpHostName(std::uint32_t ipv4Address,
                     std::function<void(const std::string &sName)> fnDone) {
     // The function, not the table, goes to the thread: a test may put its table back meanwhile.
     const auto hostNameOf = platform().hostNameOf;
-    std::thread([hostNameOf, ipv4Address, fnDone = std::move(fnDone)] {
-        fnDone(hostNameOf(ipv4Address));
-    }).detach();
+    try {
+        std::thread([hostNameOf, ipv4Address, fnDone = std::move(fnDone)] {
+            const std::string name = hostNameOf(ipv4Address);
+            fnDone(isValidHostName(name) ? name : "");
+        }).detach();
+    } catch (const std::system_error &) {
+        // No thread to be had: no name, rather than a wait without a limit.
+    }
+}
+
+namespace {
+
+// What a lookup's thread hands over to the one that waits for it; shared, so that it outlives
+// a wait that gave up.
+struct Answer {
+    std::mutex mutex;
+    std::condition_variable given;
+    bool done = false;
+    std::string name;
+};
+
+} // namespace
+
+std::string holderHostName(const std::string &holderText,
+                           std::chrono::steady_clock::time_point deadline) {
+    const std::optional<std::uint32_t> address = holderAddress(holderText);
+    if (!address || std::chrono::steady_clock::now() >= deadline) {
+        return "";
+    }
+    const auto answer = std::make_shared<Answer>();
+    lookUpHostName(*address, [answer](const std::string &name) {
+        const std::lock_guard<std::mutex> lock(answer->mutex);
+        answer->name = name;
+        answer->done = true;
+        answer->given.notify_one();
+    });
+    std::unique_lock<std::mutex> lock(answer->mutex);
+    answer->given.wait_until(lock, deadline, [&] { return answer->done; });
+    return answer->name;
 }
 
 } // namespace orvane

@@ -1,10 +1,10 @@
 // Which holder texts are looked up, and which names the resolver gives are taken.
 
-#include "HolderName.h"
+#include "HostName.h"
 
 #include <gtest/gtest.h>
 
-using namespace orvanecheck;
+using namespace orvane;
 
 TEST(HolderName, OnlyTheAddressOfAnotherPcIsLookedUp) {
     EXPECT_EQ(holderAddress("192.0.2.7"), 0xC0000207U);

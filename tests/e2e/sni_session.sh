@@ -4,10 +4,17 @@
 # dunst notification daemon and the AT-SPI accessibility bus, on a session bus of the test's own.
 # Checked from outside: the item in the watcher and in the host's pixels, its icon, tooltip and
 # dbusmenu, activation, one notification per state change, none with balloons switched off, and
-# the state as a screen reader reads it from the window.
+# the state as a screen reader reads it from the window. The tooltip names the holder, by its host
+# name where the resolver knows one, and the time of each change: the whole session runs with a
+# resolver of its own that knows 198.51.100.7 and whose name server never answers, so that a
+# lookup of any other holder waits while the monitor goes on.
 #
 # usage: sni_session.sh STAGE OUTPUT
 source "$(dirname "$0")/lib.sh"
+# shellcheck source=../lib/resolver.sh
+source "$lib_dir/resolver.sh"
+printf '%s\n' '127.0.0.1 localhost' "$other_pc labpc-07" >"$scratch/hosts"
+script_with_own_resolver "$scratch/hosts" silent "$0" "$@"
 
 stage=${1:?usage: sni_session.sh STAGE OUTPUT}
 output=${2:?usage: sni_session.sh STAGE OUTPUT}
@@ -54,7 +61,7 @@ host_shows() {
 }
 
 # check_state NAME COLOUR TOOLTIP: host pixels, the icon the item offers, its tooltip, and the
-# label's words for a screen reader all tell the state.
+# label's words for a screen reader all tell the state; TOOLTIP is a pattern.
 check_state() {
     local name=$1 colour=$2 text=$3 sizes around silhouette
     wait_until 25 host_shows "$colour" ||
@@ -80,11 +87,13 @@ check_state() {
 tooltip_reads() {
     local tooltip
     tooltip=$(probe sni-tooltip "$item")
-    [[ ${tooltip%%$'\n'*} == "$1" ]]
+    # shellcheck disable=SC2053 # a pattern
+    [[ ${tooltip%%$'\n'*} == $1 ]]
 }
 
 label_reads() {
-    [[ $(probe a11y-description "$monitor_pid" 2>/dev/null) == "$1" ]]
+    # shellcheck disable=SC2053 # a pattern
+    [[ $(probe a11y-description "$monitor_pid" 2>/dev/null) == $1 ]]
 }
 
 # menu_reads SHOW HIDE: the dbusmenu's entries in order, Show and Hide enabled as given.
@@ -195,12 +204,35 @@ check_menu False True
 note "menu: the entries in order, Show/Hide as the window is; activation hides and shows it," \
     "Show brings a minimised window back"
 
-change_state used-by-other "held $other_pc" "#FFFF00" "$device_text used by another PC" \
+# Each change of state, and of holder, with the time this monitor saw it: the time of day, with
+# the date in front only for a change before today.
+since=' since [0-2][0-9]:[0-5][0-9]*'
+change_state used-by-other "held $other_pc" "#FFFF00" \
+    "$device_text used by another PC: labpc-07 ($other_pc)$since" \
     "captureORVANE is now used by another PC."
-change_state used-by-this "held 127.0.0.1" "#00FFFF" "$device_text used by this PC" \
+# A holder the resolver does not know: its address, at once; the lookup waits at the name server
+# meanwhile, and neither the polls nor the window wait for it.
+another_pc=${other_pc%.*}.8
+change_state other-holder "held $another_pc" "#FFFF00" \
+    "$device_text used by another PC: $another_pc$since" ""
+wait_until 5 eval '[[ -s $OWN_RESOLVER_QUESTIONS ]]' ||
+    fail "the lookup of $another_pc never reached the name server"
+polls=$(requests_seen "$device_address")
+probe sni-activate "$item"
+wait_until 3 window_hidden || fail "the window did not answer while a lookup waited"
+probe sni-activate "$item"
+wait_until 3 window_shown || fail "the window did not come back while a lookup waited"
+wait_until 12 eval '(($(requests_seen "$device_address") > polls))' ||
+    fail "no poll while the lookup of $another_pc waited"
+note "a lookup that waits at the name server ($(wc -l <"$OWN_RESOLVER_QUESTIONS") questions)" \
+    "held up neither the window nor the polls"
+change_state available-again free "#00FF00" "$device_text available$since" \
+    "captureORVANE is now available."
+change_state used-by-this "held 127.0.0.1" "#00FFFF" "$device_text used by this PC$since" \
     "captureORVANE is now used by this PC."
 probe sni-click "$item" "Show Status Messages"
-change_state no-connection silent "#FF0000" "Cannot connect to captureORVANE ($device_address)" ""
+change_state no-connection silent "#FF0000" \
+    "Cannot connect to captureORVANE ($device_address)$since" ""
 
 probe sni-click "$item" Quit
 expect_exit "$monitor_pid" 15 0 "Quit from the item's menu" "$monitor_trace"

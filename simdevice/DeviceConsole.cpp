@@ -14,7 +14,10 @@ constexpr unsigned LONGEST_DELAY_MS = 60000;
 
 // Bytes as the console shows them: "TEXT" (N bytes), every byte visible.
 std::string quoted(const std::string &bytes) {
-    return "\"" + orvane::escapeBytes(bytes) + "\" (" + std::to_string(bytes.size()) + " bytes)";
+    // Appended rather than added to a literal in front: g++ 12 warns of that for no reason
+    // (-Wrestrict, GCC bug 105329).
+    return std::string("\"").append(orvane::escapeBytes(bytes)) + "\" (" +
+           std::to_string(bytes.size()) + " bytes)";
 }
 
 } // namespace
@@ -87,7 +90,9 @@ std::string DeviceConsole::execute(std::string line) {
         return "ok: last request " + quoted(device.lastRequest());
     }
     if (command == "help") {
-        return help();
+        return "ok: commands: free | held ADDR | name [NAME] | silent | raw TEXT (escapes \\xNN "
+               "\\0 \\n \\r \\t \\\\) | oversized | nohash | delay MS | status | last | help; "
+               "end of input quits";
     }
     if (command.empty()) {
         return "error: empty command (type help)";
@@ -113,12 +118,6 @@ std::string DeviceConsole::describeAnswer() const {
     const unsigned delay = device.answerDelayMs();
     return "answering " + quoted(reply) +
            (delay > 0 ? " after " + std::to_string(delay) + " ms" : "");
-}
-
-std::string DeviceConsole::help() {
-    return "ok: commands: free | held ADDR | name [NAME] | silent | raw TEXT (escapes \\xNN \\0 "
-           "\\n \\r \\t \\\\) | oversized | nohash | delay MS | status | last | help; end of "
-           "input quits";
 }
 
 } // namespace simdevice

@@ -20,8 +20,6 @@ public:
     // "ok: ..." on success, "error: ..." for a command that was not understood.
     std::string execute(std::string line);
 
-    static std::string help();
-
 private:
     std::string answerNameAndUser();
     std::string answerRaw(const std::string &bytes, const std::string &what);

@@ -1,5 +1,7 @@
 #include "TextSafety.h"
 
+#include "ByteText.h"
+
 #include <cstdio>
 
 namespace orvanecheck {
@@ -24,17 +26,7 @@ std::string trimTrailingWhitespace(const std::string &text) {
 }
 
 std::string escapeForStatusLine(const std::string &bytes) {
-    std::string line;
-    line.reserve(bytes.size());
-    for (char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (isPrintableAscii(byte) && c != '|' && c != '"' && c != '\\') {
-            line += c;
-        } else {
-            line += hexEscape("\\x%02x", byte);
-        }
-    }
-    return line;
+    return orvane::escapeBytes(bytes, "|\"\\");
 }
 
 std::string jsonString(const std::string &bytes) {

@@ -1,4 +1,4 @@
-// The one seam between the network layer and the operating system: the five pass-through socket
+// The one seam between the network layer and the operating system: the pass-through socket
 // operations and the few other services the query and its log need. Linux and Windows each
 // provide one table (PlatformLinux.cpp, PlatformWindows.cpp; CMake picks one).
 //
@@ -19,7 +19,7 @@ using SocketHandle = std::uintptr_t;
 constexpr SocketHandle INVALID_SOCKET_HANDLE = ~SocketHandle(0);
 
 struct PlatformLayer {
-    // The five pass-through socket operations. They add no behaviour to the platform's calls;
+    // The pass-through socket operations. They add no behaviour to the platform's calls;
     // they only hide the platform's types. Addresses and ports are in host byte order.
     SocketHandle (*createSocket)(); // IPv4 datagram socket, protocol 0
     int (*closeSocket)(SocketHandle socket);
@@ -29,6 +29,11 @@ struct PlatformLayer {
     // Receives one datagram of which at most capacity bytes are stored. Returns the datagram's
     // real length, which exceeds capacity when the datagram did not fit, or -1 on failure.
     long (*receiveFrom)(SocketHandle socket, void *buffer, std::size_t capacity);
+    // What the programs that answer requests (the simulated device and its hub) need beside them:
+    // a socket bound to an address, and the sender of what it receives, to answer to.
+    int (*bindSocket)(SocketHandle socket, std::uint32_t ipv4Address, std::uint16_t port);
+    long (*receiveWithSender)(SocketHandle socket, void *buffer, std::size_t capacity,
+                              std::uint32_t *senderAddress, std::uint16_t *senderPort);
 
     std::uint32_t (*startSockets)(); // 0 or the platform's error code
     int (*cleanupSockets)();
@@ -40,6 +45,7 @@ struct PlatformLayer {
     // network or the host is unreachable, or the network is down.
     bool (*isNoRouteError)(int code);
     int messageTooLongError; // the code that stands for a datagram too long for the buffer
+    // The system's text for an error code; on Windows the message table's, with its line end.
     std::string (*errorMessage)(int code);
 
     // Every IPv4 address of this PC as dotted-quad text; 0 or ERR_NO_HOST_ADDRESS.

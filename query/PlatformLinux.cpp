@@ -43,22 +43,42 @@ int setReceiveTimeout(SocketHandle socket, std::uint32_t timeoutMs) {
     return ::setsockopt(toFd(socket), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
 }
 
+sockaddr_in socketAddress(std::uint32_t ipv4Address, std::uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(ipv4Address);
+    return address;
+}
+
 long sendTo(SocketHandle socket, const void *data, std::size_t length, std::uint32_t ipv4Address,
             std::uint16_t port) {
-    sockaddr_in destination{};
-    destination.sin_family = AF_INET;
-    destination.sin_port = htons(port);
-    destination.sin_addr.s_addr = htonl(ipv4Address);
-    return ::sendto(toFd(socket), data, length, 0, reinterpret_cast<sockaddr *>(&destination),
+    const sockaddr_in destination = socketAddress(ipv4Address, port);
+    return ::sendto(toFd(socket), data, length, 0, reinterpret_cast<const sockaddr *>(&destination),
                     sizeof destination);
 }
 
-long receiveFrom(SocketHandle socket, void *buffer, std::size_t capacity) {
+int bindSocket(SocketHandle socket, std::uint32_t ipv4Address, std::uint16_t port) {
+    const sockaddr_in local = socketAddress(ipv4Address, port);
+    return ::bind(toFd(socket), reinterpret_cast<const sockaddr *>(&local), sizeof local);
+}
+
+long receiveWithSender(SocketHandle socket, void *buffer, std::size_t capacity,
+                       std::uint32_t *senderAddress, std::uint16_t *senderPort) {
     // The kernel cuts a long datagram silently; MSG_TRUNC makes it tell the real length.
     sockaddr_in sender{};
     socklen_t senderLength = sizeof sender;
-    return ::recvfrom(toFd(socket), buffer, capacity, MSG_TRUNC,
-                      reinterpret_cast<sockaddr *>(&sender), &senderLength);
+    const long length = ::recvfrom(toFd(socket), buffer, capacity, MSG_TRUNC,
+                                   reinterpret_cast<sockaddr *>(&sender), &senderLength);
+    *senderAddress = ntohl(sender.sin_addr.s_addr);
+    *senderPort = ntohs(sender.sin_port);
+    return length;
+}
+
+long receiveFrom(SocketHandle socket, void *buffer, std::size_t capacity) {
+    std::uint32_t senderAddress = 0;
+    std::uint16_t senderPort = 0;
+    return receiveWithSender(socket, buffer, capacity, &senderAddress, &senderPort);
 }
 
 std::uint32_t startSockets() {
@@ -180,6 +200,8 @@ const PlatformLayer &nativePlatform() {
         .setReceiveTimeout = setReceiveTimeout,
         .sendTo = sendTo,
         .receiveFrom = receiveFrom,
+        .bindSocket = bindSocket,
+        .receiveWithSender = receiveWithSender,
         .startSockets = startSockets,
         .cleanupSockets = cleanupSockets,
         .lastSocketError = lastSocketError,

@@ -59,24 +59,43 @@ int setReceiveTimeout(SocketHandle socket, std::uint32_t timeoutMs) {
                         reinterpret_cast<const char *>(&timeout), sizeof timeout);
 }
 
+sockaddr_in socketAddress(std::uint32_t ipv4Address, std::uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(ipv4Address);
+    return address;
+}
+
 long sendTo(SocketHandle socket, const void *data, std::size_t length, std::uint32_t ipv4Address,
             std::uint16_t port) {
-    sockaddr_in destination{};
-    destination.sin_family = AF_INET;
-    destination.sin_port = htons(port);
-    destination.sin_addr.s_addr = htonl(ipv4Address);
+    const sockaddr_in destination = socketAddress(ipv4Address, port);
     const int sent = ::sendto(toSocket(socket), static_cast<const char *>(data), int(length), 0,
                               reinterpret_cast<const sockaddr *>(&destination), sizeof destination);
     return sent == SOCKET_ERROR ? -1 : sent;
 }
 
+int bindSocket(SocketHandle socket, std::uint32_t ipv4Address, std::uint16_t port) {
+    const sockaddr_in local = socketAddress(ipv4Address, port);
+    return ::bind(toSocket(socket), reinterpret_cast<const sockaddr *>(&local), sizeof local);
+}
+
 // A datagram longer than the buffer fails here with WSAEMSGSIZE.
-long receiveFrom(SocketHandle socket, void *buffer, std::size_t capacity) {
+long receiveWithSender(SocketHandle socket, void *buffer, std::size_t capacity,
+                       std::uint32_t *senderAddress, std::uint16_t *senderPort) {
     sockaddr_in sender{};
     int senderLength = sizeof sender;
     const int received = ::recvfrom(toSocket(socket), static_cast<char *>(buffer), int(capacity), 0,
                                     reinterpret_cast<sockaddr *>(&sender), &senderLength);
+    *senderAddress = ntohl(sender.sin_addr.s_addr);
+    *senderPort = ntohs(sender.sin_port);
     return received == SOCKET_ERROR ? -1 : received;
+}
+
+long receiveFrom(SocketHandle socket, void *buffer, std::size_t capacity) {
+    std::uint32_t senderAddress = 0;
+    std::uint16_t senderPort = 0;
+    return receiveWithSender(socket, buffer, capacity, &senderAddress, &senderPort);
 }
 
 std::uint32_t startSockets() {
@@ -190,6 +209,8 @@ const PlatformLayer &nativePlatform() {
         .setReceiveTimeout = setReceiveTimeout,
         .sendTo = sendTo,
         .receiveFrom = receiveFrom,
+        .bindSocket = bindSocket,
+        .receiveWithSender = receiveWithSender,
         .startSockets = startSockets,
         .cleanupSockets = cleanupSockets,
         .lastSocketError = lastSocketError,

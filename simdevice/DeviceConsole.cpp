@@ -1,6 +1,7 @@
 #include "DeviceConsole.h"
 
 #include "ByteText.h"
+#include "DeviceOptions.h"
 
 #include <algorithm>
 
@@ -11,31 +12,23 @@ namespace {
 constexpr std::size_t OVERSIZED_REPLY_LENGTH = 200; // the query's buffer holds 128 bytes
 constexpr unsigned LONGEST_DELAY_MS = 60000;
 
-// "300" -> 300; plain digits up to a minute.
-bool parseDelay(const std::string &text, unsigned *milliseconds) {
-    if (text.empty() || text.size() > 5 ||
-        !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
-        return false;
-    }
-    *milliseconds = unsigned(std::stoul(text));
-    return *milliseconds <= LONGEST_DELAY_MS;
-}
-
-// Splits "command argument" at the first blank; the argument keeps any further blanks.
-void splitCommand(const std::string &line, std::string *command, std::string *argument) {
-    const std::size_t blank = line.find(' ');
-    *command = line.substr(0, blank);
-    *argument = blank == std::string::npos ? "" : line.substr(blank + 1);
-}
-
-std::string withoutLineEnd(std::string line) {
-    while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) {
-        line.pop_back();
-    }
-    return line;
+// Bytes as the console shows them: "TEXT" (N bytes), every byte visible.
+std::string quoted(const std::string &bytes) {
+    // Appended rather than added to a literal in front: g++ 12 warns of that for no reason
+    // (-Wrestrict, GCC bug 105329).
+    return std::string("\"").append(orvane::escapeBytes(bytes)) + "\" (" +
+           std::to_string(bytes.size()) + " bytes)";
 }
 
 } // namespace
+
+std::pair<std::string, std::string> splitAtBlank(const std::string &text) {
+    const std::size_t blank = text.find(' ');
+    if (blank == std::string::npos) {
+        return {text, ""};
+    }
+    return {text.substr(0, blank), text.substr(blank + 1)};
+}
 
 DeviceConsole::DeviceConsole(SimulatedDevice &device, const std::string &name,
                              const std::string &user)
@@ -43,10 +36,9 @@ DeviceConsole::DeviceConsole(SimulatedDevice &device, const std::string &name,
     device.answerWith(name, user);
 }
 
-std::string DeviceConsole::execute(const std::string &rawLine) {
-    std::string command;
-    std::string argument;
-    splitCommand(withoutLineEnd(rawLine), &command, &argument);
+std::string DeviceConsole::execute(std::string line) {
+    line.erase(line.find_last_not_of("\r\n") + 1); // the CR of a line ended by CR LF
+    const auto [command, argument] = splitAtBlank(line);
     if (command == "free") {
         user = "0.0.0.0";
         return answerNameAndUser();
@@ -69,7 +61,7 @@ std::string DeviceConsole::execute(const std::string &rawLine) {
     if (command == "raw") {
         std::string bytes;
         std::string error;
-        if (!decodeByteText(argument, &bytes, &error)) {
+        if (!orvane::unescapeBytes(argument, &bytes, &error)) {
             return "error: raw: " + error;
         }
         return answerRaw(bytes, "raw");
@@ -83,19 +75,24 @@ std::string DeviceConsole::execute(const std::string &rawLine) {
         return answerRaw(name, "nohash");
     }
     if (command == "delay") {
-        unsigned milliseconds = 0;
-        if (!parseDelay(argument, &milliseconds)) {
+        unsigned long milliseconds = 0;
+        if (!parseNumber(argument, 0, LONGEST_DELAY_MS, &milliseconds)) {
             return "error: delay needs milliseconds from 0 to " + std::to_string(LONGEST_DELAY_MS);
         }
-        device.answerAfter(milliseconds);
+        device.answerAfter(unsigned(milliseconds));
         return "ok: " + describeAnswer();
     }
     if (command == "status") {
         return "ok: " + describeAnswer() + ", " + std::to_string(device.requestsSeen()) +
                " requests seen";
     }
+    if (command == "last") {
+        return "ok: last request " + quoted(device.lastRequest());
+    }
     if (command == "help") {
-        return help();
+        return "ok: commands: free | held ADDR | name [NAME] | silent | raw TEXT (escapes \\xNN "
+               "\\0 \\n \\r \\t \\\\) | oversized | nohash | delay MS | status | last | help; "
+               "end of input quits";
     }
     if (command.empty()) {
         return "error: empty command (type help)";
@@ -119,14 +116,8 @@ std::string DeviceConsole::describeAnswer() const {
     }
     const std::string reply = device.answer();
     const unsigned delay = device.answerDelayMs();
-    return "answering \"" + encodeByteText(reply) + "\" (" + std::to_string(reply.size()) +
-           " bytes)" + (delay > 0 ? " after " + std::to_string(delay) + " ms" : "");
-}
-
-std::string DeviceConsole::help() {
-    return "ok: commands: free | held ADDR | name [NAME] | silent | raw TEXT (escapes \\xNN \\0 "
-           "\\n \\r \\t \\\\) | oversized | nohash | delay MS | status | help; end of input "
-           "quits";
+    return "answering " + quoted(reply) +
+           (delay > 0 ? " after " + std::to_string(delay) + " ms" : "");
 }
 
 } // namespace simdevice

@@ -4,8 +4,12 @@
 #include "SimulatedDevice.h"
 
 #include <string>
+#include <utility>
 
 namespace simdevice {
+
+// "command argument": the text before the first blank, and all after it, further blanks included.
+std::pair<std::string, std::string> splitAtBlank(const std::string &text);
 
 class DeviceConsole {
 public:
@@ -14,9 +18,7 @@ public:
 
     // Carries out one command line and returns the one-line acknowledgement (without line end):
     // "ok: ..." on success, "error: ..." for a command that was not understood.
-    std::string execute(const std::string &line);
-
-    static std::string help();
+    std::string execute(std::string line);
 
 private:
     std::string answerNameAndUser();

@@ -1,75 +1,90 @@
 #include "DeviceOptions.h"
 
-#include "NetworkText.h"
+#include "DeviceAddress.h"
+
+#include <getopt.h>
 
 namespace simdevice {
 
 namespace {
 
-bool isDottedQuad(const std::string &text) {
-    std::uint32_t address = 0;
-    return parseIPv4(text, &address);
-}
+// Only -h is a short option too; the other letters only tell the long options apart.
+constexpr option LONG_OPTIONS[] = {
+    {"address", required_argument, nullptr, 'a'},
+    {"port", required_argument, nullptr, 'p'},
+    {"name", required_argument, nullptr, 'n'},
+    {"user", required_argument, nullptr, 'u'},
+    {"allow-non-loopback", no_argument, nullptr, 'l'},
+    {"help", no_argument, nullptr, 'h'},
+    {nullptr, 0, nullptr, 0},
+};
 
-// Applies one option with its value; false with a reason when the value is bad.
-bool applyOption(const std::string &option, const std::string &value, DeviceOptions *options,
-                 std::string *error) {
-    if (option == "--address") {
+// Applies one option that getopt_long accepted; false with a reason when its value is bad.
+bool applyOption(int key, const std::string &value, DeviceOptions *options, std::string *error) {
+    unsigned long port = 0;
+    switch (key) {
+    case 'a':
         options->address = value;
-        if (!isDottedQuad(value)) {
+        if (!bIsDeviceAddress(value)) {
             *error = "--address needs a dotted-quad IPv4 address, not '" + value + "'";
             return false;
         }
-    } else if (option == "--port") {
-        if (!parsePort(value, &options->port)) {
+        return true;
+    case 'p':
+        if (!parseNumber(value, 1, 65535, &port)) {
             *error = "--port needs a number from 1 to 65535, not '" + value + "'";
             return false;
         }
-    } else if (option == "--name") {
+        options->port = std::uint16_t(port);
+        return true;
+    case 'n':
         options->name = value;
-    } else {
+        return true;
+    case 'u':
         options->user = value;
+        return true;
+    case 'l':
+        options->allowNonLoopback = true;
+        return true;
+    default:
+        options->help = true;
+        return true;
     }
-    return true;
-}
-
-bool takesValue(const std::string &option) {
-    return option == "--address" || option == "--port" || option == "--name" || option == "--user";
 }
 
 } // namespace
 
 bool parseDeviceOptions(const std::vector<std::string> &arguments, DeviceOptions *options,
                         std::string *error) {
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        std::string option = arguments[i];
-        if (option == "-h" || option == "--help") {
-            options->help = true;
-            continue;
-        }
-        if (option == "--allow-non-loopback") {
-            options->allowNonLoopback = true;
-            continue;
-        }
-        std::string value;
-        const std::size_t equals = option.find('=');
-        if (equals != std::string::npos) {
-            value = option.substr(equals + 1);
-            option.resize(equals);
-        } else if (takesValue(option)) {
-            if (i + 1 >= arguments.size()) {
-                *error = option + " needs a value";
-                return false;
-            }
-            value = arguments[++i];
-        }
-        if (!takesValue(option)) {
-            *error = "unknown argument '" + arguments[i] + "'";
+    std::vector<std::string> words = {"orvane-simdevice"};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char *> argv;
+    for (std::string &word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    const int argc = int(words.size());
+    // "+": the first argument that is no option ends them; ":": a missing value is told apart.
+    opterr = 0;
+    optind = 0; // from the start, also when parsed before
+    for (int at = 1, key;
+         (key = getopt_long(argc, argv.data(), "+:h", LONG_OPTIONS, nullptr)) != -1; at = optind) {
+        const std::string argument = argv[at];
+        if (key == ':') {
+            *error = argument + " needs a value";
             return false;
         }
-        if (!applyOption(option, value, options, error)) {
+        if (key == '?') {
+            *error = "unknown argument '" + argument + "'";
             return false;
         }
+        if (!applyOption(key, optarg != nullptr ? optarg : "", options, error)) {
+            return false;
+        }
+    }
+    if (optind < argc) {
+        *error = "unknown argument '" + words[std::size_t(optind)] + "'";
+        return false;
     }
     return true;
 }
@@ -101,6 +116,21 @@ std::string deviceUsage(const std::string &program) {
            "  1  the device could not listen on the address and port\n"
            "  2  a wrong command line, or an address outside 127.0.0.0/8 without\n"
            "     --allow-non-loopback\n";
+}
+
+bool parseNumber(const std::string &text, unsigned long minimum, unsigned long maximum,
+                 unsigned long *value) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    *value = 0;
+    for (const char digit : text) {
+        *value = *value * 10 + unsigned(digit - '0');
+        if (*value > maximum) {
+            return false;
+        }
+    }
+    return *value >= minimum;
 }
 
 } // namespace simdevice

@@ -1,4 +1,5 @@
-// The command line of orvane-simdevice.
+// The command line of orvane-simdevice, and the numbers that it, the hub's command line and the
+// device console read.
 #pragma once
 
 #include "OrvaneIdentity.h"
@@ -23,5 +24,9 @@ bool parseDeviceOptions(const std::vector<std::string> &arguments, DeviceOptions
                         std::string *error);
 
 std::string deviceUsage(const std::string &program);
+
+// Decimal digits only, without sign or blanks, from minimum to maximum; false for anything else.
+bool parseNumber(const std::string &text, unsigned long minimum, unsigned long maximum,
+                 unsigned long *value);
 
 } // namespace simdevice

@@ -1,58 +1,32 @@
 #include "SimulatedDevice.h"
 
-#include "NetworkText.h"
-
 #include <chrono>
-#include <cstring>
 
 namespace simdevice {
 
 namespace {
 
-constexpr std::size_t LARGEST_DATAGRAM = 65536;
-constexpr char STATE_REQUEST[] = "state";
-
-void setError(std::string *error, const std::string &text) {
-    if (error != nullptr) {
-        *error = text;
-    }
-}
+// The longest the answering thread waits for a request before it looks whether to stop: stop()
+// takes at most this long, and an idle device wakes twenty times a second.
+constexpr std::uint32_t STOP_CHECK_MS = 50;
 
 // The request is "state" and a NUL; the text up to the first NUL decides.
-bool isStateRequest(const char *request, std::size_t length) {
-    const std::size_t textLength = strnlen(request, length);
-    return textLength == sizeof STATE_REQUEST - 1 &&
-           std::memcmp(request, STATE_REQUEST, textLength) == 0;
+bool isStateRequest(const std::string &request) {
+    return request.compare(0, request.find('\0'), "state") == 0;
 }
 
 } // namespace
 
-SimulatedDevice::SimulatedDevice() = default;
-
-SimulatedDevice::~SimulatedDevice() {
-    stop();
-}
-
 bool SimulatedDevice::start(const std::string &address, std::uint16_t port, std::string *error,
                             bool allowNonLoopback) {
-    if (isRunning()) {
-        setError(error, "the simulated device is already running");
+    std::string why = "the simulated device is already running";
+    if (isRunning() || !socket.open(address, port, allowNonLoopback, STOP_CHECK_MS, &why)) {
+        if (error != nullptr) {
+            *error = why;
+        }
         return false;
     }
-    std::uint32_t ipv4 = 0;
-    if (!parseIPv4(address, &ipv4)) {
-        setError(error, "not an IPv4 address: " + address);
-        return false;
-    }
-    if (!allowNonLoopback && !isLoopback(ipv4)) {
-        setError(error, "refusing non-loopback address " + address);
-        return false;
-    }
-    std::string openError;
-    if (!socket.open(address, port, &openError)) {
-        setError(error, openError);
-        return false;
-    }
+    stopping = false;
     thread = std::thread(&SimulatedDevice::serve, this);
     return true;
 }
@@ -61,79 +35,43 @@ void SimulatedDevice::stop() {
     if (!isRunning()) {
         return;
     }
-    socket.wake();
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        stopping = true;
+    }
+    stopRequested.notify_all();
     thread.join();
     socket.close();
 }
 
-bool SimulatedDevice::isRunning() const {
-    return thread.joinable();
-}
-
 void SimulatedDevice::serve() {
-    std::string request(LARGEST_DATAGRAM, '\0');
-    for (;;) {
-        const DeviceSocket::Event event = socket.wait(-1, true);
-        if (event == DeviceSocket::Event::Woken || event == DeviceSocket::Event::Failure) {
-            return;
-        }
-        if (event != DeviceSocket::Event::Datagram) {
-            continue;
-        }
-        Peer sender;
-        const long length = socket.receive(&request[0], request.size(), &sender);
-        if (length >= 0) {
-            answerRequest(request.data(), std::size_t(length), sender);
+    std::string request;
+    Peer sender;
+    while (!stopping) {
+        if (socket.receive(&request, &sender) == BoundSocket::Received::Datagram) {
+            answerRequest(request, sender);
         }
     }
 }
 
-void SimulatedDevice::answerRequest(const char *request, std::size_t length, const Peer &sender) {
-    std::string datagram;
-    unsigned delay = 0;
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        lastRequestBytes.assign(request, length);
-        if (!isStateRequest(request, length)) {
-            return;
-        }
-        ++requests;
-        if (silent) {
-            return;
-        }
-        datagram = reply;
-        delay = delayMs;
-    }
-    if (!waitOrStop(delay)) {
+void SimulatedDevice::answerRequest(const std::string &request, const Peer &sender) {
+    std::unique_lock<std::mutex> lock(mutex);
+    lastRequestBytes = request;
+    if (!isStateRequest(request)) {
         return;
     }
-    socket.send(datagram, sender);
-}
-
-// Sleeps on the stop signal, so that stop() never waits for a delayed answer; false when stopping.
-bool SimulatedDevice::waitOrStop(unsigned milliseconds) {
-    const auto deadline =
-        std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-    for (;;) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-                              deadline - std::chrono::steady_clock::now())
-                              .count();
-        if (left <= 0) {
-            return true;
-        }
-        switch (socket.wait(int(left), false)) {
-        case DeviceSocket::Event::Woken:
-            return false;
-        case DeviceSocket::Event::Failure:
-            return true;
-        default:
-            break;
-        }
+    ++requests;
+    if (silent) {
+        return;
     }
-}
-
-void SimulatedDevice::answerWith(const std::string &name, const std::string &userAddress) {
-    answerRaw(name + "#" + userAddress);
+    const std::string datagram = reply;
+    // The delay is a wait for the stop request, so that stop() never waits for a delayed answer.
+    if (stopRequested.wait_for(lock, std::chrono::milliseconds(delayMs),
+                               [this] { return stopping.load(); })) {
+        return;
+    }
+    lock.unlock();
+    socket.send(datagram, sender);
 }
 
 void SimulatedDevice::answerRaw(const std::string &datagram) {
@@ -155,10 +93,6 @@ void SimulatedDevice::answerAfter(unsigned milliseconds) {
 unsigned SimulatedDevice::answerDelayMs() const {
     std::lock_guard<std::mutex> lock(mutex);
     return delayMs;
-}
-
-std::size_t SimulatedDevice::requestsSeen() const {
-    return requests;
 }
 
 bool SimulatedDevice::isSilent() const {

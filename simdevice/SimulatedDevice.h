@@ -2,10 +2,11 @@
 // from a thread of its own, with what the test or the user has set. Plain C++ without Qt.
 #pragma once
 
-#include "DeviceSocket.h"
+#include "BoundSocket.h"
 #include "OrvaneIdentity.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -16,8 +17,8 @@ namespace simdevice {
 
 class SimulatedDevice {
 public:
-    SimulatedDevice();
-    ~SimulatedDevice(); // stops and joins the answering thread
+    SimulatedDevice() = default;
+    ~SimulatedDevice() { stop(); } // stops and joins the answering thread
     SimulatedDevice(const SimulatedDevice &) = delete;
     SimulatedDevice &operator=(const SimulatedDevice &) = delete;
 
@@ -28,35 +29,39 @@ public:
     void stop();
 
     // What the next requests get. The default is name "captureORVANE", user "0.0.0.0".
-    void answerWith(const std::string &name, const std::string &userAddress); // "name#user"
+    void answerWith(const std::string &name, const std::string &userAddress) {
+        answerRaw(name + "#" + userAddress);
+    }
     void answerRaw(const std::string &datagram); // exact bytes: may hold NUL, may exceed 128
     void beSilent();                             // takes requests, answers nothing
     // Waits this long before each answer (0: at once), like a device that is busy; one request
     // at a time, as a device with one answering loop would.
     void answerAfter(unsigned milliseconds);
 
-    std::size_t requestsSeen() const;
+    std::size_t requestsSeen() const { return requests; }
 
     // What the device answers now, and the bytes of the last request it saw.
     bool isSilent() const;
     unsigned answerDelayMs() const;
     std::string answer() const;
     std::string lastRequest() const;
-    bool isRunning() const;
+    bool isRunning() const { return thread.joinable(); }
 
 private:
     void serve();
-    void answerRequest(const char *request, std::size_t length, const Peer &sender);
-    bool waitOrStop(unsigned milliseconds);
+    void answerRequest(const std::string &request, const Peer &sender);
 
     mutable std::mutex mutex;
+    // Set under the mutex, so that a wait for a delayed answer on stopRequested ends at once.
+    std::atomic<bool> stopping{false};
+    std::condition_variable stopRequested;
     std::string reply = "captureORVANE#0.0.0.0";
     bool silent = false;
     unsigned delayMs = 0;
     std::string lastRequestBytes;
     std::atomic<std::size_t> requests{0};
 
-    DeviceSocket socket; // woken to stop the answering thread
+    BoundSocket socket;
     std::thread thread;
 };
 

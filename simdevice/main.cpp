@@ -1,10 +1,11 @@
 // orvane-simdevice: plays an Orvane device on a loopback address for the quick start and tests.
-#include "ConsoleInput.h"
 #include "DeviceConsole.h"
 #include "DeviceOptions.h"
 #include "SimulatedDevice.h"
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 namespace {
@@ -15,6 +16,13 @@ constexpr int EXIT_USAGE = 2;
 void printLine(const std::string &line) {
     std::fputs((line + "\n").c_str(), stdout);
     std::fflush(stdout);
+}
+
+// A stop request ends the program at once, as a normal end: a blocking read of standard input
+// cannot be woken on every system, every line printed is flushed already, and the system closes
+// the device's socket with the process.
+extern "C" void endOnStopRequest(int) {
+    std::_Exit(0);
 }
 
 } // namespace
@@ -31,7 +39,11 @@ int main(int argc, char **argv) {
         std::cout << simdevice::deviceUsage(PROGRAM);
         return 0;
     }
-    simdevice::ConsoleInput input;
+    std::signal(SIGINT, endOnStopRequest);
+    std::signal(SIGTERM, endOnStopRequest);
+#ifdef SIGBREAK // Ctrl+Break: a signal of Windows' runtime alone, where Ctrl+C is SIGINT
+    std::signal(SIGBREAK, endOnStopRequest);
+#endif
     simdevice::SimulatedDevice device;
     if (!device.start(options.address, options.port, &error, options.allowNonLoopback)) {
         std::cerr << PROGRAM << ": " << error << "\n";
@@ -41,7 +53,9 @@ int main(int argc, char **argv) {
     simdevice::DeviceConsole console(device, options.name, options.user);
     printLine(std::string(PROGRAM) + ": listening on " + options.address + ":" +
               std::to_string(options.port));
-    input.run([&console](const std::string &line) { printLine(console.execute(line)); });
+    for (std::string line; std::getline(std::cin, line);) {
+        printLine(console.execute(line));
+    }
     device.stop();
     return 0;
 }

@@ -1,7 +1,9 @@
-// The devices of orvane-simdevice-hub, one per loopback address, steered by control requests.
+// The devices of orvane-simdevice-hub, one per loopback address, each steered through a device
+// console of its own (see HubProtocol.h).
 #pragma once
 
-#include "HubProtocol.h"
+#include "DeviceConsole.h"
+#include "DeviceOptions.h"
 #include "SimulatedDevice.h"
 
 #include <map>
@@ -18,11 +20,17 @@ public:
     std::size_t deviceCount() const { return devices.size(); }
 
 private:
-    std::string start(const HubRequest &request);
-    std::string steer(const HubRequest &request);
-    simdevice::SimulatedDevice *find(const std::string &address);
+    // A device as orvane-simdevice runs one, with the program's defaults.
+    struct Device {
+        simdevice::DeviceOptions options;
+        simdevice::SimulatedDevice device;
+        simdevice::DeviceConsole console{device, options.name, options.user};
+    };
 
-    std::map<std::string, std::unique_ptr<simdevice::SimulatedDevice>> devices;
+    std::string answer(const std::string &address, const std::string &line);
+    std::string start(const std::string &address);
+
+    std::map<std::string, std::unique_ptr<Device>> devices;
 };
 
 } // namespace simdevicehub

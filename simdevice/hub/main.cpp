@@ -1,31 +1,26 @@
 // orvane-simdevice-hub: runs simulated devices on loopback addresses for clients that cannot run
 // them in their own process, steered by control datagrams (see HubProtocol.h). The Windows build
 // of the network-layer tests uses it: the tests run under wine, the devices natively.
+#include "BoundSocket.h"
 #include "DeviceHub.h"
-#include "NetworkText.h"
+#include "DeviceOptions.h"
+#include "HubProtocol.h"
 
-#include <arpa/inet.h>
-#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <netinet/in.h>
-#include <poll.h>
+#include <getopt.h>
 #include <string>
-#include <sys/socket.h>
-#include <unistd.h>
-#include <vector>
 
 namespace {
 
 constexpr char PROGRAM[] = "orvane-simdevice-hub";
 constexpr int EXIT_USAGE = 2;
-constexpr std::size_t LARGEST_DATAGRAM = 65536;
+constexpr unsigned long LONGEST_IDLE_SECONDS = 86400;
 
 struct HubOptions {
     std::string address = simdevicehub::DEFAULT_CONTROL_ADDRESS;
     std::uint16_t port = simdevicehub::DEFAULT_CONTROL_PORT;
     unsigned long idleSeconds = 600;
+    bool help = false;
 };
 
 void printUsage(std::FILE *stream) {
@@ -38,106 +33,75 @@ void printUsage(std::FILE *stream) {
                  unsigned(simdevicehub::DEFAULT_CONTROL_PORT));
 }
 
-bool parseNumber(const char *text, unsigned long maximum, unsigned long *value) {
-    char *end = nullptr;
-    errno = 0;
-    *value = std::strtoul(text, &end, 10);
-    return *text != '\0' && *end == '\0' && errno == 0 && *value <= maximum;
-}
-
 bool parseOptions(int argc, char **argv, HubOptions *options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
-        if (i + 1 >= argc) {
-            return false;
-        }
-        const char *value = argv[++i];
-        if (option == "--control") {
-            options->address = value;
-        } else if (option == "--port") {
-            if (!simdevice::parsePort(value, &options->port)) {
+    static const option longOptions[] = {
+        {"control", required_argument, nullptr, 'c'},
+        {"port", required_argument, nullptr, 'p'},
+        {"idle-exit", required_argument, nullptr, 'i'},
+        {"help", no_argument, nullptr, 'h'},
+        {nullptr, 0, nullptr, 0},
+    };
+    opterr = 0;
+    unsigned long port = 0;
+    for (int key; (key = getopt_long(argc, argv, "+:h", longOptions, nullptr)) != -1;) {
+        switch (key) {
+        case 'c':
+            options->address = optarg;
+            break;
+        case 'p':
+            if (!simdevice::parseNumber(optarg, 1, 65535, &port)) {
                 return false;
             }
-        } else if (option == "--idle-exit") {
-            if (!parseNumber(value, 86400, &options->idleSeconds) || options->idleSeconds == 0) {
+            options->port = std::uint16_t(port);
+            break;
+        case 'i':
+            if (!simdevice::parseNumber(optarg, 1, LONGEST_IDLE_SECONDS, &options->idleSeconds)) {
                 return false;
             }
-        } else {
+            break;
+        case 'h':
+            options->help = true;
+            break;
+        default: // an unknown option, or one without its value
             return false;
         }
     }
-    return true;
-}
-
-int openControlSocket(const HubOptions &options) {
-    std::uint32_t address = 0;
-    if (!simdevice::parseIPv4(options.address, &address) || !simdevice::isLoopback(address)) {
-        std::fprintf(stderr, "%s: not a loopback address: %s\n", PROGRAM, options.address.c_str());
-        return -1;
-    }
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(options.port);
-    local.sin_addr.s_addr = htonl(address);
-    const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd < 0 || ::bind(fd, reinterpret_cast<sockaddr *>(&local), sizeof local) != 0) {
-        std::fprintf(stderr, "%s: cannot listen on %s:%u: %s\n", PROGRAM, options.address.c_str(),
-                     unsigned(options.port), std::strerror(errno));
-        return -1;
-    }
-    return fd;
-}
-
-// Serves control datagrams until none came for the idle time.
-void serve(int fd, unsigned long idleSeconds) {
-    simdevicehub::DeviceHub hub;
-    std::vector<char> datagram(LARGEST_DATAGRAM);
-    pollfd watched = {fd, POLLIN, 0};
-    for (;;) {
-        const int ready = ::poll(&watched, 1, int(idleSeconds * 1000));
-        if (ready == 0) {
-            std::printf("%s: idle for %lu s, ending\n", PROGRAM, idleSeconds);
-            return;
-        }
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return;
-        }
-        sockaddr_in sender{};
-        socklen_t senderLength = sizeof sender;
-        const ssize_t length = ::recvfrom(fd, datagram.data(), datagram.size(), 0,
-                                          reinterpret_cast<sockaddr *>(&sender), &senderLength);
-        if (length < 0) {
-            continue;
-        }
-        const std::string answer = hub.execute(std::string(datagram.data(), std::size_t(length)));
-        ::sendto(fd, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr *>(&sender),
-                 senderLength);
-    }
+    return optind == argc;
 }
 
 } // namespace
 
 int main(int argc, char **argv) {
     HubOptions options;
-    if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        printUsage(stdout);
-        return 0;
-    }
     if (!parseOptions(argc, argv, &options)) {
         printUsage(stderr);
         return EXIT_USAGE;
     }
-    const int fd = openControlSocket(options);
-    if (fd < 0) {
+    if (options.help) {
+        printUsage(stdout);
+        return 0;
+    }
+    simdevice::BoundSocket control;
+    std::string error;
+    if (!control.open(options.address, options.port, false,
+                      std::uint32_t(options.idleSeconds * 1000), &error)) {
+        std::fprintf(stderr, "%s: %s\n", PROGRAM, error.c_str());
         return 1;
     }
     std::printf("%s: listening on %s:%u\n", PROGRAM, options.address.c_str(),
                 unsigned(options.port));
     std::fflush(stdout);
-    serve(fd, options.idleSeconds);
-    ::close(fd);
-    return 0;
+    simdevicehub::DeviceHub hub;
+    std::string datagram;
+    simdevice::Peer sender;
+    for (;;) {
+        const auto received = control.receive(&datagram, &sender);
+        if (received == simdevice::BoundSocket::Received::TimedOut) {
+            std::printf("%s: idle for %lu s, ending\n", PROGRAM, options.idleSeconds);
+            return 0;
+        }
+        if (received == simdevice::BoundSocket::Received::Datagram) {
+            control.send(hub.execute(datagram), sender);
+        }
+    }
 }

@@ -5,8 +5,11 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
+#include <unistd.h>
 
 namespace {
 
@@ -28,7 +31,7 @@ class DebugLogTest : public QueryTest {
 protected:
     void SetUp() override {
         QueryTest::SetUp();
-        orvane::PlatformLayer layer = basePlatform();
+        orvane::PlatformLayer layer = orvane::platform();
         layer.tickCount = [] { return tick; };
         usePlatform(layer);
     }
@@ -38,14 +41,18 @@ protected:
 
 std::uint32_t DebugLogTest::tick = 0;
 
-TEST_F(DebugLogTest, StampsCountFromTheFirstLine) {
+// Lines are appended to what the log holds, stamped from the first line of the process on, and
+// percent signs in the arguments stay as they are.
+TEST_F(DebugLogTest, LinesAreAppendedWithStampsFromTheFirstLine) {
+    std::ofstream(logFilePath(), std::ios::binary) << "earlier line\n";
     tick = 5000;
-    vWriteDebugLog("first %d\n", 1);
+    vWriteDebugLog("first %d %s\n", 1, "100% %s %d");
     tick = 5000 + 1234567;
     vWriteDebugLog("second\n");
     tick = 5000 + 100000000;
     vWriteDebugLog("third\n");
-    EXPECT_EQ(readLog(), "00000.000 s: first 1\n"
+    EXPECT_EQ(readLog(), "earlier line\n"
+                         "00000.000 s: first 1 100% %s %d\n"
                          "01234.567 s: second\n"
                          "100000.000 s: third\n");
 }
@@ -67,106 +74,73 @@ TEST_F(DebugLogTest, LongLinesAreCutToTheLineBuffer) {
     EXPECT_EQ(log.substr(13), std::string(DEBUG_LOG_LINE_SIZE - 1 - 13, 'm'));
 }
 
-TEST_F(DebugLogTest, PercentSignsInArgumentsAreNotReinterpreted) {
-    vWriteDebugLog("%s\n", "100% %s %d");
-    EXPECT_EQ(readLog(), "00000.000 s: 100% %s %d\n");
-}
-
-TEST_F(DebugLogTest, LinesAreAppended) {
-    {
-        std::ofstream earlier(logFilePath(), std::ios::binary);
-        earlier << "earlier line\n";
-    }
-    vWriteDebugLog("new\n");
-    EXPECT_EQ(readLog(), "earlier line\n00000.000 s: new\n");
-}
-
 TEST_F(DebugLogTest, ErrorTextIsCutAfter99Characters) {
-    orvane::PlatformLayer layer = basePlatform();
+    orvane::PlatformLayer layer = orvane::platform();
     layer.errorMessage = [](int code) { return std::string(150, char('a' + code)); };
     usePlatform(layer);
-    const std::string text = pszGetErrorText(1);
-    EXPECT_EQ(text, std::string(ERROR_TEXT_SIZE - 1, 'b'));
+    EXPECT_EQ(std::string(pszGetErrorText(1)), std::string(ERROR_TEXT_SIZE - 1, 'b'));
     EXPECT_STREQ(pszGetErrorText(2), std::string(99, 'c').c_str());
 }
 
+// The platform's message for a code, and for a code without one a text that names it.
 TEST_F(DebugLogTest, ErrorTextIsThePlatformsMessage) {
     const std::string text = pszGetErrorText(orvane::platform().messageTooLongError);
     EXPECT_FALSE(text.empty());
     EXPECT_EQ(text, orvane::nativePlatform()
                         .errorMessage(orvane::platform().messageTooLongError)
                         .substr(0, ERROR_TEXT_SIZE - 1));
-}
-
-TEST(ErrorTextTest, CodeWithoutAMessageGetsATextNamingIt) {
     // No system message exists for this code on either platform.
     EXPECT_EQ(orvane::nativePlatform().errorMessage(987654321), "Unknown error 987654321");
 }
 
 #ifndef _WIN32
-// The log lives in the per-user state directory, created when missing.
-class LogLocationTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        root = ::testing::TempDir() + "orvane_state_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::system(("rm -rf '" + root + "'").c_str());
-        saveVariable("XDG_STATE_HOME", savedStateHome);
-        saveVariable("HOME", savedHome);
-    }
-    void TearDown() override {
-        restoreVariable("XDG_STATE_HOME", savedStateHome);
-        restoreVariable("HOME", savedHome);
-        std::system(("rm -rf '" + root + "'").c_str());
-    }
-
-    static void saveVariable(const char *variable, std::pair<bool, std::string> &saved) {
-        const char *value = std::getenv(variable);
-        saved = {value != nullptr, value ? value : ""};
-    }
-    static void restoreVariable(const char *variable, const std::pair<bool, std::string> &saved) {
-        if (saved.first) {
-            setenv(variable, saved.second.c_str(), 1);
-        } else {
-            unsetenv(variable);
+// Restores an environment variable, at the end of the test, to what it was at its start.
+class SavedVariable {
+public:
+    explicit SavedVariable(const char *name) : name(name) {
+        if (const char *value = std::getenv(name)) {
+            saved = value;
         }
     }
-    static bool isDirectory(const std::string &path) {
-        return std::system(("test -d '" + path + "'").c_str()) == 0;
-    }
-    // Appends a line where the platform puts the log, and reads back the file that should hold it.
-    static std::string appendAndRead(const std::string &expectedPath) {
-        std::FILE *file = orvane::nativePlatform().openLogFile();
-        if (file == nullptr) {
-            return "(not opened)";
-        }
-        std::fputs("line\n", file);
-        std::fclose(file);
-        std::ifstream written(expectedPath);
-        std::ostringstream text;
-        text << written.rdbuf();
-        return text.str();
-    }
+    ~SavedVariable() { saved ? setenv(name, saved->c_str(), 1) : unsetenv(name); }
 
-    std::string root;
-    std::pair<bool, std::string> savedStateHome;
-    std::pair<bool, std::string> savedHome;
+private:
+    const char *name;
+    std::optional<std::string> saved;
 };
 
-TEST_F(LogLocationTest, StateHomeFromTheEnvironment) {
-    setenv("XDG_STATE_HOME", (root + "/state").c_str(), 1);
-    EXPECT_EQ(appendAndRead(root + "/state/hvcxdrv_debug.txt"), "line\n");
-    EXPECT_TRUE(isDirectory(root + "/state"));
+// Appends a line where the platform puts the log, and reads back the file that should hold it.
+std::string appendAndRead(const std::filesystem::path &expectedPath) {
+    std::FILE *file = orvane::nativePlatform().openLogFile();
+    if (file == nullptr) {
+        return "(not opened)";
+    }
+    std::fputs("line\n", file);
+    std::fclose(file);
+    std::ostringstream text;
+    text << std::ifstream(expectedPath).rdbuf();
+    return text.str();
 }
 
-TEST_F(LogLocationTest, DefaultBelowHomeWhenStateHomeIsUnsetOrRelative) {
+// The log lives in the per-user state directory, made when missing: $XDG_STATE_HOME, or below
+// the home where that is unset or relative (the XDG rules ignore relative values).
+TEST(LogLocationTest, StateHomeFromTheEnvironmentOrBelowHome) {
+    const std::filesystem::path root =
+        ::testing::TempDir() + "orvane_log_location_" + std::to_string(getpid());
+    std::filesystem::remove_all(root);
+    const SavedVariable home("HOME");
+    const SavedVariable stateHome("XDG_STATE_HOME");
     setenv("HOME", root.c_str(), 1);
     unsetenv("XDG_STATE_HOME");
-    EXPECT_EQ(appendAndRead(root + "/.local/state/hvcxdrv_debug.txt"), "line\n");
-    EXPECT_TRUE(isDirectory(root + "/.local/state"));
-
+    EXPECT_EQ(appendAndRead(root / ".local/state/hvcxdrv_debug.txt"), "line\n");
+    EXPECT_TRUE(std::filesystem::is_directory(root / ".local/state"));
     setenv("XDG_STATE_HOME", "relative/state", 1);
-    EXPECT_EQ(appendAndRead(root + "/.local/state/hvcxdrv_debug.txt"), "line\nline\n");
+    EXPECT_EQ(appendAndRead(root / ".local/state/hvcxdrv_debug.txt"), "line\nline\n");
+
+    setenv("XDG_STATE_HOME", (root / "state").c_str(), 1);
+    EXPECT_EQ(appendAndRead(root / "state/hvcxdrv_debug.txt"), "line\n");
+    EXPECT_TRUE(std::filesystem::is_directory(root / "state"));
+    std::filesystem::remove_all(root);
 }
 #endif
 

@@ -4,7 +4,6 @@
 
 #include "DebugLog.h"
 
-#include <algorithm>
 #include <iterator>
 #include <vector>
 
@@ -20,106 +19,58 @@ protected:
         deviceAddress = address;
     }
 
-    std::uint32_t queryDevice(std::uint32_t timeoutMs = 1000) {
-        return query(deviceAddress.c_str(), timeoutMs);
-    }
-
-    static std::string firstLocalAddress() {
-        std::vector<std::string> addresses;
-        EXPECT_EQ(orvane::platform().getLocalAddresses(&addresses), 0u);
-        return addresses.empty() ? "" : addresses.front();
-    }
-
     TestDevice device{[](const std::string &what) { ADD_FAILURE() << what; }};
     std::string deviceAddress;
 };
 
-TEST_F(DeviceQueryTest, SendsTheSixByteRequestAndReadsAFreeDevice) {
+TEST_F(DeviceQueryTest, StateAndNameOfEveryKindOfReply) {
     startDevice(0);
-    device.answerWith("captureORVANE", "0.0.0.0");
-    ASSERT_EQ(queryDevice(), 0u);
-    EXPECT_EQ(state, ORVANE_AVAILABLE);
-    EXPECT_STREQ(name, "captureORVANE");
+    std::vector<std::string> localAddresses;
+    ASSERT_EQ(orvane::platform().getLocalAddresses(&localAddresses), 0u);
+    ASSERT_FALSE(localAddresses.empty());
+    const std::string local = localAddresses.front();
+    const struct {
+        std::string name;
+        std::string user;
+        OrvaneState state;
+    } replies[] = {
+        {"captureORVANE", "0.0.0.0", ORVANE_AVAILABLE},
+        {"", "0.0.0.0", ORVANE_AVAILABLE},
+        {"sourceORVANE", "0.0.0.0 ", ORVANE_AVAILABLE}, // text after the free address
+        {"captureORVANE", local, ORVANE_USED_BY_THIS_PC},
+        // A line end belongs to the user address, so it no longer names this PC.
+        {"captureORVANE", local + "\n", ORVANE_USED_BY_OTHER_PC},
+        {"captureORVANE", "192.0.2.200", ORVANE_USED_BY_OTHER_PC},
+        {"Relay", "", ORVANE_USED_BY_OTHER_PC},
+        {"a", "0.0.0.0#b", ORVANE_AVAILABLE}, // only the first "#" separates name and user
+        {"captureORVANE", "192.0.2.200\r\n", ORVANE_USED_BY_OTHER_PC}, // handed over untrimmed
+        // All 128 bytes of the buffer, without a NUL; the user address ends at the last byte.
+        {std::string(128 - 1 - local.size(), 'n'), local, ORVANE_USED_BY_THIS_PC},
+        {"n", std::string(128 - 2, '7'), ORVANE_USED_BY_OTHER_PC},
+    };
+    for (const auto &reply : replies) {
+        SCOPED_TRACE(reply.name + "#" + reply.user);
+        device.answerWith(reply.name, reply.user);
+        ASSERT_EQ(query(deviceAddress.c_str()), 0u);
+        EXPECT_EQ(state, reply.state);
+        EXPECT_EQ(std::string(name, sizeof name),
+                  reply.name + std::string(sizeof name - reply.name.size(), '\0'));
+        EXPECT_EQ(stdoutText, "");
+
+        char user[ORVANE_NAME_BUFFER_SIZE] = {};
+        ASSERT_EQ(dwGetOrvaneStateAndUser(deviceAddress.c_str(), 1000, name, &state, user), 0u);
+        EXPECT_EQ(std::string(user, sizeof user),
+                  reply.user + std::string(sizeof user - reply.user.size(), '\0'));
+    }
     EXPECT_EQ(device.lastRequest(), std::string("state\0", 6));
-    EXPECT_EQ(device.requestsSeen(), 1u);
-    EXPECT_EQ(stdoutText, "");
+    EXPECT_EQ(device.requestsSeen(), 2 * std::size(replies));
     EXPECT_EQ(readLog(), "");
 }
 
-TEST_F(DeviceQueryTest, FreeDeviceWithoutNameOrWithTextAfterTheFreeAddress) {
-    startDevice(1);
-    device.answerWith("", "0.0.0.0");
-    ASSERT_EQ(queryDevice(), 0u);
-    EXPECT_EQ(state, ORVANE_AVAILABLE);
-    EXPECT_TRUE(isAllZero(name, sizeof name));
-
-    device.answerWith("sourceORVANE", "0.0.0.0 ");
-    ASSERT_EQ(queryDevice(), 0u);
-    EXPECT_EQ(state, ORVANE_AVAILABLE);
-    EXPECT_STREQ(name, "sourceORVANE");
-}
-
-TEST_F(DeviceQueryTest, DeviceHeldByThisPC) {
-    startDevice(2);
-    const std::string local = firstLocalAddress();
-    ASSERT_FALSE(local.empty());
-    device.answerWith("captureORVANE", local);
-    ASSERT_EQ(queryDevice(), 0u);
-    EXPECT_EQ(state, ORVANE_USED_BY_THIS_PC);
-}
-
-TEST_F(DeviceQueryTest, UserAddressIsComparedAsExactText) {
-    startDevice(3);
-    const std::string local = firstLocalAddress();
-    ASSERT_FALSE(local.empty());
-    // A line end belongs to the user address, so it no longer names this PC.
-    device.answerWith("captureORVANE", local + "\n");
-    ASSERT_EQ(queryDevice(), 0u);
-    EXPECT_EQ(state, ORVANE_USED_BY_OTHER_PC);
-}
-
-TEST_F(DeviceQueryTest, DeviceHeldByAnotherPCOrWithNothingAfterTheHash) {
-    startDevice(4);
-    device.answerWith("captureORVANE", "192.0.2.200");
-    ASSERT_EQ(queryDevice(), 0u);
-    EXPECT_EQ(state, ORVANE_USED_BY_OTHER_PC);
-
-    device.answerWith("Relay", "");
-    ASSERT_EQ(queryDevice(), 0u);
-    EXPECT_EQ(state, ORVANE_USED_BY_OTHER_PC);
-    EXPECT_STREQ(name, "Relay");
-}
-
-TEST_F(DeviceQueryTest, UserAddressIsHandedOverUntrimmedOnRequest) {
-    startDevice(12);
-    char user[ORVANE_NAME_BUFFER_SIZE] = {};
-    device.answerWith("captureORVANE", "192.0.2.200\r\n");
-    ASSERT_EQ(dwGetOrvaneStateAndUser(deviceAddress.c_str(), 1000, name, &state, user), 0u);
-    EXPECT_EQ(state, ORVANE_USED_BY_OTHER_PC);
-    EXPECT_STREQ(name, "captureORVANE");
-    EXPECT_STREQ(user, "192.0.2.200\r\n");
-
-    // A reply that fills all 128 bytes hands over a user address that ends at the last byte.
-    const std::string longUser(128 - 2, '7');
-    std::fill(std::begin(user), std::end(user), '\0');
-    device.answerWith("n", longUser);
-    ASSERT_EQ(dwGetOrvaneStateAndUser(deviceAddress.c_str(), 1000, name, &state, user), 0u);
-    EXPECT_EQ(std::string(user), longUser);
-    EXPECT_EQ(user[sizeof user - 1], '\0');
-}
-
-TEST_F(DeviceQueryTest, OnlyTheFirstHashSeparatesNameFromUser) {
-    startDevice(5);
-    device.answerWith("a", "0.0.0.0#b");
-    ASSERT_EQ(queryDevice(), 0u);
-    EXPECT_EQ(state, ORVANE_AVAILABLE);
-    EXPECT_STREQ(name, "a");
-}
-
 TEST_F(DeviceQueryTest, SilentDeviceTimesOutAsNotReachable) {
-    startDevice(6);
+    startDevice(1);
     device.beSilent();
-    ASSERT_EQ(queryDevice(50), 0u);
+    ASSERT_EQ(query(deviceAddress.c_str(), 50), 0u);
     EXPECT_EQ(state, ORVANE_NOT_REACHABLE);
     EXPECT_TRUE(isAllZero(name, sizeof name));
     EXPECT_EQ(device.requestsSeen(), 1u);
@@ -127,40 +78,28 @@ TEST_F(DeviceQueryTest, SilentDeviceTimesOutAsNotReachable) {
     EXPECT_EQ(readLog(), "");
 }
 
-TEST_F(DeviceQueryTest, RepliesWithoutAHashInTheirTextAreRejected) {
-    startDevice(7);
-    const std::vector<std::string> replies = {"captureORVANE", std::string(),
-                                              std::string("name\0#0.0.0.0", 13)};
-    for (const std::string &reply : replies) {
-        device.answerRaw(reply);
-        EXPECT_EQ(queryDevice(), ERR_QUERY_REPLY) << reply.size() << " bytes";
+TEST_F(DeviceQueryTest, RepliesWithoutAHashInTheirTextOrLongerThan128BytesFail) {
+    startDevice(2);
+    const std::string tooLong = pszGetErrorText(orvane::platform().messageTooLongError);
+    const struct {
+        std::string reply;
+        std::uint32_t result;
+        std::string printed;
+    } replies[] = {
+        {"captureORVANE", ERR_QUERY_REPLY, ""},
+        {"", ERR_QUERY_REPLY, ""},
+        {std::string("name\0#0.0.0.0", 13), ERR_QUERY_REPLY, ""},
+        {"captureORVANE#0.0.0.0" + std::string(130, ' '), ERR_QUERY_TRANSFER,
+         "OrvaneMonitor::dwGetOrvaneState: Error receiving message: " + tooLong + "\n"},
+    };
+    for (const auto &reply : replies) {
+        device.answerRaw(reply.reply);
+        EXPECT_EQ(query(deviceAddress.c_str()), reply.result) << reply.reply.size() << " bytes";
         EXPECT_EQ(state, STATE_NOT_WRITTEN);
         EXPECT_TRUE(isAllZero(name, sizeof name));
+        EXPECT_EQ(stdoutText, reply.printed);
     }
-    EXPECT_EQ(device.requestsSeen(), replies.size());
-}
-
-TEST_F(DeviceQueryTest, ReplyFillingAll128BytesWithoutNul) {
-    startDevice(8);
-    const std::string local = firstLocalAddress();
-    ASSERT_FALSE(local.empty());
-    const std::string longName(128 - 1 - local.size(), 'n');
-    device.answerWith(longName, local);
-    ASSERT_EQ(queryDevice(), 0u);
-    EXPECT_EQ(state, ORVANE_USED_BY_THIS_PC);
-    EXPECT_EQ(std::string(name, longName.size()), longName);
-    EXPECT_TRUE(isAllZero(name + longName.size(), sizeof name - longName.size()));
-}
-
-TEST_F(DeviceQueryTest, ReplyLongerThan128BytesIsAReceiveFailure) {
-    startDevice(9);
-    device.answerWith("captureORVANE", "0.0.0.0" + std::string(130, ' '));
-    EXPECT_EQ(queryDevice(), ERR_QUERY_TRANSFER);
-    EXPECT_EQ(state, STATE_NOT_WRITTEN);
-    EXPECT_TRUE(isAllZero(name, sizeof name));
-    const std::string text = pszGetErrorText(orvane::platform().messageTooLongError);
-    EXPECT_EQ(stdoutText,
-              "OrvaneMonitor::dwGetOrvaneState: Error receiving message: " + text + "\n");
+    EXPECT_EQ(device.requestsSeen(), std::size(replies));
     EXPECT_EQ(readLog(), "");
 }
 

@@ -11,7 +11,6 @@ Script currentScript;
 Record currentRecord;
 
 orvane::SocketHandle createSocket() {
-    ++currentRecord.createCalls;
     return currentScript.failCreate ? orvane::INVALID_SOCKET_HANDLE : FAKE_SOCKET;
 }
 

@@ -1,6 +1,6 @@
-// A scripted stand-in for the five socket operations: each operation succeeds or fails as the
-// script says, the datagram to receive is any bytes with any real length, and what the query did
-// is recorded. The state is static because the platform table holds plain function pointers;
+// A scripted stand-in for the query's five socket operations: each operation succeeds or fails as
+// the script says, the datagram to receive is any bytes with any real length, and what the query
+// did is recorded. The state is static because the platform table holds plain function pointers;
 // install() returns a table built on the current one, so log and address replacements stay.
 #pragma once
 
@@ -19,13 +19,12 @@ struct Script {
     bool failSetOption = false;
     bool failSend = false;
     bool failReceive = false;
-    int errorCode = 0;    // what lastSocketError reports after a failure
-    std::string datagram; // the bytes delivered by a successful receive
-    long realLength = -1; // the length receive reports; -1: datagram.size()
+    int errorCode = 0;         // what lastSocketError reports after a failure
+    std::string datagram = ""; // the bytes delivered by a successful receive
+    long realLength = -1;      // the length receive reports; -1: datagram.size()
 };
 
 struct Record {
-    int createCalls = 0;
     std::vector<orvane::SocketHandle> closed;
     std::uint32_t timeoutMs = 0;
     std::string sent;

@@ -2,17 +2,13 @@
 
 #include "DebugLog.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
 
-#ifdef _WIN32
-#include <process.h>
-#define getpid _getpid
-#else
-#include <unistd.h>
-#endif
+#include <unistd.h> // getpid, also with mingw-w64
 
 namespace {
 
@@ -47,19 +43,14 @@ void QueryTest::usePlatform(const orvane::PlatformLayer &layer) {
     orvane::installPlatform(layer);
 }
 
-orvane::PlatformLayer QueryTest::basePlatform() const {
-    return orvane::platform();
-}
-
 std::string QueryTest::logFilePath() {
     return redirectedLogPath();
 }
 
 std::string QueryTest::readLog() {
     // Text mode: on Windows the log is written in text mode too, with CR LF line ends.
-    std::ifstream file(redirectedLogPath());
     std::ostringstream text;
-    text << file.rdbuf();
+    text << std::ifstream(redirectedLogPath()).rdbuf();
     return text.str();
 }
 
@@ -74,10 +65,5 @@ std::uint32_t QueryTest::query(const char *address, std::uint32_t timeoutMs) {
 }
 
 bool isAllZero(const char *buffer, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-        if (buffer[i] != 0) {
-            return false;
-        }
-    }
-    return true;
+    return std::all_of(buffer, buffer + size, [](char c) { return c == '\0'; });
 }

@@ -21,8 +21,6 @@ protected:
 
     // Replaces the platform table for the rest of the test; the log stays redirected.
     void usePlatform(const orvane::PlatformLayer &layer);
-    // The current table with the log redirected, as a starting point for replacements.
-    orvane::PlatformLayer basePlatform() const;
 
     static std::string logFilePath();
     static std::string readLog();

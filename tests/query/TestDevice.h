@@ -1,7 +1,7 @@
 // The device the network-layer and monitor tests talk to, on a loopback address of the test's
-// own. The native build runs the simulated device in-process (TestDeviceInProcess.cpp); the
-// Windows build, whose tests run under wine, steers one in orvane-simdevice-hub
-// (TestDeviceRemote.cpp).
+// own, steered through the device console's lines (DeviceConsole.h). On Linux the simulated
+// device runs in-process (TestDeviceLinux.cpp); the Windows build, whose tests run under wine,
+// steers one in orvane-simdevice-hub (TestDeviceWindows.cpp).
 #pragma once
 
 #include <cstddef>
@@ -11,8 +11,8 @@
 
 class TestDevice {
 public:
-    // How the test framework fails the running test when a request that steers the device fails,
-    // which only a device in another process can.
+    // How the test framework fails the running test when a line that steers the device is
+    // refused or, for a device in another process, gets no answer.
     using FailureReport = std::function<void(const std::string &what)>;
 
     explicit TestDevice(FailureReport reportFailure);
@@ -29,6 +29,12 @@ public:
     std::string lastRequest() const;
 
 private:
+    // Hands one console line to the device and returns its answer, "ok: ..." or "error: ...".
+    std::string execute(const std::string &line) const;
+    // The same, failing the test unless the answer is "ok: ...".
+    std::string steer(const std::string &line) const;
+
     struct Impl;
     std::unique_ptr<Impl> impl;
+    FailureReport reportFailure;
 };

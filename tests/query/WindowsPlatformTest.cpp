@@ -19,18 +19,11 @@ namespace {
 constexpr char CLOSED_PORT_ADDRESS[] = "127.0.0.219";
 constexpr char WINDOWS_LOG_FILE[] = "c:\\hvcxdrv_debug.txt";
 
-// The bytes of the file from offset on, as they are on the disk.
-std::string readBytesFrom(const std::string &path, std::streamoff offset) {
-    std::ifstream file(path, std::ios::binary);
-    file.seekg(offset);
+// The bytes of the file as they are on the disk; none for a missing file.
+std::string fileBytes(const std::string &path) {
     std::ostringstream bytes;
-    bytes << file.rdbuf();
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
     return bytes.str();
-}
-
-std::streamoff fileSize(const std::string &path) {
-    std::ifstream file(path, std::ios::binary | std::ios::ate);
-    return file ? std::streamoff(file.tellg()) : 0;
 }
 
 class WindowsPlatformTest : public QueryTest {
@@ -46,7 +39,7 @@ protected:
 };
 
 TEST_F(WindowsPlatformTest, LogLinesAreAppendedToTheFileAtTheRootOfDriveC) {
-    const std::streamoff before = fileSize(WINDOWS_LOG_FILE);
+    const std::size_t before = fileBytes(WINDOWS_LOG_FILE).size();
     fakesocket::Script steps;
     steps.failCreate = true;
     orvane::PlatformLayer layer = fakesocket::install(steps);
@@ -55,7 +48,7 @@ TEST_F(WindowsPlatformTest, LogLinesAreAppendedToTheFileAtTheRootOfDriveC) {
 
     EXPECT_EQ(query(CLOSED_PORT_ADDRESS), ERR_QUERY_SOCKET);
     // Appended in text mode: the line feed of the format becomes CR LF on the disk.
-    const std::string appended = readBytesFrom(WINDOWS_LOG_FILE, before);
+    const std::string appended = fileBytes(WINDOWS_LOG_FILE).substr(before);
     EXPECT_TRUE(std::regex_match(
         appended, std::regex("[0-9]{5}\\.[0-9]{3} s: OrvaneMonitor::dwGetOrvaneState: ERROR in "
                              "creating socket\r\n")))

@@ -23,7 +23,7 @@ add_dependencies(orvane_testdevice native_simdevice_hub)
 
 set(hub_fixture ${CMAKE_CURRENT_SOURCE_DIR}/simdevice-hub-fixture.sh)
 set(hub_state ${CMAKE_CURRENT_BINARY_DIR}/simdevice-hub)
-add_test(NAME simdevice_hub.start COMMAND sh ${hub_fixture} start ${hub_program} ${hub_state})
+add_test(NAME simdevice_hub.start COMMAND sh ${hub_fixture} start ${hub_state} ${hub_program})
 add_test(NAME simdevice_hub.stop COMMAND sh ${hub_fixture} stop ${hub_state})
 set_tests_properties(simdevice_hub.start PROPERTIES FIXTURES_SETUP simdevice_hub)
 set_tests_properties(simdevice_hub.stop PROPERTIES FIXTURES_CLEANUP simdevice_hub)

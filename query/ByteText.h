@@ -1,0 +1,17 @@
+// Bytes as text that shows every byte, and back: "\xNN" for a byte that is no printable ASCII,
+// "\\" for a backslash, and on reading also "\0", "\n", "\r" and "\t", so that bytes can be typed.
+// A device's reply is whatever bytes it sent; this is how the programs show and type them.
+#pragma once
+
+#include <string>
+
+namespace orvane {
+
+// Printable ASCII stays, except the characters in alsoEscaped, which become "\xNN" like every
+// other byte; a backslash not among them becomes "\\".
+std::string escapeBytes(const std::string &bytes, const char *alsoEscaped = "");
+
+// Turns the escapes into bytes. On a broken escape returns false and says why.
+bool unescapeBytes(const std::string &text, std::string *bytes, std::string *error);
+
+} // namespace orvane

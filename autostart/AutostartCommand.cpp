@@ -1,5 +1,6 @@
 #include "AutostartCommand.h"
 
+#include "ByteText.h"
 #include "DeviceAddress.h"
 #include "LoginStarts.h"
 
@@ -183,14 +184,10 @@ QString canonicalAddress(const QString &address) {
     return QString::fromStdString(sCanonicalAddress(address.toStdString()));
 }
 
+// A backslash stays one: paths on Windows are full of them.
 QString printable(const QString &text) {
-    QString line;
-    for (const char byte : text.toUtf8()) {
-        line += byte >= 0x20 && byte < 0x7F
-                    ? QString(QChar(byte))
-                    : QString("\\x%1").arg(static_cast<unsigned char>(byte), 2, 16, QChar('0'));
-    }
-    return line;
+    return QString::fromStdString(orvane::escapeBytes(text.toUtf8().toStdString()))
+        .replace(QLatin1String("\\\\"), QLatin1String("\\"));
 }
 
 int runLoginStartCommand(const QString &action, const QString &address, bool allUsers) {

@@ -10,6 +10,10 @@
 #   OUTPUT  folder for the screenshots; states.png there is the picture of the four states
 source "$(dirname "$0")/lib.sh"
 source "$e2e_dir/tray_states.sh"
+# shellcheck source=../lib/resolver.sh
+source "$lib_dir/resolver.sh"
+# The monitor looks up the holders the device names; no lookup leaves the machine.
+script_with_own_resolver /etc/hosts local "$0" "$@"
 
 stage=${1:?usage: desktop_session.sh STAGE OUTPUT}
 output=${2:?usage: desktop_session.sh STAGE OUTPUT}

@@ -13,6 +13,13 @@
 #              loopback)
 source "$(dirname "$0")/lib.sh"
 source "$e2e_dir/tray_states.sh"
+# shellcheck source=../lib/resolver.sh
+source "$lib_dir/resolver.sh"
+# The program and the check look up the holders the device names, through wine's resolver, which
+# asks the machine's: with a resolver of the session's own, which knows the other PC, and this
+# PC's addresses, which wine tells its programs.
+{ cat /etc/hosts; echo "$other_pc labpc-07"; } >"$scratch/hosts"
+script_with_own_resolver "$scratch/hosts" local "$0" "$@"
 
 stage=${1:?usage: wine_session.sh STAGE OUTPUT SIMDEVICE}
 output=${2:?usage: wine_session.sh STAGE OUTPUT SIMDEVICE}
@@ -90,6 +97,9 @@ position=$(frame_position_of "$main_window")
 declare -A monitor=([pid]=$monitor_pid [window]=$main_window [tray_icon]=$tray_icon
     [device]=$device_address [name]=$device_name [output]=$output [tray]=wine)
 go_through_states monitor "$this_pc"
+grep -q "tooltip: $device_name ($device_address) used by another PC: labpc-07 ($other_pc)" \
+    "$monitor_trace" || fail "no tooltip named the holder: $(grep -m 3 'another PC' "$monitor_trace")"
+note "the holder in the tooltip: $(grep -o 'used by another PC: labpc-07[^|]*' "$monitor_trace" | tail -n 1)"
 
 press_key_in "$main_window" Escape
 expect_exit "$monitor_pid" 15 0 Escape

@@ -1,20 +1,23 @@
 # A resolver of the caller's own, so that no host name lookup of a test leaves the machine.
 # Source this file (it needs nothing else of tests/lib):
 #
-#   with_own_resolver HOSTS_FILE refusing|silent -- COMMAND...
+#   with_own_resolver HOSTS_FILE refusing|silent|local -- COMMAND...
 #     Runs COMMAND in a mount and a network namespace of its own and returns its exit status.
 #     There /etc/hosts is HOSTS_FILE, /etc/nsswitch.conf looks host names up only in the files
 #     and DNS, /etc/resolv.conf names one name server, 127.0.1.70, and loopback is up and the only
 #     network. Names come from HOSTS_FILE; a question beyond it goes to 127.0.1.70 port 53, where
 #       refusing  nothing listens, so the kernel refuses it at once and the lookup fails;
 #       silent    a name server reads it and never answers, so the lookup waits for the
-#                 resolver's own time-out (glibc: 5 s, then a second try).
+#                 resolver's own time-out (glibc: 5 s, then a second try);
+#       local     as refusing, but in the machine's own network (a mount namespace alone), for
+#                 programs that need this PC's addresses, such as wine's; no test listens on
+#                 127.0.1.70 port 53 there.
 #     COMMAND finds in $OWN_RESOLVER_QUESTIONS a file with one line per question that reached
 #     the silent name server. As root directly; as another user in a user namespace, where
 #     COMMAND keeps its user and group id.
 #   own_resolver_unavailable
 #     Succeeds, printing why, where no such namespaces can be made here: the caller skips.
-#   script_with_own_resolver HOSTS_FILE refusing|silent "$0" "$@"
+#   script_with_own_resolver HOSTS_FILE refusing|silent|local "$0" "$@"
 #     The first step of a test script that runs whole under the resolver: ends the script with the
 #     exit status of its run there, or as skipped (77) where it cannot be made; in that run it
 #     only returns.
@@ -25,15 +28,19 @@ own_resolver_unavailable() {
     for tool in unshare ip python3; do
         command -v "$tool" >/dev/null || { echo "no $tool for a test's own resolver" && return; }
     done
-    ! own_resolver_unshare true 2>/dev/null || return 1
-    echo "no mount and network namespace of the test's own: $(own_resolver_unshare true 2>&1)"
+    ! own_resolver_unshare refusing true 2>/dev/null || return 1
+    echo "no mount and network namespace of the test's own:" \
+        "$(own_resolver_unshare refusing true 2>&1)"
 }
 
-# unshare as root, or for anyone else in a user namespace where that user is root.
+# own_resolver_unshare MODE COMMAND...: unshare as root, or for anyone else in a user namespace
+# where that user is root; a network of its own but for the local mode.
 own_resolver_unshare() {
-    local user=(--map-root-user)
+    local user=(--map-root-user) net=(--net)
     ((EUID != 0)) || user=()
-    unshare --kill-child "${user[@]}" --mount --net -- "$@"
+    [[ $1 != local ]] || net=()
+    shift
+    unshare --kill-child "${user[@]}" --mount "${net[@]}" -- "$@"
 }
 
 script_with_own_resolver() {
@@ -47,14 +54,14 @@ script_with_own_resolver() {
 
 with_own_resolver() {
     local hosts=$1 mode=$2 files status=0
-    [[ $# -ge 4 && $3 == -- && $mode =~ ^(refusing|silent)$ ]] ||
-        { echo "usage: with_own_resolver HOSTS refusing|silent -- COMMAND..." >&2 && return 2; }
+    [[ $# -ge 4 && $3 == -- && $mode =~ ^(refusing|silent|local)$ ]] ||
+        { echo "usage: with_own_resolver HOSTS refusing|silent|local -- COMMAND..." >&2 && return 2; }
     shift 3
     files=$(mktemp -d "${TMPDIR:-/tmp}/orvane-resolver.XXXXXX")
     echo "nameserver 127.0.1.70" >"$files/resolv.conf"
     { grep -v '^hosts:' /etc/nsswitch.conf; echo 'hosts: files dns'; } >"$files/nsswitch.conf"
     touch "$files/questions"
-    own_resolver_unshare bash -c "$(declare -f own_resolver_inside); own_resolver_inside \"\$@\"" \
+    own_resolver_unshare "$mode" bash -c "$(declare -f own_resolver_inside); own_resolver_inside \"\$@\"" \
         own_resolver "$(realpath "$hosts")" "$mode" "$files" "$EUID" "$(id -g)" "$@" || status=$?
     rm -rf "$files"
     return "$status"
@@ -66,7 +73,8 @@ own_resolver_inside() {
     local hosts=$1 mode=$2 files=$3 uid=$4 gid=$5 ready='' status=0 as_caller=()
     shift 5
     mount --bind "$hosts" /etc/hosts && mount --bind "$files/resolv.conf" /etc/resolv.conf &&
-        mount --bind "$files/nsswitch.conf" /etc/nsswitch.conf && ip link set lo up || return
+        mount --bind "$files/nsswitch.conf" /etc/nsswitch.conf || return
+    [[ $mode == local ]] || ip link set lo up || return
     # nscd would answer from outside these namespaces.
     [[ ! -d /run/nscd ]] || mount -t tmpfs none /run/nscd || return
     if [[ $mode == silent ]]; then

@@ -3,13 +3,15 @@
 # scripts/build-qt-windows.sh builds once into a cache) and runs its tests under wine: the network
 # layer, the widget, entry and monitor suites against simulated devices that run natively, the
 # program end to end on an X server, and the installer. Part of scripts/test.sh.
-# usage: scripts/test-windows.sh [build|test] [BUILD_DIR]   (default: both steps, build-win)
+# usage: scripts/test-windows.sh [build|test] [BUILD_DIR [CTEST_OPTION...]]
+#        (default: both steps, build-win; CTEST_OPTION such as -R NAME picks tests)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 steps=(build test)
 case ${1-} in build | test) steps=("$1") && shift ;; esac
 build=${1:-build-win}
+ctest_options=("${@:2}")
 
 build_windows() {
     scripts/install-deps.sh windows desktop
@@ -63,7 +65,7 @@ test_windows() {
     # than to a debugger (programs under wine have no console).
     "$wine" reg add 'HKCU\Environment' /v QT_FORCE_STDERR_LOGGING /d 1 /f </dev/null >/dev/null 2>&1
 
-    ctest --test-dir "$build" --output-on-failure -j "$(nproc)"
+    ctest --test-dir "$build" --output-on-failure -j "$(nproc)" "${ctest_options[@]}"
 }
 
 for step in "${steps[@]}"; do

@@ -41,7 +41,7 @@ explorer_tray_icon() {
 
 # registry_value NAME: "TYPE DATA" of a value of the monitor's key, or nothing.
 registry_value() {
-    wine_run reg query "$settings_key" /v "$1" 2>/dev/null | tr -d '\r' |
+    { wine_run reg query "$settings_key" /v "$1" 2>/dev/null || true; } | tr -d '\r' |
         awk -v name="$1" '$1 == name {$1 = ""; sub(/^ +/, ""); print}'
 }
 

@@ -1,6 +1,7 @@
 // How each device state is shown, how the device kind is named, when balloons come, and what a
 // change of address does.
 #include "MonitorTestSupport.h"
+#include "OM_System.h"
 
 #include <QAccessible>
 #include <QThread>
@@ -42,6 +43,7 @@ private slots:
     void changeShowsInformationBalloonForFiveSeconds();
     void toolTipTellsDeviceHolderAndSince_data();
     void toolTipTellsDeviceHolderAndSince();
+    void longestNameKeepsAddressAndStateInTheToolTip();
     void holderIsNamedWhenTheResolverAnswers();
     void switchedOffBalloonsStillRecordTheState();
     void addressChangeComparesWithThePreviousDevicesState();
@@ -228,7 +230,8 @@ void TestOMMainState::changeShowsInformationBalloonForFiveSeconds() {
                      sToolTip.endsWith(" since " + QLocale().toString(QTime::currentTime(),
                                                                       QLocale::ShortFormat)),
                  qPrintable(sToolTip));
-        QCOMPARE(sToolTip.contains(": " + sUser + " since "), sUser.startsWith("192.0.2."));
+        const bool bOtherPC = sUser == oUsers[1] || sUser == oUsers[2];
+        QVERIFY2(sToolTip.contains(": " + sUser + " since ") == bOtherPC, qPrintable(sToolTip));
     }
 
     QCOMPARE(oRecorder.oBalloons.size(), 3);
@@ -312,6 +315,20 @@ void TestOMMainState::toolTipTellsDeviceHolderAndSince() {
     QCOMPARE(oLook.sToolTip, toolTip);
     if (limit > 0)
         QVERIFY(oLook.sToolTip.size() <= limit);
+}
+
+// The longest name a reply can carry leaves the address and the state words in the tooltip that
+// the system's tray shows (Windows cuts at 127 characters).
+void TestOMMainState::longestNameKeepsAddressAndStateInTheToolTip() {
+    auto poDevice = startDevice(deviceAddress(12));
+    QVERIFY(poDevice);
+    poDevice->answerRaw(std::string(127, 'n') + "#");
+    OM_Main oMain(deviceAddress(12), nullptr, OM_Main::kWindowFlags);
+    const QString sToolTip = trayIcon(oMain)->toolTip();
+    QVERIFY2(sToolTip.endsWith(" (" + deviceAddress(12) + ") used by another PC"),
+             qPrintable(sToolTip));
+    if (OM_System::trayToolTipLimit() > 0)
+        QVERIFY(sToolTip.size() <= OM_System::trayToolTipLimit());
 }
 
 // The holder's host name comes from the resolver in the background: a poll never waits for it,

@@ -75,7 +75,7 @@ TEST_F(ExporterTest, ScrapeTimeoutHeaderCapsTheWaitForASilentDevice) {
         std::smatch duration;
         ASSERT_TRUE(std::regex_search(body, duration,
                                       std::regex("\norvane_probe_duration_seconds ([0-9.]+)\n")));
-        EXPECT_NEAR(std::stod(duration[1]), c.waitSeconds + 0.05, 0.05) << c.query << body;
+        EXPECT_NEAR(std::stod(duration[1]), c.waitSeconds, 0.1) << c.query << body;
         EXPECT_NE(body.find("\norvane_probe_success 0\n"), std::string::npos);
         EXPECT_NE(body.find("\norvane_state{state=\"not_reachable\"} 1\n"), std::string::npos);
     }

@@ -57,6 +57,13 @@ TEST_F(ExporterTest, BadRequestsGet400WithOneLineAndProbeNothing) {
     EXPECT_NE(get("/metrics")->body.find("\norvane_exporter_probes_total 0\n"), std::string::npos);
 }
 
+// cpp-httplib's own socket options would let a second exporter share the port, unnoticed.
+TEST_F(ExporterTest, ASecondExporterCannotTakeThePort) {
+    orvaneexporter::ExporterServer second;
+    std::string error;
+    EXPECT_FALSE(second.bind(kExporter, server.port(), &error));
+}
+
 TEST_F(ExporterTest, ScrapeTimeoutHeaderCapsTheWaitForASilentDevice) {
     startDevice("127.0.4.30", nullptr);
     struct Case {

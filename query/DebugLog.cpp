@@ -4,6 +4,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <mutex>
 #include <string>
 
 namespace {
@@ -18,8 +19,16 @@ TimeBase &timeBase() {
     return base;
 }
 
+// Programs that query from several threads at once (the exporter) write lines from all of them;
+// the first line of the process sets the time base for all.
+std::mutex &timeBaseMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
 std::uint32_t dwElapsedSinceFirstLine() {
     const orvane::PlatformLayer &layer = orvane::platform();
+    const std::lock_guard<std::mutex> lock(timeBaseMutex());
     TimeBase &base = timeBase();
     if (!base.bSet) {
         base.dwTick = layer.tickCount();
@@ -60,7 +69,7 @@ void vWriteDebugLog(const char *pszFormat, ...) {
 }
 
 const char *pszGetErrorText(int iErrorCode) {
-    static char szErrorText[ERROR_TEXT_SIZE];
+    thread_local char szErrorText[ERROR_TEXT_SIZE];
     const std::string text = orvane::platform().errorMessage(iErrorCode);
     const std::size_t length = text.copy(szErrorText, sizeof szErrorText - 1);
     szErrorText[length] = '\0';
@@ -69,6 +78,7 @@ const char *pszGetErrorText(int iErrorCode) {
 
 namespace orvane::testing {
 void resetDebugLogTimeBase() {
+    const std::lock_guard<std::mutex> lock(timeBaseMutex());
     timeBase() = TimeBase{};
 }
 } // namespace orvane::testing

@@ -23,8 +23,9 @@ constexpr std::size_t ERROR_TEXT_SIZE = 100;
 // long for the line buffer is cut; a log file that cannot be opened loses the line silently.
 void vWriteDebugLog(const char *pszFormat, ...) ORVANE_PRINTF_FORMAT(1, 2);
 
-// The platform's message for an error code, cut to ERROR_TEXT_SIZE - 1 characters, in one static
-// buffer that the next call overwrites.
+// The platform's message for an error code, cut to ERROR_TEXT_SIZE - 1 characters, in a buffer of
+// the calling thread's own that the thread's next call overwrites (one buffer in a program of one
+// thread, as before; one per thread where several query at once).
 const char *pszGetErrorText(int iErrorCode);
 
 // Writes "SSSSS.mmm s: " for the elapsed milliseconds (whole seconds in at least five digits) and

@@ -4,7 +4,8 @@
 //
 // The query reaches the platform only through platform(). Tests and fuzzers install a table of
 // their own (see query/testing/ScopedPlatform.h) to make operations fail, to deliver arbitrary
-// datagrams or to redirect the log; the program itself never installs one.
+// datagrams or to redirect the log; of the programs, only the exporter installs one, to keep the
+// receive time-out exact (exporter/OnTimeReceive.h).
 #pragma once
 
 #include <cstddef>

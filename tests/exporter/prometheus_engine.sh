@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# The real Prometheus scrapes orvane-exporter through the shipped example configuration, adapted to
+# three simulated devices (free; held by another PC, with a name of awkward bytes; silent) and a
+# scrape every second: within two scrapes its query API must show each device's state, probe
+# success and device info. promtool checks the shipped configuration as it stands and tests the
+# shipped rules on given series (orvane-rules.test.yml). Prometheus runs with a configuration,
+# storage and port of its own on 127.0.4.11 and is ended by its process id.
+# usage: prometheus_engine.sh ORVANE_EXPORTER ORVANE_SIMDEVICE EXAMPLES_DIR
+source "$(dirname "$0")/../lib/common.sh" exporter monitoring
+
+exporter=${1:?usage: prometheus_engine.sh ORVANE_EXPORTER ORVANE_SIMDEVICE EXAMPLES_DIR}
+simdevice=${2:?}
+examples=${3:?}
+require_tools prometheus promtool
+
+promtool check config "$examples/prometheus-orvane.yml" >"$scratch/check.txt" 2>&1 ||
+    fail "promtool check config: $(cat "$scratch/check.txt")"
+promtool test rules "$(dirname "$0")/orvane-rules.test.yml" >"$scratch/rules.txt" 2>&1 ||
+    fail "promtool test rules: $(cat "$scratch/rules.txt")"
+note "promtool accepts the example configuration, and the rules compute the given series right"
+
+start_device "$simdevice" 127.0.4.20 CAPTURE-12
+start_device "$simdevice" 127.0.4.21 SRC-6603
+device_command 127.0.4.21 'raw SRC-6603 "lab"\\\n\xff#192.0.2.7'
+start_device "$simdevice" 127.0.4.22 CAPTURE-4
+device_command 127.0.4.22 silent
+start_process "$exporter" --listen 127.0.4.12:19759 >"$scratch/exporter.log" 2>&1
+exporter_pid=$!
+wait_until 5 grep -q 'listening on' "$scratch/exporter.log" ||
+    fail "the exporter did not start: $(cat "$scratch/exporter.log")"
+
+# The example, scraping every second, the three devices through the exporter on its address.
+sed -e 's/scrape_interval: .*/scrape_interval: 1s/' -e 's/scrape_timeout: .*/scrape_timeout: 1s/' \
+    -e 's/targets: \[192\.168\.[^]]*\]/targets: [127.0.4.20, 127.0.4.21, 127.0.4.22]/' \
+    -e 's/127\.0\.0\.1:9759/127.0.4.12:19759/' "$examples/prometheus-orvane.yml" >"$scratch/prometheus.yml"
+cp "$examples/orvane-rules.yml" "$scratch/"
+(($(grep -c '127\.0\.4\.' "$scratch/prometheus.yml") == 3)) ||
+    fail "the example's targets or exporter address were not found: $(cat "$scratch/prometheus.yml")"
+start_process prometheus --config.file="$scratch/prometheus.yml" \
+    --storage.tsdb.path="$scratch/data" --web.listen-address=127.0.4.11:19090 >"$scratch/prometheus.log" 2>&1
+wait_until 30 grep -q 'Server is ready to receive web requests' "$scratch/prometheus.log" ||
+    fail "Prometheus did not start: $(tail -n 20 "$scratch/prometheus.log")"
+
+# An empty label is no label to Prometheus: the free device's info has no holder.
+expected='orvane_device_info{holder="192.0.2.7", instance="127.0.4.21", job="orvane", kind="sourceORVANE", name="SRC-6603 \"lab\"\\\\x0a\\xff"} => 1
+orvane_device_info{instance="127.0.4.20", job="orvane", kind="captureORVANE", name="CAPTURE-12"} => 1
+orvane_probe_success{instance="127.0.4.20", job="orvane"} => 1
+orvane_probe_success{instance="127.0.4.21", job="orvane"} => 1
+orvane_probe_success{instance="127.0.4.22", job="orvane"} => 0
+orvane_state{instance="127.0.4.20", job="orvane", state="available"} => 1
+orvane_state{instance="127.0.4.21", job="orvane", state="used_by_other_pc"} => 1
+orvane_state{instance="127.0.4.22", job="orvane", state="not_reachable"} => 1'
+# query EXPRESSION: what Prometheus answers, one series a line without the time stamps, sorted.
+query() {
+    promtool query instant http://127.0.4.11:19090 "$1" 2>&1 | sed 's/ @\[.*//' | LC_ALL=C sort
+}
+# Prometheus hands new targets to its scrapers some seconds after it starts; from their first
+# scrape on, the devices' series must be right within two scrapes (two seconds).
+series='orvane_device_info or orvane_probe_success or orvane_state == 1'
+scraped() { [[ $(query 'count(up{job="orvane"})') == '{} => 3' ]]; }
+right() { [[ $(query "$series") == "$expected" ]]; }
+wait_until 20 scraped || fail "Prometheus did not scrape the three devices: $(query up)"
+wait_until 2 right ||
+    fail "two scrapes after the first, Prometheus has:
+$(query "$series")
+expected:
+$expected"
+note "Prometheus shows the state, success and info of each device within two scrapes"
+
+kill "$exporter_pid"
+expect_exit "$exporter_pid" 5 0 "SIGTERM" "$scratch/exporter.log"
+note "the exporter ended with 0 on SIGTERM"

@@ -186,8 +186,8 @@ QString canonicalAddress(const QString &address) {
 
 // A backslash stays one: paths on Windows are full of them.
 QString printable(const QString &text) {
-    return QString::fromStdString(orvane::escapeBytes(text.toUtf8().toStdString()))
-        .replace(QLatin1String("\\\\"), QLatin1String("\\"));
+    return QString::fromStdString(
+        orvane::escapeBytes(text.toUtf8().toStdString(), "", orvane::Backslash::Kept));
 }
 
 int runLoginStartCommand(const QString &action, const QString &address, bool allUsers) {

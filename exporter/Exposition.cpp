@@ -1,5 +1,6 @@
 #include "Exposition.h"
 
+#include "ByteText.h"
 #include "DeviceKind.h"
 
 #include <cmath>
@@ -50,19 +51,7 @@ std::string infoLines(const ProbeResult &result) {
 } // namespace
 
 std::string readableBytes(const std::string &bytes) {
-    std::string text;
-    text.reserve(bytes.size());
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7f) {
-            text += c;
-            continue;
-        }
-        char escaped[5];
-        std::snprintf(escaped, sizeof escaped, "\\x%02x", unsigned(byte));
-        text += escaped;
-    }
-    return text;
+    return orvane::escapeBytes(bytes, "", orvane::Backslash::Kept);
 }
 
 std::string labelValue(const std::string &text) {

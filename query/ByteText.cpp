@@ -29,12 +29,12 @@ int hexEscapeValue(const std::string &text, std::size_t at) {
 
 } // namespace
 
-std::string escapeBytes(const std::string &bytes, const char *alsoEscaped) {
+std::string escapeBytes(const std::string &bytes, const char *alsoEscaped, Backslash backslash) {
     std::string text;
     for (const char c : bytes) {
         const auto byte = static_cast<unsigned char>(c);
         const bool escaped = c != '\0' && std::strchr(alsoEscaped, c) != nullptr;
-        if (c == '\\' && !escaped) {
+        if (c == '\\' && !escaped && backslash == Backslash::Doubled) {
             text += "\\\\";
         } else if (byte >= 0x20 && byte < 0x7f && !escaped) {
             text.push_back(c);

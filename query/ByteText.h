@@ -7,9 +7,14 @@
 
 namespace orvane {
 
+// What a backslash that is not among the escaped characters becomes: "\\", so that the text reads
+// back as the bytes, or itself, for text that is only shown (a Windows path).
+enum class Backslash { Doubled, Kept };
+
 // Printable ASCII stays, except the characters in alsoEscaped, which become "\xNN" like every
-// other byte; a backslash not among them becomes "\\".
-std::string escapeBytes(const std::string &bytes, const char *alsoEscaped = "");
+// other byte; a backslash not among them becomes as the last argument says.
+std::string escapeBytes(const std::string &bytes, const char *alsoEscaped = "",
+                        Backslash backslash = Backslash::Doubled);
 
 // Turns the escapes into bytes. On a broken escape returns false and says why.
 bool unescapeBytes(const std::string &text, std::string *bytes, std::string *error);

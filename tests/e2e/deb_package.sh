@@ -11,7 +11,8 @@ source "$(dirname "$0")/lib.sh"
 
 readonly package=orvane-monitor
 readonly app_id=de.halvorn.OrvaneMonitor
-readonly programs=(orvane-monitor orvane-monitor-autostart orvane-simdevice orvane-check)
+readonly programs=(orvane-monitor orvane-monitor-autostart orvane-simdevice orvane-check
+    orvane-exporter)
 
 the_deb() {
     local debs=("$1"/"$package"_*.deb)
@@ -43,6 +44,9 @@ contents() {
         /usr/share/applications/$app_id.desktop \
         /usr/share/metainfo/$app_id.metainfo.xml \
         /usr/share/orvane-monitor/orvane-monitor-autostart.desktop \
+        /usr/lib/systemd/system/orvane-exporter.service \
+        /usr/share/orvane-monitor/prometheus/prometheus-orvane.yml \
+        /usr/share/orvane-monitor/prometheus/orvane-rules.yml \
         /usr/share/doc/orvane-monitor/README.md; do
         grep -qx "$path" "$scratch/listing" || fail "the package lacks $path"
     done
@@ -55,9 +59,10 @@ contents() {
         path=/usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png
         grep -qx "$path" "$scratch/listing" || fail "the package lacks $path"
     done
-    # Nothing of the build's insides: no headers, libraries, tests, or files outside /usr.
+    # Nothing of the build's insides: no headers, libraries, tests, or files outside /usr (but
+    # for the exporter's service unit).
     listing=$(grep -v '/$' "$scratch/listing")
-    if grep -Ev '^/usr/(bin|share)/' <<<"$listing" ||
+    if grep -Ev '^/usr/(bin|share)/|^/usr/lib/systemd/system/[^/]+\.service$' <<<"$listing" ||
         grep -E '\.(a|h|so)$|/tst_|Test' <<<"$listing"; then
         fail "the package holds files it should not (above)"
     fi
@@ -84,6 +89,7 @@ check_manual_pages() {
         [orvane-monitor-autostart]="--enable ADDRESS"
         [orvane-simdevice]="--allow-non-loopback"
         [orvane-check]="--hostname=ADDRESS"
+        [orvane-exporter]="--listen=ADDRESS:PORT"
     )
     for program in "${programs[@]}"; do
         LC_ALL=C MANWIDTH=200 man -P cat "$program" >"$scratch/man.txt" 2>&1 ||

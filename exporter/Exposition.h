@@ -12,7 +12,8 @@ inline constexpr char kExpositionContentType[] = "text/plain; version=0.0.4; cha
 
 // Printable ASCII stays as it is; every other byte becomes the four characters \xNN. A device's
 // name and holder are arbitrary bytes: so mapped, any of them is plain ASCII (and so UTF-8, which
-// Prometheus requires of label values), and each byte can be read back.
+// Prometheus requires of label values), and no byte is lost (the label's own escaping takes care
+// of quotes, backslashes and line ends).
 std::string readableBytes(const std::string &bytes);
 
 // A label value as the format writes it between its quotes: backslash, double quote and line

@@ -1,6 +1,6 @@
 #include "OM_Instance.h"
 
-#include "DeviceAddress.h"
+#include "OM_Settings.h"
 #include "OM_System.h"
 
 #include <QDir>
@@ -19,9 +19,8 @@ constexpr int kRetryMs = 20;
 
 // The lock's and the socket's name for a device, the same for every spelling of its address.
 QString deviceName(const QString &sAddress) {
-    return OM_System::sessionName(
-        QStringLiteral("orvane-monitor-") +
-        QString::fromStdString(sCanonicalAddress(sAddress.toStdString())));
+    return OM_System::sessionName(QStringLiteral("orvane-monitor-") +
+                                  OM_Settings::canonicalAddress(sAddress));
 }
 
 } // namespace
@@ -64,7 +63,8 @@ bool OM_Instance::claim(const QString &sAddress) {
         QLocalServer::removeServer(sServer); // the socket of a monitor that is gone
         poNew->oServer.setSocketOptions(QLocalServer::UserAccessOption);
         QLocalServer *poServer = &poNew->oServer;
-        poServer->listen(sServer);
+        if (!poServer->listen(sServer))
+            poNew->oLock.unlock(); // no later start could reach this monitor: none waits for it
         connect(poServer, &QLocalServer::newConnection, this, [this, poServer] {
             while (QLocalSocket *poSocket = poServer->nextPendingConnection())
                 poSocket->deleteLater();

@@ -5,10 +5,8 @@
 
 #include <memory>
 
-class QLocalServer;
-class QLockFile;
-
-// One monitor per device for a user in a login session. The monitor of a device holds a lock file
+// One monitor per device for a user (on Windows, per user and login session, as several users may
+// be logged in at once). The monitor of a device holds a lock file
 // named after the device and listens on a local socket of the same name; a later start for that
 // device finds the lock held, connects, and so asks the running monitor to show its window. A
 // monitor that crashed or was killed leaves a lock of a process that is gone, which the next

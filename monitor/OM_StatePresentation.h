@@ -49,8 +49,9 @@ QString deviceName(const QString &sDeviceKindName, const QString &sReplyName);
 // Qt draws the tooltip of an icon in an XEmbed tray itself, as a widget's tooltip, and takes text
 // that begins like markup for rich text; a device's name could then lay the tooltip out, or show
 // pictures. While this lives (a child of the tray icon, watching the application), the tray
-// icon's tooltip shows there as the characters it is, on one line. The other trays (D-Bus,
-// Windows) take the tooltip as plain text by themselves.
+// icon's tooltip shows there as the characters it is, on one line. Windows takes the tooltip as
+// plain text; the D-Bus trays get it as their item's tooltip title, which their protocol keeps for
+// text without markup.
 class PlainTrayToolTip : public QObject {
 public:
     explicit PlainTrayToolTip(QSystemTrayIcon *poTrayIcon);

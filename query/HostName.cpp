@@ -11,7 +11,8 @@
 #include <system_error>
 #include <thread>
 
-// The resolver's call is the same on both systems; only its header differs.
+// The resolver's call is the same on both systems; only its header and Windows' start of the
+// sockets differ, a few lines that stay inline.
 #ifdef _WIN32
 #include <winsock2.h>
 #include <ws2tcpip.h>
@@ -37,25 +38,32 @@ std::optional<std::uint32_t> holderAddress(const std::string &holderText) {
 }
 
 bool isValidHostName(const std::string &name) {
-    static const std::regex hostName(
-        R"((?=.{1,253}$)(?:[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?\.)*)"
-        R"((?![0-9]+$)[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?)");
+    // Never destroyed: a lookup's thread may still use it while the program ends.
+    static const std::regex &hostName =
+        *new std::regex(R"((?=.{1,253}$)(?:[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?\.)*)"
+                        R"((?![0-9]+$)[A-Za-z0-9](?:[A-Za-z0-9-]{0,61}[A-Za-z0-9])?)");
     return std::regex_match(name, hostName);
 }
 
-// The sockets are started for the lookup alone (Windows' resolver needs them), so that a
-// program's own clean-up never pulls them from under a lookup that still runs.
+// On Windows the sockets are started for the lookup alone (the resolver needs them), so that a
+// program's own clean-up never pulls them from under a lookup that still runs; directly, as the
+// platform table is no thread's to read while a test may replace it.
 std::string systemHostNameOf(std::uint32_t ipv4Address) {
-    if (dwInitSockets() != 0) {
+#ifdef _WIN32
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 0), &data) != 0) {
         return {};
     }
+#endif
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(ipv4Address);
     char name[NI_MAXHOST] = {};
     const int failed = ::getnameinfo(reinterpret_cast<const sockaddr *>(&address), sizeof address,
                                      name, sizeof name, nullptr, 0, NI_NAMEREQD);
-    iCleanupSockets();
+#ifdef _WIN32
+    WSACleanup();
+#endif
     return failed == 0 ? name : "";
 }
 

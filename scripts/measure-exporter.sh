@@ -101,11 +101,12 @@ judge_round() {
         cut -d' ' -f3))
     awk -v limit="$limit" -v median="$median" '
         { split($1, url, "target=127.0.5."); octet = url[2] + 0
-          if ($2 != 200) { print "HTTP " $2 " for " $1 > "/dev/stderr"; exit 1 }
+          if ($2 != 200) { print "HTTP " $2 " for " $1 > "/dev/stderr"; bad = 1; exit }
           if ($3 > limit) late++
           if (octet >= 160) { if ($3 > silent) silent = $3 }
           else if ($3 > answering) answering = $3 }
-        END { if (late) { print late " answers later than " limit " s" > "/dev/stderr"; exit 1 }
+        END { if (bad) exit 1
+              if (late) { print late " answers later than " limit " s" > "/dev/stderr"; exit 1 }
               printf "%.4f %.4f %.4f\n", answering, silent, median }
     ' "$folder/times"
 }
@@ -116,8 +117,8 @@ cpu_before=$(cpu_seconds)
 start=$(date +%s.%N)
 for ((round = 1; round <= rounds; round++)); do
     scrape_all "$scratch/round-$round"
-    read -r slowest_answering slowest_silent median_answering < <(judge_round "$scratch/round-$round") ||
-        fail "round $round missed"
+    judged=$(judge_round "$scratch/round-$round") || fail "round $round missed"
+    read -r slowest_answering slowest_silent median_answering <<<"$judged"
     echo "round $round: slowest answering $slowest_answering s (median $median_answering s)," \
         "slowest silent $slowest_silent s"
     sleep "$(awk -v s="$start" -v r="$round" -v now="$(date +%s.%N)" 'BEGIN {

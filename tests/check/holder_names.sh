@@ -38,10 +38,11 @@ for entry in "${cases[@]}"; do
     "$check_program" -H "$device" -t "$seconds" $options >"$scratch/out" || status=$?
     took=$(((${EPOCHREALTIME/./} - started) / 1000))
     asked=$(($(wc -l <"$OWN_RESOLVER_QUESTIONS") - asked))
-    read -r first <"$scratch/out"
+    first=$(head -n 1 "$scratch/out")
     what="held by '$holder', -t $seconds $options: exit code $status, $took ms, $asked questions"
-    # The whole run within the time-out, with a little for starting the program.
-    limit=$(awk -v seconds="$seconds" 'BEGIN { print seconds * 1000 + 200 }')
+    # The whole run within the time-out, with room for starting the program on a busy machine:
+    # far below the ten seconds that a wait for the silent name server would take.
+    limit=$(awk -v seconds="$seconds" 'BEGIN { print seconds * 1000 + 2000 }')
     [[ $status == 1 && $took -le $limit && $asked == "$questions" && $first == *"$expected"* ]] ||
         fail "$what: $first"
     note "$what"

@@ -65,15 +65,21 @@ start_second_monitor() {
         fail "no monitor window for $second_address: $(cat "$scratch/second.err")"
 }
 
+# frame_of WINDOW: x y width height of the window's frame; fails until the window system tells.
+frame_of() {
+    local x y w h left right top bottom
+    read -r x y w h < <(geometry_of "$1")
+    read -r left right top bottom < <(frame_extents_of "$1")
+    [[ -n $bottom && ${w:-0} -gt 0 ]] || return 1
+    echo "$((x - left)) $((y - top)) $((w + left + right)) $((h + top + bottom))"
+}
+
 # frames_apart WINDOW WINDOW: the two windows' frames do not overlap.
 frames_apart() {
-    local x1 y1 w1 h1 x2 y2 w2 h2 left right top bottom
-    read -r x1 y1 w1 h1 < <(geometry_of "$1")
-    read -r left right top bottom < <(frame_extents_of "$1")
-    ((x1 -= left, y1 -= top, w1 += left + right, h1 += top + bottom))
-    read -r x2 y2 w2 h2 < <(geometry_of "$2")
-    read -r left right top bottom < <(frame_extents_of "$2")
-    ((x2 -= left, y2 -= top, w2 += left + right, h2 += top + bottom))
+    local first second x1 y1 w1 h1 x2 y2 w2 h2
+    first=$(frame_of "$1") && second=$(frame_of "$2") || return 1
+    read -r x1 y1 w1 h1 <<<"$first"
+    read -r x2 y2 w2 h2 <<<"$second"
     ((x1 + w1 <= x2 || x2 + w2 <= x1 || y1 + h1 <= y2 || y2 + h2 <= y1))
 }
 
@@ -100,6 +106,7 @@ tooltip_window_height() {
     for window in $(visible_windows_of "$1"); do
         xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP || continue
         read -r _ _ _ height < <(geometry_of "$window")
+        [[ -n $height ]] || return 1
         echo "$height"
         return 0
     done

@@ -22,6 +22,8 @@ protected:
         serving = std::thread([this] { server.serve(); });
     }
     void TearDown() override {
+        if (!serving.joinable())
+            return; // never bound: nothing serves, nothing to stop
         server.stop();
         serving.join();
     }

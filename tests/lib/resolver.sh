@@ -9,9 +9,9 @@
 #       refusing  nothing listens, so the kernel refuses it at once and the lookup fails;
 #       silent    a name server reads it and never answers, so the lookup waits for the
 #                 resolver's own time-out (glibc: 5 s, then a second try);
-#       local     as refusing, but in the machine's own network (a mount namespace alone), for
-#                 programs that need this PC's addresses, such as wine's; no test listens on
-#                 127.0.1.70 port 53 there.
+#       local     in the machine's own network (a mount namespace alone), for programs that need
+#                 this PC's addresses, such as wine's; names come from HOSTS_FILE alone, as a
+#                 name server of the machine's could answer on 127.0.1.70 and ask further.
 #     COMMAND finds in $OWN_RESOLVER_QUESTIONS a file with one line per question that reached
 #     the silent name server. As root directly; as another user in a user namespace, where
 #     COMMAND keeps its user and group id.
@@ -59,7 +59,9 @@ with_own_resolver() {
     shift 3
     files=$(mktemp -d "${TMPDIR:-/tmp}/orvane-resolver.XXXXXX")
     echo "nameserver 127.0.1.70" >"$files/resolv.conf"
-    { grep -v '^hosts:' /etc/nsswitch.conf; echo 'hosts: files dns'; } >"$files/nsswitch.conf"
+    local sources='files dns'
+    [[ $mode != local ]] || sources=files
+    { grep -v '^hosts:' /etc/nsswitch.conf; echo "hosts: $sources"; } >"$files/nsswitch.conf"
     touch "$files/questions"
     own_resolver_unshare "$mode" bash -c "$(declare -f own_resolver_inside); own_resolver_inside \"\$@\"" \
         own_resolver "$(realpath "$hosts")" "$mode" "$files" "$EUID" "$(id -g)" "$@" || status=$?

@@ -320,6 +320,8 @@ void TestOMMainState::toolTipTellsDeviceHolderAndSince() {
 // The longest name a reply can carry leaves the address and the state words in the tooltip that
 // the system's tray shows (Windows cuts at 127 characters).
 void TestOMMainState::longestNameKeepsAddressAndStateInTheToolTip() {
+    if (OM_System::trayToolTipLimit() == 0)
+        QSKIP("this system's tray shows any tooltip whole");
     auto poDevice = startDevice(deviceAddress(12));
     QVERIFY(poDevice);
     poDevice->answerRaw(std::string(127, 'n') + "#");
@@ -327,8 +329,7 @@ void TestOMMainState::longestNameKeepsAddressAndStateInTheToolTip() {
     const QString sToolTip = trayIcon(oMain)->toolTip();
     QVERIFY2(sToolTip.endsWith(" (" + deviceAddress(12) + ") used by another PC"),
              qPrintable(sToolTip));
-    if (OM_System::trayToolTipLimit() > 0)
-        QVERIFY(sToolTip.size() <= OM_System::trayToolTipLimit());
+    QVERIFY(sToolTip.size() <= OM_System::trayToolTipLimit());
 }
 
 // The holder's host name comes from the resolver in the background: a poll never waits for it,

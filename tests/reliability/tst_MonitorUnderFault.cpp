@@ -107,7 +107,8 @@ Sight sightOf(OM_Main &oMain) {
     Sight oSight;
     oSight.oLabel = labelColour(oMain);
     oSight.sTitle = oMain.windowTitle();
-    oSight.sToolTip = trayIcon(oMain)->toolTip();
+    // The time of the change in the tooltip is each run's own.
+    oSight.sToolTip = trayIcon(oMain)->toolTip().section(QLatin1String(" since "), 0, 0);
     oSight.bTrayVisible = trayIcon(oMain)->isVisible();
     oSight.bWindowVisible = oMain.isVisible();
     oSight.bFailed = oMain.hasFailed();

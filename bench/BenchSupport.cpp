@@ -1,13 +1,10 @@
 #include "BenchSupport.h"
 
 #include "OrvaneIdentity.h"
-#include "OrvaneQuery.h"
 
-#include <algorithm>
 #include <arpa/inet.h>
 #include <cstdio>
 #include <cstdlib>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -48,8 +45,10 @@ std::unique_ptr<simdevice::SimulatedDevice> startDevice(const char *pszAddress,
     return poDevice;
 }
 
-BareRoundTrip::BareRoundTrip(const char *pszAddress)
-    : iSocket(::socket(AF_INET, SOCK_DGRAM, 0)), uDevice(::inet_addr(pszAddress)) {
+BareRoundTrip::BareRoundTrip(const char *pszAddress) : iSocket(::socket(AF_INET, SOCK_DGRAM, 0)) {
+    oDevice.sin_family = AF_INET;
+    oDevice.sin_port = htons(orvane::kQueryPort);
+    oDevice.sin_addr.s_addr = ::inet_addr(pszAddress);
     const timeval oTimeout{1, 0};
     ::setsockopt(iSocket, SOL_SOCKET, SO_RCVTIMEO, &oTimeout, sizeof oTimeout);
 }
@@ -59,60 +58,55 @@ BareRoundTrip::~BareRoundTrip() {
 }
 
 long BareRoundTrip::run() {
-    sockaddr_in oDevice{};
-    oDevice.sin_family = AF_INET;
-    oDevice.sin_port = htons(orvane::kQueryPort);
-    oDevice.sin_addr.s_addr = uDevice;
     if (::sendto(iSocket, kRequest, sizeof kRequest, 0, reinterpret_cast<sockaddr *>(&oDevice),
                  sizeof oDevice) < 0) {
         return -1;
     }
     char acReply[ORVANE_NAME_BUFFER_SIZE];
-    sockaddr_in oSender{};
-    socklen_t senderLength = sizeof oSender;
-    return ::recvfrom(iSocket, acReply, sizeof acReply, 0, reinterpret_cast<sockaddr *>(&oSender),
-                      &senderLength);
+    return ::recvfrom(iSocket, acReply, sizeof acReply, 0, nullptr, nullptr);
 }
 
-void registerBareRoundTrip(const char *pszAddress) {
-    benchmark::RegisterBenchmark(kBaseline, BM_BareRoundTrip, pszAddress)->UseRealTime();
+benchmark::internal::Benchmark *registerBareRoundTrip(const char *pszAddress) {
+    return benchmark::RegisterBenchmark(kBaseline, BM_BareRoundTrip, pszAddress)->UseRealTime();
+}
+
+void queryUntilDone(benchmark::State &state, const char *pszAddress, OrvaneState eExpected) {
+    for (auto _ : state) {
+        char acName[ORVANE_NAME_BUFFER_SIZE] = {};
+        OrvaneState eState = ORVANE_NOT_REACHABLE;
+        if (dwGetOrvaneState(pszAddress, 1000, acName, &eState) != 0 || eState != eExpected) {
+            state.SkipWithError("the query did not give the state of the device");
+            break;
+        }
+        benchmark::DoNotOptimize(acName);
+    }
 }
 
 void RatioReporter::ReportRuns(const std::vector<Run> &reports) {
     ConsoleReporter::ReportRuns(reports);
     for (const Run &oRun : reports) {
-        if (oRun.error_occurred) {
+        if (oRun.error_occurred ||
+            (oRun.run_type == Run::RT_Aggregate && oRun.aggregate_name != "median")) {
             continue;
         }
         const std::string sName = oRun.run_name.function_name;
         const double dNs =
             oRun.GetAdjustedRealTime() * (1e9 / benchmark::GetTimeUnitMultiplier(oRun.time_unit));
-        if (std::find(oOrder.begin(), oOrder.end(), sName) == oOrder.end()) {
+        if (oNs.insert_or_assign(sName, dNs).second) {
             oOrder.push_back(sName);
-        }
-        if (oRun.run_type == Run::RT_Aggregate) {
-            if (oRun.aggregate_name == "median") {
-                oMedianNs[sName] = dNs;
-            }
-        } else {
-            oSingleNs[sName] = dNs;
         }
     }
 }
 
 void RatioReporter::Finalize() {
     ConsoleReporter::Finalize();
-    auto figure = [this](const std::string &sName) {
-        const auto oMedian = oMedianNs.find(sName);
-        return oMedian != oMedianNs.end() ? oMedian->second : oSingleNs[sName];
-    };
-    const double dBaseline = figure(kBaseline);
+    const double dBaseline = oNs[kBaseline];
     if (dBaseline <= 0) {
         return;
     }
     std::printf("\n%-34s %12s %10s\n", "real time per call", "microseconds", "x bare");
     for (const std::string &sName : oOrder) {
-        const double dNs = figure(sName);
+        const double dNs = oNs[sName];
         std::printf("%-34s %12.1f %10.2f\n", sName.c_str(), dNs / 1000.0, dNs / dBaseline);
     }
     std::fflush(stdout);

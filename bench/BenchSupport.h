@@ -3,12 +3,14 @@
 // as a multiple of that round trip.
 #pragma once
 
+#include "OrvaneQuery.h"
 #include "SimulatedDevice.h"
 
 #include <benchmark/benchmark.h>
 
 #include <map>
 #include <memory>
+#include <netinet/in.h>
 #include <string>
 #include <vector>
 
@@ -38,11 +40,16 @@ public:
 
 private:
     int iSocket = -1;
-    unsigned uDevice = 0; // IPv4 address in network byte order
+    sockaddr_in oDevice{};
 };
 
-// Registers the bare round trip against the device on pszAddress as "BM_BareRoundTrip".
-void registerBareRoundTrip(const char *pszAddress);
+// Registers the bare round trip against the device on pszAddress as "BM_BareRoundTrip". Called
+// at namespace scope before a program's other benchmarks, so that it comes first in the output.
+benchmark::internal::Benchmark *registerBareRoundTrip(const char *pszAddress);
+
+// Queries the device on pszAddress in every iteration; stops with an error when a query fails or
+// gives another state than eExpected.
+void queryUntilDone(benchmark::State &state, const char *pszAddress, OrvaneState eExpected);
 
 // Prints what the console reporter prints, and at the end each benchmark's real time as a
 // multiple of BM_BareRoundTrip (the median when repetitions were asked for).
@@ -53,8 +60,9 @@ public:
     void Finalize() override;
 
 private:
-    std::map<std::string, double> oMedianNs;
-    std::map<std::string, double> oSingleNs;
+    // Each benchmark's real time in nanoseconds: the median where there are repetitions (it is
+    // reported after them), else the one run; the names in the order of the run.
+    std::map<std::string, double> oNs;
     std::vector<std::string> oOrder;
 };
 

@@ -24,6 +24,8 @@ constexpr int kPollInterval = 10000;
 // The monitor under measurement, shown, polling the free device.
 OM_Main *poMonitor = nullptr;
 
+[[maybe_unused]] const auto *const poBaseline = orvanebench::registerBareRoundTrip(kDevice);
+
 int pollTimerId() {
     const auto oTimers = QAbstractEventDispatcher::instance()->registeredTimers(poMonitor);
     for (const auto &oTimer : oTimers) {
@@ -41,6 +43,7 @@ void BM_Refresh(benchmark::State &state) {
         QCoreApplication::sendEvent(poMonitor, &oPoll);
     }
 }
+BENCHMARK(BM_Refresh)->UseRealTime();
 
 // The refresh and what it leaves to the event loop (posted events, the flush to the screen).
 void BM_RefreshWithEvents(benchmark::State &state) {
@@ -50,20 +53,19 @@ void BM_RefreshWithEvents(benchmark::State &state) {
         QCoreApplication::processEvents();
     }
 }
+BENCHMARK(BM_RefreshWithEvents)->UseRealTime();
 
 void BM_QueryFree(benchmark::State &state) {
-    for (auto _ : state) {
-        char acName[ORVANE_NAME_BUFFER_SIZE] = {};
-        OrvaneState eState = ORVANE_NOT_REACHABLE;
-        benchmark::DoNotOptimize(dwGetOrvaneState(kDevice, 1000, acName, &eState));
-    }
+    orvanebench::queryUntilDone(state, kDevice, ORVANE_AVAILABLE);
 }
+BENCHMARK(BM_QueryFree)->UseRealTime();
 
 void BM_DrawStateIcon(benchmark::State &state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(OM_StatePresentation::drawStateIcon(OM_Label::LABEL_AVAILABLE));
     }
 }
+BENCHMARK(BM_DrawStateIcon)->UseRealTime();
 
 void BM_LoadTrayImage(benchmark::State &state) {
     for (auto _ : state) {
@@ -71,6 +73,7 @@ void BM_LoadTrayImage(benchmark::State &state) {
         benchmark::DoNotOptimize(oImage.cacheKey());
     }
 }
+BENCHMARK(BM_LoadTrayImage)->UseRealTime();
 
 void BM_LabelSetState(benchmark::State &state) {
     OM_Label *poLabel = poMonitor->findChild<OM_Label *>();
@@ -78,6 +81,7 @@ void BM_LabelSetState(benchmark::State &state) {
         poLabel->slSetState(OM_Label::LABEL_AVAILABLE);
     }
 }
+BENCHMARK(BM_LabelSetState)->UseRealTime();
 
 void BM_TrayIconUpdate(benchmark::State &state) {
     QSystemTrayIcon oTray;
@@ -88,24 +92,14 @@ void BM_TrayIconUpdate(benchmark::State &state) {
         oTray.setToolTip(QStringLiteral("captureORVANE available"));
     }
 }
+BENCHMARK(BM_TrayIconUpdate)->UseRealTime();
 
 void BM_SetWindowTitle(benchmark::State &state) {
     for (auto _ : state) {
         poMonitor->setWindowTitle(QString::fromLatin1(orvanebench::kDeviceName));
     }
 }
-
-void registerAll() {
-    orvanebench::registerBareRoundTrip(kDevice);
-    benchmark::RegisterBenchmark("BM_Refresh", BM_Refresh)->UseRealTime();
-    benchmark::RegisterBenchmark("BM_RefreshWithEvents", BM_RefreshWithEvents)->UseRealTime();
-    benchmark::RegisterBenchmark("BM_QueryFree", BM_QueryFree)->UseRealTime();
-    benchmark::RegisterBenchmark("BM_DrawStateIcon", BM_DrawStateIcon)->UseRealTime();
-    benchmark::RegisterBenchmark("BM_LoadTrayImage", BM_LoadTrayImage)->UseRealTime();
-    benchmark::RegisterBenchmark("BM_LabelSetState", BM_LabelSetState)->UseRealTime();
-    benchmark::RegisterBenchmark("BM_TrayIconUpdate", BM_TrayIconUpdate)->UseRealTime();
-    benchmark::RegisterBenchmark("BM_SetWindowTitle", BM_SetWindowTitle)->UseRealTime();
-}
+BENCHMARK(BM_SetWindowTitle)->UseRealTime();
 
 } // namespace
 
@@ -129,6 +123,5 @@ int main(int argc, char **argv) {
     if (pollTimerId() == 0) {
         return 2;
     }
-    registerAll();
     return orvanebench::runBenchmarks(argc, argv);
 }

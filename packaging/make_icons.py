@@ -26,6 +26,9 @@ SUPERSAMPLING = 4  # per axis, for the anti-aliased corners of the tile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 TRAY_IMAGE = os.path.join(HERE, "..", "app", "trayicon.png")
+sys.path.insert(0, os.path.join(HERE, "..", "tools", "trayimage"))
+sys.dont_write_bytecode = True  # no cache folder beside the tray image's generator
+from make_trayicon import encode_png  # noqa: E402  (the tray image's own PNG writer)
 
 
 def read_chunks(data):
@@ -83,32 +86,11 @@ def decode_rgba(path):
     return width, height, [[tuple(row[x * 4:x * 4 + 4]) for x in range(width)] for row in rows]
 
 
-def chunk(kind, body):
-    return (struct.pack(">I", len(body)) + kind + body
-            + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF))
-
-
-def encode_rgba(pixels):
-    height = len(pixels)
-    width = len(pixels[0])
-    raw = bytearray()
-    for row in pixels:
-        raw.append(0)
-        for pixel in row:
-            raw.extend(pixel)
-    header = struct.pack(">IIBBBBB", width, height, 8, 6, 0, 0, 0)
-    return (b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
-            + chunk(b"IDAT", zlib.compress(bytes(raw), 9)) + chunk(b"IEND", b""))
-
-
 def silhouette(pixels):
     """The opaque part of the tray image, cut to its bounding box."""
-    opaque = [(x, y) for y, row in enumerate(pixels) for x, pixel in enumerate(row) if pixel[3]]
-    left = min(x for x, _ in opaque)
-    right = max(x for x, _ in opaque)
-    top = min(y for _, y in opaque)
-    bottom = max(y for _, y in opaque)
-    return [row[left:right + 1] for row in pixels[top:bottom + 1]]
+    xs, ys = zip(*((x, y) for y, row in enumerate(pixels)
+                   for x, pixel in enumerate(row) if pixel[3]))
+    return [row[min(xs):max(xs) + 1] for row in pixels[min(ys):max(ys) + 1]]
 
 
 def inside_rounded_square(x, y, size, radius):
@@ -159,7 +141,7 @@ def encode_dib(pixels):
 
 def encode_ico(pictures):
     """A Windows icon file of square pictures; 256 pixels wide ones are stored as PNG."""
-    images = [encode_rgba(pixels) if len(pixels) >= 256 else encode_dib(pixels)
+    images = [encode_png(pixels) if len(pixels) >= 256 else encode_dib(pixels)
               for pixels in pictures]
     offset = 6 + 16 * len(images)
     directory = struct.pack("<HHH", 0, 1, len(images))
@@ -176,15 +158,14 @@ def icon_path(directory, size):
 
 def main():
     arguments = sys.argv[1:]
+    picture = silhouette(decode_rgba(TRAY_IMAGE)[2])
     if arguments[:1] == ["--ico"] and len(arguments) == 2:
-        picture = silhouette(decode_rgba(TRAY_IMAGE)[2])
         with open(arguments[1], "wb") as file:
             file.write(encode_ico([draw_icon(size, picture) for size in ICO_SIZES]))
         return 0
     check = "--check" in arguments
     arguments = [argument for argument in arguments if argument != "--check"]
     directory = arguments[0] if arguments else os.path.join(HERE, "icons")
-    picture = silhouette(decode_rgba(TRAY_IMAGE)[2])
     differing = []
     for size in SIZES:
         pixels = draw_icon(size, picture)
@@ -195,7 +176,7 @@ def main():
             continue
         os.makedirs(os.path.dirname(path), exist_ok=True)
         with open(path, "wb") as file:
-            file.write(encode_rgba(pixels))
+            file.write(encode_png(pixels))
     for path in differing:
         print(f"make_icons: {path} is missing or differs from the tray image; "
               "run packaging/make_icons.py", file=sys.stderr)

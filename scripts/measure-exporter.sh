@@ -34,8 +34,8 @@ ticks=$(getconf CLK_TCK)
 
 measure_build orvane-exporter orvane-simdevice-hub
 
-# hub_commands: sends the hub one control request per line of standard input and fails unless
-# each is answered "ok".
+# hub_commands: sends the hub one control request "ADDRESS LINE" per line of standard input and
+# fails unless each is answered "ok: ...".
 hub_commands() {
     python3 -c '
 import socket, sys
@@ -44,7 +44,7 @@ hub.settimeout(5)
 for number, line in enumerate(sys.stdin.read().splitlines()):
     hub.sendto(f"{number} {line}".encode(), (sys.argv[1], int(sys.argv[2])))
     answer = hub.recv(65536).decode(errors="replace")
-    if answer != f"{number} ok":
+    if not answer.startswith(f"{number} ok"):
         sys.exit(f"hub: {line}: {answer}")
 ' "$hub" 9759
 }
@@ -53,9 +53,9 @@ start_process "$build_dir/simdevice/hub/orvane-simdevice-hub" --control "$hub" -
     --idle-exit 3600 >"$scratch/hub.log" 2>&1
 wait_until 5 grep -q 'listening on' "$scratch/hub.log" || fail "no hub: $(cat "$scratch/hub.log")"
 {
-    printf 'start %s 9758\n' "${answering[@]}" "${silent[@]}"
-    printf 'raw %s captureORVANE 1024#0.0.0.0\n' "${answering[@]}"
-    printf 'silent %s\n' "${silent[@]}"
+    printf '%s start\n' "${answering[@]}" "${silent[@]}"
+    printf '%s raw captureORVANE 1024#0.0.0.0\n' "${answering[@]}"
+    printf '%s silent\n' "${silent[@]}"
 } | hub_commands
 start_process "$build_dir/exporter/orvane-exporter" --listen "$exporter" >"$scratch/exporter.log" 2>&1
 exporter_pid=$!

@@ -152,10 +152,6 @@ def encode_ico(pictures):
     return directory + b"".join(images)
 
 
-def icon_path(directory, size):
-    return os.path.join(directory, f"{size}x{size}", "apps", ICON_NAME)
-
-
 def main():
     arguments = sys.argv[1:]
     picture = silhouette(decode_rgba(TRAY_IMAGE)[2])
@@ -169,7 +165,7 @@ def main():
     differing = []
     for size in SIZES:
         pixels = draw_icon(size, picture)
-        path = icon_path(directory, size)
+        path = os.path.join(directory, f"{size}x{size}", "apps", ICON_NAME)
         if check:
             if not os.path.exists(path) or decode_rgba(path)[2] != pixels:
                 differing.append(path)

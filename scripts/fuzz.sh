@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-build=build-fuzz
+build="build-fuzz"
 jobs=${ORVANE_FUZZ_JOBS:-1}
 
 scripts/install-deps.sh build test reliability

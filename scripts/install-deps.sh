@@ -9,10 +9,8 @@ wanted=()
 for group in "$@"; do
     list="$here/packages/$group.txt"
     [[ -f $list ]] || { echo "install-deps: no package group '$group'" >&2; exit 2; }
-    while read -r package _; do
-        [[ -z $package || $package == \#* ]] && continue
-        wanted+=("$package")
-    done <"$list"
+    # The first word of every line that is neither empty nor a comment.
+    mapfile -t -O "${#wanted[@]}" wanted < <(awk '$1 !~ /^#/ && NF { print $1 }' "$list")
 done
 
 missing=()

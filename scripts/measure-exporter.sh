@@ -85,15 +85,11 @@ scrape_all() {
 
 # Checks a round's answers and prints: slowest answering, slowest silent (seconds), median answering.
 judge_round() {
-    local folder=$1 octet kind wrong=0 median
+    local folder=$1 octet says wrong=0 median
     for octet in {10..209}; do
-        kind=answering
-        ((octet >= 160)) && kind=silent
-        if [[ $kind == answering ]]; then
-            grep -qx 'orvane_probe_success 1' "$folder/$octet" || wrong=$((wrong + 1))
-        else
-            grep -qx 'orvane_state{state="not_reachable"} 1' "$folder/$octet" || wrong=$((wrong + 1))
-        fi
+        says='orvane_probe_success 1'
+        ((octet < 160)) || says='orvane_state{state="not_reachable"} 1'
+        grep -qxF "$says" "$folder/$octet" || wrong=$((wrong + 1))
     done
     ((wrong == 0)) || fail "$wrong answers of $folder do not say what their device is"
     # shellcheck disable=SC2046 # a list of numbers
@@ -124,9 +120,8 @@ for ((round = 1; round <= rounds; round++)); do
     sleep "$(awk -v s="$start" -v r="$round" -v now="$(date +%s.%N)" 'BEGIN {
         wait = s + 10 * r - now; print (wait > 0 ? wait : 0) }')"
 done
-cpu_load=$(awk -v a="$cpu_before" -v b="$(cpu_seconds)" 'BEGIN { print b - a }')
-awk -v cpu="$cpu_load" -v n=$((rounds * 200)) \
-    'BEGIN { printf "exporter CPU over the load: %.3f s, %.3f ms per probe\n", cpu, 1000 * cpu / n }'
+awk -v a="$cpu_before" -v b="$(cpu_seconds)" -v n=$((rounds * 200)) 'BEGIN { cpu = b - a
+    printf "exporter CPU over the load: %.3f s, %.3f ms per probe\n", cpu, 1000 * cpu / n }'
 echo "exporter threads: $(awk '/^Threads:/ { print $2 }' "/proc/$exporter_pid/status")," \
     "peak resident memory: $(measure_peak_kib "$exporter_pid") KiB"
 (($(measure_peak_kib "$exporter_pid") < 20 * 1024)) || fail "the exporter's memory reached 20 MiB"

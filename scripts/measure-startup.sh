@@ -30,27 +30,23 @@ settle_seconds=3
 
 # The probe, the device and the round trip are native in both cases.
 native_targets=(orvane-simdevice orvane-firstpaint-probe orvane-bench-query)
+declare -A program=()
 if $windows; then
     device=127.0.2.70
     minimal_name="minimal tray"
     measure_build "${native_targets[@]}"
     measure_build_windows orvane-monitor orvane-bench-minimal-tray
-    measure_start_x
-    measure_start_wine
-    declare -A program=(
-        [minimal]="$wine $windows_build_dir/orvane-bench-minimal-tray.exe $device"
-        [monitor]="$wine $windows_build_dir/orvane-monitor.exe $device"
-    )
+    program=([minimal]="$wine $windows_build_dir/orvane-bench-minimal-tray.exe"
+        [monitor]="$wine $windows_build_dir/orvane-monitor.exe")
 else
     device=127.0.0.180
     minimal_name="minimal label"
     measure_build "${native_targets[@]}" orvane-monitor orvane-bench-minimal-label
-    measure_start_x
-    declare -A program=(
-        [minimal]="$build_dir/bench/orvane-bench-minimal-label $device"
-        [monitor]="$build_dir/app/orvane-monitor $device"
-    )
+    program=([minimal]=$build_dir/bench/orvane-bench-minimal-label
+        [monitor]=$build_dir/app/orvane-monitor)
 fi
+measure_start_x
+! $windows || measure_start_wine
 measure_start_device "$device"
 
 probe=$build_dir/bench/orvane-firstpaint-probe
@@ -59,8 +55,8 @@ declare -A paint_ms=() peak_kib=()
 # One start of a program: the time to its first green, then its peak memory once it has settled.
 measure_once() {
     local which=$1 line pid
-    # shellcheck disable=SC2086 # the program and its argument
-    line=$("$probe" 00ff00 ${program[$which]})
+    # shellcheck disable=SC2086 # the program, after the wine loader under --windows
+    line=$("$probe" 00ff00 ${program[$which]} "$device")
     pid=${line##*pid=}
     remember_pid "$pid"
     sleep "$settle_seconds"
@@ -82,13 +78,13 @@ done
 # that start takes, from exec to its end (the Linux program).
 handover_ms=""
 if ! $windows; then
-    "${program[monitor]% *}" "$device" >/dev/null 2>&1 &
+    "${program[monitor]}" "$device" >/dev/null 2>&1 &
     running=$!
     remember_pid "$running"
     sleep "$settle_seconds"
     for ((i = 0; i < runs; i++)); do
         started=$(date +%s%N)
-        "${program[monitor]% *}" "$device" >/dev/null 2>&1 || fail "a second start ended with $?"
+        "${program[monitor]}" "$device" >/dev/null 2>&1 || fail "a second start ended with $?"
         handover_ms+="$((($(date +%s%N) - started) / 1000000)) "
     done
     stop_process "$running"
@@ -97,13 +93,6 @@ fi
 round_trip_us=$("$build_dir/bench/orvane-bench-query" --benchmark_filter='^BM_BareRoundTrip/' \
     --benchmark_repetitions=3 2>/dev/null | awk '$1 == "BM_BareRoundTrip" && NF == 3 {print $2}')
 
-# shellcheck disable=SC2086 # lists of numbers
-{
-    min_ms=$(measure_median ${paint_ms[minimal]})
-    mon_ms=$(measure_median ${paint_ms[monitor]})
-    min_kib=$(measure_median ${peak_kib[minimal]})
-    mon_kib=$(measure_median ${peak_kib[monitor]})
-}
 echo "runs: $runs each, alternating, after one warm-up run each"
 printf '%-14s first paint ms: %s\n' "$minimal_name:" "${paint_ms[minimal]}" \
     monitor: "${paint_ms[monitor]}"
@@ -111,7 +100,10 @@ printf '%-14s peak KiB: %s\n' "$minimal_name:" "${peak_kib[minimal]}" monitor: "
 # shellcheck disable=SC2086 # a list of numbers
 [[ -z $handover_ms ]] || echo "second start for a watched device, ms: $handover_ms(median" \
     "$(measure_median $handover_ms); target: within a second)"
-awk -v a="$mon_ms" -v b="$min_ms" -v rt="$round_trip_us" -v m="$mon_kib" -v n="$min_kib" 'BEGIN {
+# shellcheck disable=SC2086 # lists of numbers
+awk -v a="$(measure_median ${paint_ms[monitor]})" -v b="$(measure_median ${paint_ms[minimal]})" \
+    -v m="$(measure_median ${peak_kib[monitor]})" -v n="$(measure_median ${peak_kib[minimal]})" \
+    -v rt="$round_trip_us" 'BEGIN {
     limit = 1.2 * b + rt / 1000
     printf "time to first painted state, median: monitor %.1f ms, minimal %.1f ms, ratio %.2f\n",
         a, b, a / b

@@ -34,12 +34,10 @@ timeout -s INT "$span" strace -f -qq -ttt -T -e trace="$waits,futex,recvfrom" -e
 peak_after=$(measure_peak_kib "$pid")
 threads=$(find "/proc/$pid/task" -mindepth 1 -maxdepth 1 | wc -l)
 
-python3 - "$trace" "$span" <<'PY'
+python3 - "$trace" "$span" "$waits,futex" <<'PY'
 import re, sys
 
-path, span = sys.argv[1], float(sys.argv[2])
-waits = {"poll", "ppoll", "select", "pselect6", "epoll_wait", "epoll_pwait", "epoll_pwait2",
-         "nanosleep", "clock_nanosleep", "futex"}
+path, span, waits = sys.argv[1], float(sys.argv[2]), set(sys.argv[3].split(","))
 # "TID START name(args) = result <duration>" or "TID END <... name resumed> ...) = result <dur>"
 line_re = re.compile(r"^(\d+)\s+([\d.]+)\s+(?:<\.\.\. (\w+) resumed>|(\w+)\().*= (-?\w+).*<([\d.]+)>$")
 calls = []
@@ -47,12 +45,12 @@ for text in open(path):
     m = line_re.match(text.strip())
     if not m:
         continue
-    tid, stamp, resumed, name = m.group(1), float(m.group(2)), m.group(3), m.group(3) or m.group(4)
-    dur = float(m.group(6))
+    tid, stamp, resumed, started, _, dur = m.groups()
+    name = resumed or started
     if name == "futex" and resumed is None and "FUTEX_WAIT" not in text:
         continue  # a futex wake: the other side of a wait, not a wait
-    end = stamp if resumed else stamp + dur
-    calls.append((tid, end, name, dur, text.strip()))
+    end = float(stamp) + (0 if resumed else float(dur))
+    calls.append((tid, end, name, float(dur), text.strip()))
 replies = [end for tid, end, name, _, _ in calls if name == "recvfrom"]
 wakeups = [c for c in calls if c[2] in waits and c[3] >= 0.001]
 # A poll wakes the main thread shortly before the reply comes in; the X connection's own thread

@@ -41,17 +41,16 @@ test_windows() {
     # No installer dialogs for wine's .NET and HTML engines: there is no display, and none is
     # needed.
     export WINEDLLOVERRIDES="mscoree,mshtml="
-    wine=/usr/lib/wine/wine64
-    [[ -x $wine ]] || wine=$(command -v wine)
-    wineserver=/usr/lib/wine/wineserver64
-    [[ -x $wineserver ]] || wineserver=$(command -v wineserver)
+    # wine's loader and server as the tests find them, and stop_wine, which ends the prefix's
+    # programs.
+    # shellcheck source=../tests/lib/wine.sh
+    source tests/lib/wine.sh
 
     # wineserver and wine's services outlive the program that started them and keep its standard
     # input and output: started by a test, they would hold CTest's pipe and every test would wait
     # for them. So the prefix is made and a persistent server with its services is started here,
     # detached from this script's output, and ended afterwards whatever the outcome. (The desktop
     # tests make prefixes of their own, on their own X server.)
-    stop_wine() { "$wineserver" -k </dev/null >/dev/null 2>&1 || true; }
     trap stop_wine EXIT
     if [[ ! -f $WINEPREFIX/system.reg ]]; then
         echo "test-windows: creating the wine prefix $WINEPREFIX"

@@ -64,28 +64,20 @@ linux_build() {
     cmake --build build
 }
 
-linux_tests() {
-    ctest --test-dir build --output-on-failure -j "$(nproc)"
-}
-
-# Every build of the run compiles through a compiler cache kept beside Qt for Windows, so that a
-# later run, from this clone or another, compiles only what changed. Paths below the tree are
-# hashed relative to it, and the build directory not at all.
-use_compiler_cache() {
-    export CCACHE_DIR CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true CCACHE_MAXSIZE=2G
-    CCACHE_DIR=$(scripts/cache-dir.sh)/ccache
-    export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
-}
-
 # What Qt for Windows needs comes first, so that on a new machine its build is under way while the
 # rest installs.
 step packages-for-qt scripts/install-deps.sh windows-qt
 beside qt-for-windows scripts/build-qt-windows.sh
 step packages scripts/install-deps.sh build test windows reliability desktop monitoring
-use_compiler_cache
+# Every build of the run compiles through a compiler cache kept beside Qt for Windows, so that a
+# later run, from this clone or another, compiles only what changed. Paths below the tree are
+# hashed relative to it, and the build directory not at all.
+export CCACHE_DIR CCACHE_BASEDIR=$PWD CCACHE_NOHASHDIR=true CCACHE_MAXSIZE=2G
+CCACHE_DIR=$(scripts/cache-dir.sh)/ccache
+export CMAKE_C_COMPILER_LAUNCHER=ccache CMAKE_CXX_COMPILER_LAUNCHER=ccache
 step linux-build linux_build
 beside windows-build scripts/test-windows.sh build
-step linux-tests linux_tests
+step linux-tests ctest --test-dir build --output-on-failure -j "$(nproc)"
 finish qt-for-windows
 finish windows-build
 beside sanitizer-build scripts/test-sanitizers.sh build

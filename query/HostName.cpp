@@ -3,6 +3,7 @@
 #include "DeviceAddress.h"
 #include "OrvaneQuery.h"
 #include "Platform.h"
+#include "SocketAddress.h"
 
 #include <condition_variable>
 #include <memory>
@@ -10,17 +11,6 @@
 #include <regex>
 #include <system_error>
 #include <thread>
-
-// The resolver's call is the same on both systems; only its header and Windows' start of the
-// sockets differ, a few lines that stay inline.
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#endif
 
 namespace orvane {
 
@@ -45,9 +35,10 @@ bool isValidHostName(const std::string &name) {
     return std::regex_match(name, hostName);
 }
 
-// On Windows the sockets are started for the lookup alone (the resolver needs them), so that a
-// program's own clean-up never pulls them from under a lookup that still runs; directly, as the
-// platform table is no thread's to read while a test may replace it.
+// The resolver's call is the same on both systems. On Windows the sockets are started for the
+// lookup alone (the resolver needs them), so that a program's own clean-up never pulls them from
+// under a lookup that still runs; directly, as the platform table is no thread's to read while a
+// test may replace it.
 std::string systemHostNameOf(std::uint32_t ipv4Address) {
 #ifdef _WIN32
     WSADATA data;
@@ -55,9 +46,7 @@ std::string systemHostNameOf(std::uint32_t ipv4Address) {
         return {};
     }
 #endif
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(ipv4Address);
+    const sockaddr_in address = socketAddress(ipv4Address, 0);
     char name[NI_MAXHOST] = {};
     const int failed = ::getnameinfo(reinterpret_cast<const sockaddr *>(&address), sizeof address,
                                      name, sizeof name, nullptr, 0, NI_NAMEREQD);

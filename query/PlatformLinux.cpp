@@ -1,19 +1,17 @@
 // The platform layer on Linux: BSD sockets, the interface address list, a monotonic clock and the
 // log in the per-user state directory.
-#include "OrvaneQuery.h"
 #include "HostName.h"
+#include "OrvaneQuery.h"
 #include "Platform.h"
+#include "SocketAddress.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <net/if.h>
-#include <netinet/in.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,14 +39,6 @@ int setReceiveTimeout(SocketHandle socket, std::uint32_t timeoutMs) {
     timeout.tv_sec = time_t(timeoutMs / 1000);
     timeout.tv_usec = suseconds_t(timeoutMs % 1000) * 1000;
     return ::setsockopt(toFd(socket), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-}
-
-sockaddr_in socketAddress(std::uint32_t ipv4Address, std::uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(ipv4Address);
-    return address;
 }
 
 long sendTo(SocketHandle socket, const void *data, std::size_t length, std::uint32_t ipv4Address,

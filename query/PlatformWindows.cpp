@@ -1,13 +1,11 @@
 // The platform layer on Windows: Windows Sockets 2, the host's own address list, the system's
 // message table, the tick count and the log at the root of drive c: or in the user's application
 // data.
+#include "HostName.h"
 #include "OrvaneIdentity.h"
 #include "OrvaneQuery.h"
-#include "HostName.h"
 #include "Platform.h"
-
-// winsock2.h must come before windows.h.
-#include <winsock2.h>
+#include "SocketAddress.h"
 
 #include <mswsock.h>
 #include <shlobj.h>
@@ -57,14 +55,6 @@ int setReceiveTimeout(SocketHandle socket, std::uint32_t timeoutMs) {
     const DWORD timeout = timeoutMs;
     return ::setsockopt(toSocket(socket), SOL_SOCKET, SO_RCVTIMEO,
                         reinterpret_cast<const char *>(&timeout), sizeof timeout);
-}
-
-sockaddr_in socketAddress(std::uint32_t ipv4Address, std::uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(ipv4Address);
-    return address;
 }
 
 long sendTo(SocketHandle socket, const void *data, std::size_t length, std::uint32_t ipv4Address,

@@ -43,7 +43,8 @@ OM_Main::OM_Main(const QString &sIPAddress, QWidget *parent, Qt::WindowFlags fla
     followSystemTray();
     dwInitSockets(); // a failed start surfaces as the first query's error
     refreshState();
-    startPolling();
+    if (!bFailed) // otherwise the program is ending: no further queries
+        oPollTimer.start(lPollInterval, this);
 }
 
 OM_Main::~OM_Main() {
@@ -115,12 +116,6 @@ void OM_Main::createTrayIcon(QMenu *poMenu) {
     poTrayIcon->setContextMenu(poMenu);
     new OM_StatePresentation::PlainTrayToolTip(poTrayIcon);
     connect(poTrayIcon, &QSystemTrayIcon::activated, this, &OM_Main::slIconActivated);
-}
-
-void OM_Main::startPolling() {
-    if (bFailed)
-        return; // the program is ending; no further queries
-    oPollTimer.start(lPollInterval, this);
 }
 
 void OM_Main::showEvent(QShowEvent *event) {
@@ -208,32 +203,22 @@ void OM_Main::enableShowAndHide() {
 
 void OM_Main::keyPressEvent(QKeyEvent *event) {
     // Only the key counts: Shift+Escape closes and Ctrl+F1 helps as well.
-    switch (event->key()) {
-    case Qt::Key_Escape:
+    if (event->key() == Qt::Key_Escape) {
         oPollTimer.stop();
         close();
-        break;
-    case Qt::Key_F1:
+    } else if (event->key() == Qt::Key_F1) {
         slHelp();
-        break;
-    default:
-        break;
     }
 }
 
+// A click, double click or middle click; the context menu opens by itself.
 void OM_Main::slIconActivated(QSystemTrayIcon::ActivationReason eReason) {
-    switch (eReason) {
-    case QSystemTrayIcon::DoubleClick:
-    case QSystemTrayIcon::Trigger:
-    case QSystemTrayIcon::MiddleClick:
-        if (bShownOnScreen)
-            hide();
-        else
-            showOnScreen();
-        break;
-    default:
-        break; // the context menu opens by itself
-    }
+    if (eReason == QSystemTrayIcon::Context || eReason == QSystemTrayIcon::Unknown)
+        return;
+    if (bShownOnScreen)
+        hide();
+    else
+        showOnScreen();
 }
 
 void OM_Main::slSetShowStatusMessages() {

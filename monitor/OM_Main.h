@@ -67,7 +67,6 @@ private:
     void createLayout();
     QMenu *createTrayMenu();
     void createTrayIcon(QMenu *poMenu);
-    void startPolling();
     void placeOnFirstShow();
     void followSystemTray();
     bool trayCanTakeTheIcon() const;

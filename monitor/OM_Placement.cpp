@@ -19,11 +19,9 @@ namespace {
 
 bool liesOnAScreen(const QPoint &oPoint) {
     const QList<QScreen *> oScreens = QGuiApplication::screens();
-    for (const QScreen *poScreen : oScreens) {
-        if (poScreen->availableGeometry().contains(oPoint))
-            return true;
-    }
-    return false;
+    return std::any_of(oScreens.begin(), oScreens.end(), [&](const QScreen *poScreen) {
+        return poScreen->availableGeometry().contains(oPoint);
+    });
 }
 
 // A title bar and borders as large as those of most window managers, for a frame not known yet.

@@ -48,10 +48,6 @@ GroupStore::GroupStore()
     oSettings.beginGroup(QString::fromLatin1(orvane::kProductName));
 }
 
-GroupStore::~GroupStore() {
-    oSettings.endGroup();
-}
-
 bool readShowStatusMessages() {
     GroupStore oStore;
     return oStore.oSettings.value(QLatin1String(kKeyShowStatusMessages), true).toBool();
@@ -71,8 +67,6 @@ Places readPlaces(const QString &sIPAddress) {
     Places oPlaces;
     if (oStore.oSettings.contains(QLatin1String(kKeyPosition)))
         oPlaces.oAny = oStore.oSettings.value(QLatin1String(kKeyPosition), QPoint()).toPoint();
-    if (oStore.oSettings.contains(sOwnKey))
-        oPlaces.oOwn = oStore.oSettings.value(sOwnKey, QPoint()).toPoint();
     const QStringList oKeys = oStore.oSettings.childKeys();
     for (const QString &sKey : oKeys) {
         const QString sKeyDevice = deviceOfKey(sKey);
@@ -81,7 +75,7 @@ Places readPlaces(const QString &sIPAddress) {
         const QPoint oPlace = oStore.oSettings.value(sKey, QPoint()).toPoint();
         if (sKeyDevice != sDevice)
             oPlaces.oOthers.append(oPlace);
-        else if (!oPlaces.oOwn)
+        else if (!oPlaces.oOwn || sKey == sOwnKey)
             oPlaces.oOwn = oPlace;
     }
     return oPlaces;

@@ -5,9 +5,8 @@
 #include "Platform.h"
 #include "SocketAddress.h"
 
-#include <condition_variable>
+#include <future>
 #include <memory>
-#include <mutex>
 #include <regex>
 #include <system_error>
 #include <thread>
@@ -70,35 +69,18 @@ void lookUpHostName(std::uint32_t ipv4Address,
     }
 }
 
-namespace {
-
-// What a lookup's thread hands over to the one that waits for it; shared, so that it outlives
-// a wait that gave up.
-struct Answer {
-    std::mutex mutex;
-    std::condition_variable given;
-    bool done = false;
-    std::string name;
-};
-
-} // namespace
-
 std::string holderHostName(const std::string &holderText,
                            std::chrono::steady_clock::time_point deadline) {
     const std::optional<std::uint32_t> address = holderAddress(holderText);
     if (!address || std::chrono::steady_clock::now() >= deadline) {
         return "";
     }
-    const auto answer = std::make_shared<Answer>();
-    lookUpHostName(*address, [answer](const std::string &name) {
-        const std::lock_guard<std::mutex> lock(answer->mutex);
-        answer->name = name;
-        answer->done = true;
-        answer->given.notify_one();
-    });
-    std::unique_lock<std::mutex> lock(answer->mutex);
-    answer->given.wait_until(lock, deadline, [&] { return answer->done; });
-    return answer->name;
+    // Shared with the lookup's thread, so that it outlives a wait that gave up; kept here as well,
+    // so that a lookup without a thread leaves it unkept until the deadline, never broken.
+    const auto promise = std::make_shared<std::promise<std::string>>();
+    std::future<std::string> name = promise->get_future();
+    lookUpHostName(*address, [promise](const std::string &found) { promise->set_value(found); });
+    return name.wait_until(deadline) == std::future_status::ready ? name.get() : "";
 }
 
 } // namespace orvane

@@ -19,6 +19,9 @@ namespace orvane {
 using SocketHandle = std::uintptr_t;
 constexpr SocketHandle INVALID_SOCKET_HANDLE = ~SocketHandle(0);
 
+// receiveWithSender of the native table, without the sender: every system's receiveFrom.
+long receiveIgnoringSender(SocketHandle socket, void *buffer, std::size_t capacity);
+
 struct PlatformLayer {
     // The pass-through socket operations. They add no behaviour to the platform's calls;
     // they only hide the platform's types. Addresses and ports are in host byte order.
@@ -29,7 +32,8 @@ struct PlatformLayer {
                    std::uint32_t ipv4Address, std::uint16_t port);
     // Receives one datagram of which at most capacity bytes are stored. Returns the datagram's
     // real length, which exceeds capacity when the datagram did not fit, or -1 on failure.
-    long (*receiveFrom)(SocketHandle socket, void *buffer, std::size_t capacity);
+    long (*receiveFrom)(SocketHandle socket, void *buffer,
+                        std::size_t capacity) = receiveIgnoringSender;
     // What the programs that answer requests (the simulated device and its hub) need beside them:
     // a socket bound to an address, and the sender of what it receives, to answer to.
     int (*bindSocket)(SocketHandle socket, std::uint32_t ipv4Address, std::uint16_t port);

@@ -65,12 +65,6 @@ long receiveWithSender(SocketHandle socket, void *buffer, std::size_t capacity,
     return length;
 }
 
-long receiveFrom(SocketHandle socket, void *buffer, std::size_t capacity) {
-    std::uint32_t senderAddress = 0;
-    std::uint16_t senderPort = 0;
-    return receiveWithSender(socket, buffer, capacity, &senderAddress, &senderPort);
-}
-
 std::uint32_t startSockets() {
     return 0;
 }
@@ -189,7 +183,6 @@ const PlatformLayer &nativePlatform() {
         .closeSocket = closeSocket,
         .setReceiveTimeout = setReceiveTimeout,
         .sendTo = sendTo,
-        .receiveFrom = receiveFrom,
         .bindSocket = bindSocket,
         .receiveWithSender = receiveWithSender,
         .startSockets = startSockets,

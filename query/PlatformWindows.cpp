@@ -82,12 +82,6 @@ long receiveWithSender(SocketHandle socket, void *buffer, std::size_t capacity,
     return received == SOCKET_ERROR ? -1 : received;
 }
 
-long receiveFrom(SocketHandle socket, void *buffer, std::size_t capacity) {
-    std::uint32_t senderAddress = 0;
-    std::uint16_t senderPort = 0;
-    return receiveWithSender(socket, buffer, capacity, &senderAddress, &senderPort);
-}
-
 std::uint32_t startSockets() {
     WSADATA data;
     return std::uint32_t(::WSAStartup(MAKEWORD(2, 0), &data));
@@ -198,7 +192,6 @@ const PlatformLayer &nativePlatform() {
         .closeSocket = closeSocket,
         .setReceiveTimeout = setReceiveTimeout,
         .sendTo = sendTo,
-        .receiveFrom = receiveFrom,
         .bindSocket = bindSocket,
         .receiveWithSender = receiveWithSender,
         .startSockets = startSockets,

@@ -82,29 +82,23 @@ void OM_Main::createLayout() {
 
 QMenu *OM_Main::createTrayMenu() {
     auto *poMenu = new QMenu(this);
-    poActionShow = poMenu->addAction(tr("Show"));
-    connect(poActionShow, &QAction::triggered, this, &OM_Main::showOnScreen);
-    poActionHide = poMenu->addAction(tr("Hide"));
-    connect(poActionHide, &QAction::triggered, this, &QWidget::hide);
+    poActionShow = poMenu->addAction(tr("Show"), this, &OM_Main::showOnScreen);
+    poActionHide = poMenu->addAction(tr("Hide"), this, &QWidget::hide);
     poMenu->addSeparator();
-    connect(poMenu->addAction(tr("Change IP address")), &QAction::triggered, this,
-            &OM_Main::slChangeIPAddress);
+    poMenu->addAction(tr("Change IP address"), this, &OM_Main::slChangeIPAddress);
     poMenu->addSeparator();
-    poActionShowStatusMessages = poMenu->addAction(tr("Show Status Messages"));
-    connect(poActionShowStatusMessages, &QAction::triggered, this,
-            &OM_Main::slSetShowStatusMessages);
+    poActionShowStatusMessages =
+        poMenu->addAction(tr("Show Status Messages"), this, &OM_Main::slSetShowStatusMessages);
     poActionShowStatusMessages->setCheckable(true);
     poActionShowStatusMessages->setChecked(bShowStatusMessages);
     poMenu->addSeparator();
-    poActionOpenWebInterface = poMenu->addAction(tr("Open Web interface"));
-    connect(poActionOpenWebInterface, &QAction::triggered, this, &OM_Main::slOpenWebInterface);
+    poActionOpenWebInterface =
+        poMenu->addAction(tr("Open Web interface"), this, &OM_Main::slOpenWebInterface);
     poMenu->addSeparator();
-    connect(poMenu->addAction(tr("About")), &QAction::triggered, this, &OM_Main::slAbout);
-    QAction *poActionHelp = poMenu->addAction(tr("Help"));
-    poActionHelp->setShortcut(QKeySequence(QStringLiteral("F1")));
-    connect(poActionHelp, &QAction::triggered, this, &OM_Main::slHelp);
+    poMenu->addAction(tr("About"), this, &OM_Main::slAbout);
+    poMenu->addAction(tr("Help"), QKeySequence(QStringLiteral("F1")), this, &OM_Main::slHelp);
     poMenu->addSeparator();
-    connect(poMenu->addAction(tr("Quit")), &QAction::triggered, qApp, &QCoreApplication::quit);
+    poMenu->addAction(tr("Quit"), qApp, &QCoreApplication::quit);
     // Whoever opens the menu sees "Hide" as the tray is now, not as it was at the last poll.
     connect(poMenu, &QMenu::aboutToShow, this, [this] { followSystemTray(); });
     return poMenu;

@@ -16,22 +16,18 @@ struct TimeBase {
     bool bSet = false;
     std::uint32_t dwTick = 0;
 };
-
-TimeBase &timeBase() {
-    static TimeBase base;
-    return base;
-}
+// Constant-initialised, so that it is there before any line of the process.
+constinit TimeBase oTimeBase;
 
 std::uint32_t dwElapsedSinceFirstLine() {
     const orvane::PlatformLayer &layer = orvane::platform();
-    TimeBase &base = timeBase();
-    const std::lock_guard<std::mutex> lock(base.mutex);
-    if (!base.bSet) {
-        base.dwTick = layer.tickCount();
-        base.bSet = true;
+    const std::lock_guard<std::mutex> lock(oTimeBase.mutex);
+    if (!oTimeBase.bSet) {
+        oTimeBase.dwTick = layer.tickCount();
+        oTimeBase.bSet = true;
     }
     // Unsigned arithmetic absorbs one wrap of the tick counter.
-    return layer.tickCount() - base.dwTick;
+    return layer.tickCount() - oTimeBase.dwTick;
 }
 
 void vAppendToLogFile(const char *pszLine) {
@@ -74,7 +70,7 @@ const char *pszGetErrorText(int iErrorCode) {
 
 namespace orvane::testing {
 void resetDebugLogTimeBase() {
-    const std::lock_guard<std::mutex> lock(timeBase().mutex);
-    timeBase().bSet = false;
+    const std::lock_guard<std::mutex> lock(oTimeBase.mutex);
+    oTimeBase.bSet = false;
 }
 } // namespace orvane::testing

@@ -8,6 +8,8 @@
 // receive time-out exact (exporter/OnTimeReceive.h).
 #pragma once
 
+#include "HostName.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -58,7 +60,7 @@ struct PlatformLayer {
     std::uint32_t (*tickCount)(); // milliseconds, wraps after 2^32
     // The host name of an IPv4 address (host byte order) from the system's resolver; empty when
     // it knows none. Blocks for as long as the resolver takes.
-    std::string (*hostNameOf)(std::uint32_t ipv4Address);
+    std::string (*hostNameOf)(std::uint32_t ipv4Address) = systemHostNameOf;
     // Opens the log for appending in text mode at the first of the platform's places for it that
     // takes it, making the place's folder when missing; nullptr when none does.
     std::FILE *(*openLogFile)();

@@ -1,18 +1,18 @@
 // The platform layer on Linux: BSD sockets, the interface address list, a monotonic clock and the
 // log in the per-user state directory.
-#include "HostName.h"
 #include "OrvaneQuery.h"
 #include "Platform.h"
 #include "SocketAddress.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <net/if.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace orvane {
@@ -126,12 +126,10 @@ std::uint32_t getLocalAddresses(std::vector<std::string> *addresses) {
     return 0;
 }
 
+// The monotonic clock (CLOCK_MONOTONIC).
 std::uint32_t tickCount() {
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    const std::uint64_t milliseconds =
-        std::uint64_t(now.tv_sec) * 1000u + std::uint64_t(now.tv_nsec) / 1000000u;
-    return std::uint32_t(milliseconds);
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
 std::string homeDirectory() {
@@ -194,7 +192,6 @@ const PlatformLayer &nativePlatform() {
         .errorMessage = errorMessage,
         .getLocalAddresses = getLocalAddresses,
         .tickCount = tickCount,
-        .hostNameOf = systemHostNameOf,
         .openLogFile = openLogFile,
     };
     return layer;

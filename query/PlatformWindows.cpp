@@ -1,7 +1,6 @@
 // The platform layer on Windows: Windows Sockets 2, the host's own address list, the system's
 // message table, the tick count and the log at the root of drive c: or in the user's application
 // data.
-#include "HostName.h"
 #include "OrvaneIdentity.h"
 #include "OrvaneQuery.h"
 #include "Platform.h"
@@ -203,7 +202,6 @@ const PlatformLayer &nativePlatform() {
         .errorMessage = errorMessage,
         .getLocalAddresses = getLocalAddresses,
         .tickCount = tickCount,
-        .hostNameOf = systemHostNameOf,
         .openLogFile = openLogFile,
     };
     return layer;

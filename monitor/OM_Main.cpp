@@ -30,7 +30,6 @@ const char *const kLabelToolTip = "green = Available\ncyan = Used by this PC\nye
 OM_Main::OM_Main(const QString &sIPAddress, QWidget *parent, Qt::WindowFlags flags)
     : QWidget(parent, flags), sIPAddress(sIPAddress) {
     createStateLabel();
-    createLayout();
     poHolderNames = new OM_HolderNames(this);
     connect(poHolderNames, &OM_HolderNames::sigNamed, this, &OM_Main::showHolderName);
     // Laid out before the window exists, so that its minimum size reaches the window system with
@@ -71,9 +70,6 @@ void OM_Main::createStateLabel() {
     poStateLabel->setAlignment(Qt::AlignCenter);
     poStateLabel->setToolTip(QString::fromLatin1(kLabelToolTip));
     connect(this, &OM_Main::sigSetLabelState, poStateLabel, &OM_Label::slSetState);
-}
-
-void OM_Main::createLayout() {
     auto *poLayout = new QVBoxLayout(this);
     poLayout->setContentsMargins(0, 0, 0, 0);
     poLayout->setSpacing(0);
@@ -251,5 +247,6 @@ void OM_Main::slHelp() {
 }
 
 void OM_Main::slAbout() {
-    OM_Boxes::information(this, tr("About Orvane Monitor"), OM_HelpTexts::aboutText());
+    OM_Boxes::information(this, tr("About Orvane Monitor"),
+                          "Version: " + QCoreApplication::applicationVersion());
 }

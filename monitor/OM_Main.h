@@ -63,8 +63,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    void createStateLabel();
-    void createLayout();
+    void createStateLabel(); // and the layout that it fills
     QMenu *createTrayMenu();
     void createTrayIcon(QMenu *poMenu);
     void placeOnFirstShow();

@@ -49,13 +49,11 @@ GroupStore::GroupStore()
 }
 
 bool readShowStatusMessages() {
-    GroupStore oStore;
-    return oStore.oSettings.value(QLatin1String(kKeyShowStatusMessages), true).toBool();
+    return GroupStore().oSettings.value(QLatin1String(kKeyShowStatusMessages), true).toBool();
 }
 
 void writeShowStatusMessages(bool bShowStatusMessages) {
-    GroupStore oStore;
-    oStore.oSettings.setValue(QLatin1String(kKeyShowStatusMessages), bShowStatusMessages);
+    GroupStore().oSettings.setValue(QLatin1String(kKeyShowStatusMessages), bShowStatusMessages);
 }
 
 // The device's place is read under its one spelling first, then under any other spelling that
@@ -82,8 +80,7 @@ Places readPlaces(const QString &sIPAddress) {
 }
 
 void writeOwnPlace(const QString &sIPAddress, const QPoint &oPlace) {
-    GroupStore oStore;
-    oStore.oSettings.setValue(devicePositionKey(sIPAddress), oPlace);
+    GroupStore().oSettings.setValue(devicePositionKey(sIPAddress), oPlace);
 }
 
 void writeOnExit(const QString &sIPAddress, const std::optional<QPoint> &oPosition,

@@ -122,7 +122,7 @@ void OM_Main::showEvent(QShowEvent *event) {
 // device's window has its place there: then the nearest free spot above, or to the left. Either
 // way the spot becomes its own at once, so that a monitor started beside it sees it taken.
 void OM_Main::placeOnFirstShow() {
-    const OM_Placement::ChoosingLock oChoosing;
+    const auto poChoosing = OM_Placement::lockChoosing();
     const OM_Settings::Places oPlaces = OM_Settings::readPlaces(sIPAddress);
     const std::optional<QPoint> oSaved = oPlaces.oOwn ? oPlaces.oOwn : oPlaces.oAny;
     QPoint oPosition = OM_Placement::firstShowPosition(oSaved, size());

@@ -130,10 +130,11 @@ QPoint freeSpot(const QPoint &oStart, const QSize &oFrameSize, const QList<QPoin
     return oStart;
 }
 
-ChoosingLock::ChoosingLock()
-    : oLock(
-          QDir(OM_System::lockDirectory()).filePath(QStringLiteral("orvane-monitor-places.lock"))) {
-    oLock.tryLock(kChoosingWaitMs);
+std::unique_ptr<QLockFile> lockChoosing() {
+    auto poLock = std::make_unique<QLockFile>(
+        QDir(OM_System::lockDirectory()).filePath(QStringLiteral("orvane-monitor-places.lock")));
+    poLock->tryLock(kChoosingWaitMs);
+    return poLock;
 }
 
 void placeFrameOnFirstExpose(QWindow *poWindow, const QPoint &oFramePosition) {

@@ -16,18 +16,23 @@ struct TimeBase {
     bool bSet = false;
     std::uint32_t dwTick = 0;
 };
-// Constant-initialised, so that it is there before any line of the process.
-constinit TimeBase oTimeBase;
+
+// Made at its first use: the mutex is not constant-initialised on every system.
+TimeBase &timeBase() {
+    static TimeBase base;
+    return base;
+}
 
 std::uint32_t dwElapsedSinceFirstLine() {
     const orvane::PlatformLayer &layer = orvane::platform();
-    const std::lock_guard<std::mutex> lock(oTimeBase.mutex);
-    if (!oTimeBase.bSet) {
-        oTimeBase.dwTick = layer.tickCount();
-        oTimeBase.bSet = true;
+    TimeBase &base = timeBase();
+    const std::lock_guard<std::mutex> lock(base.mutex);
+    if (!base.bSet) {
+        base.dwTick = layer.tickCount();
+        base.bSet = true;
     }
     // Unsigned arithmetic absorbs one wrap of the tick counter.
-    return layer.tickCount() - oTimeBase.dwTick;
+    return layer.tickCount() - base.dwTick;
 }
 
 void vAppendToLogFile(const char *pszLine) {
@@ -70,7 +75,7 @@ const char *pszGetErrorText(int iErrorCode) {
 
 namespace orvane::testing {
 void resetDebugLogTimeBase() {
-    const std::lock_guard<std::mutex> lock(oTimeBase.mutex);
-    oTimeBase.bSet = false;
+    const std::lock_guard<std::mutex> lock(timeBase().mutex);
+    timeBase().bSet = false;
 }
 } // namespace orvane::testing

@@ -19,14 +19,6 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-namespace {
-
-const char *const kLabelToolTip = "green = Available\ncyan = Used by this PC\nyellow = Used by "
-                                  "other PC\nred = No connection\n\nRight-click system tray icon "
-                                  "for options.";
-
-} // namespace
-
 OM_Main::OM_Main(const QString &sIPAddress, QWidget *parent, Qt::WindowFlags flags)
     : QWidget(parent, flags), sIPAddress(sIPAddress) {
     createStateLabel();
@@ -68,7 +60,9 @@ void OM_Main::createStateLabel() {
     poStateLabel->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Minimum);
     poStateLabel->setMinimumSize(120, 20);
     poStateLabel->setAlignment(Qt::AlignCenter);
-    poStateLabel->setToolTip(QString::fromLatin1(kLabelToolTip));
+    poStateLabel->setToolTip(QStringLiteral(
+        "green = Available\ncyan = Used by this PC\nyellow = Used by other PC\nred = No "
+        "connection\n\nRight-click system tray icon for options."));
     connect(this, &OM_Main::sigSetLabelState, poStateLabel, &OM_Label::slSetState);
     auto *poLayout = new QVBoxLayout(this);
     poLayout->setContentsMargins(0, 0, 0, 0);

@@ -76,7 +76,7 @@ private:
     void refreshState();
     void presentState(OrvaneState eState, const QString &sNewReplyName, const QString &sNewHolder);
     OM_StatePresentation::ToolTipFacts toolTipFacts();
-    void showToolTip(const QString &sToolTip);
+    void showToolTip(OrvaneState eState, const QString &sToolTip);
     void showHolderName(const QString &sNamedHolder);
     void failFatally();
 

@@ -30,10 +30,6 @@ SocketHandle createSocket() {
     return fd < 0 ? INVALID_SOCKET_HANDLE : SocketHandle(fd);
 }
 
-int closeSocket(SocketHandle socket) {
-    return ::close(toFd(socket));
-}
-
 int setReceiveTimeout(SocketHandle socket, std::uint32_t timeoutMs) {
     timeval timeout{};
     timeout.tv_sec = time_t(timeoutMs / 1000);
@@ -63,30 +59,6 @@ long receiveWithSender(SocketHandle socket, void *buffer, std::size_t capacity,
     *senderAddress = ntohl(sender.sin_addr.s_addr);
     *senderPort = ntohs(sender.sin_port);
     return length;
-}
-
-std::uint32_t startSockets() {
-    return 0;
-}
-
-int cleanupSockets() {
-    return 0;
-}
-
-int lastSocketError() {
-    return errno;
-}
-
-bool isTimeoutError(int code) {
-    return code == EAGAIN || code == EWOULDBLOCK;
-}
-
-bool isNoRouteError(int code) {
-    return code == ENETUNREACH || code == EHOSTUNREACH || code == ENETDOWN;
-}
-
-std::string errorMessage(int code) {
-    return std::strerror(code);
 }
 
 // The kernel's list of IPv4 interface addresses, read with one ioctl: it runs on the poll path of
@@ -178,18 +150,21 @@ std::FILE *openLogFile() {
 const PlatformLayer &nativePlatform() {
     static const PlatformLayer layer = {
         .createSocket = createSocket,
-        .closeSocket = closeSocket,
+        .closeSocket = [](SocketHandle socket) { return ::close(toFd(socket)); },
         .setReceiveTimeout = setReceiveTimeout,
         .sendTo = sendTo,
         .bindSocket = bindSocket,
         .receiveWithSender = receiveWithSender,
-        .startSockets = startSockets,
-        .cleanupSockets = cleanupSockets,
-        .lastSocketError = lastSocketError,
-        .isTimeoutError = isTimeoutError,
-        .isNoRouteError = isNoRouteError,
+        .startSockets = [] { return std::uint32_t(0); }, // nothing to start
+        .cleanupSockets = [] { return 0; },
+        .lastSocketError = [] { return errno; },
+        .isTimeoutError = [](int code) { return code == EAGAIN || code == EWOULDBLOCK; },
+        .isNoRouteError =
+            [](int code) {
+                return code == ENETUNREACH || code == EHOSTUNREACH || code == ENETDOWN;
+            },
         .messageTooLongError = EMSGSIZE,
-        .errorMessage = errorMessage,
+        .errorMessage = [](int code) { return std::string(std::strerror(code)); },
         .getLocalAddresses = getLocalAddresses,
         .tickCount = tickCount,
         .openLogFile = openLogFile,

@@ -46,10 +46,6 @@ SocketHandle createSocket() {
     return SocketHandle(socket);
 }
 
-int closeSocket(SocketHandle socket) {
-    return ::closesocket(toSocket(socket));
-}
-
 int setReceiveTimeout(SocketHandle socket, std::uint32_t timeoutMs) {
     const DWORD timeout = timeoutMs;
     return ::setsockopt(toSocket(socket), SOL_SOCKET, SO_RCVTIMEO,
@@ -84,23 +80,6 @@ long receiveWithSender(SocketHandle socket, void *buffer, std::size_t capacity,
 std::uint32_t startSockets() {
     WSADATA data;
     return std::uint32_t(::WSAStartup(MAKEWORD(2, 0), &data));
-}
-
-int cleanupSockets() {
-    return ::WSACleanup();
-}
-
-int lastSocketError() {
-    return ::WSAGetLastError();
-}
-
-// The port-unreachable report means that no one answered, as a time-out does.
-bool isTimeoutError(int code) {
-    return code == WSAETIMEDOUT || code == WSAECONNRESET;
-}
-
-bool isNoRouteError(int code) {
-    return code == WSAENETUNREACH || code == WSAEHOSTUNREACH || code == WSAENETDOWN;
 }
 
 std::string narrowText(const wchar_t *wide) {
@@ -152,10 +131,6 @@ std::uint32_t getLocalAddresses(std::vector<std::string> *addresses) {
     return 0;
 }
 
-std::uint32_t tickCount() {
-    return ::GetTickCount();
-}
-
 // %LOCALAPPDATA%\Orvane Monitor\hvcxdrv_debug.txt, the folder made when missing; "" when the
 // system names no such folder.
 std::wstring fallbackLogFilePath() {
@@ -188,20 +163,24 @@ std::FILE *openLogFile() {
 const PlatformLayer &nativePlatform() {
     static const PlatformLayer layer = {
         .createSocket = createSocket,
-        .closeSocket = closeSocket,
+        .closeSocket = [](SocketHandle socket) { return ::closesocket(toSocket(socket)); },
         .setReceiveTimeout = setReceiveTimeout,
         .sendTo = sendTo,
         .bindSocket = bindSocket,
         .receiveWithSender = receiveWithSender,
         .startSockets = startSockets,
-        .cleanupSockets = cleanupSockets,
-        .lastSocketError = lastSocketError,
-        .isTimeoutError = isTimeoutError,
-        .isNoRouteError = isNoRouteError,
+        .cleanupSockets = [] { return ::WSACleanup(); },
+        .lastSocketError = [] { return ::WSAGetLastError(); },
+        // The port-unreachable report means that no one answered, as a time-out does.
+        .isTimeoutError = [](int code) { return code == WSAETIMEDOUT || code == WSAECONNRESET; },
+        .isNoRouteError =
+            [](int code) {
+                return code == WSAENETUNREACH || code == WSAEHOSTUNREACH || code == WSAENETDOWN;
+            },
         .messageTooLongError = WSAEMSGSIZE,
         .errorMessage = errorMessage,
         .getLocalAddresses = getLocalAddresses,
-        .tickCount = tickCount,
+        .tickCount = [] { return std::uint32_t(::GetTickCount()); },
         .openLogFile = openLogFile,
     };
     return layer;

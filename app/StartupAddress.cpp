@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QStringList>
 
 namespace orvane {
 
@@ -13,15 +14,6 @@ namespace {
 
 constexpr int kExitAfterOption = 0;
 constexpr int kExitDialogNotAccepted = 1;
-
-bool isHelpOption(const QString &sArgument) {
-    return sArgument == QLatin1String("/?") || sArgument == QLatin1String("-h") ||
-           sArgument == QLatin1String("--help");
-}
-
-bool isVersionOption(const QString &sArgument) {
-    return sArgument == QLatin1String("-v") || sArgument == QLatin1String("--version");
-}
 
 void showInformation(const QString &sTitle, const QString &sText) {
     QMessageBox::information(nullptr, sTitle, sText, QMessageBox::Ok, QMessageBox::NoButton);
@@ -68,11 +60,11 @@ std::optional<int> obtainStartupAddress(int argc, char **argv, QString &sIPAddre
 
     // Only the first argument counts; an option anywhere else is ignored.
     sIPAddress = QString::fromLatin1(argv[1]);
-    if (isHelpOption(sIPAddress)) {
+    if (QStringList{"/?", "-h", "--help"}.contains(sIPAddress)) {
         showInformation(QStringLiteral("Help"), helpText(argv[0]));
         return kExitAfterOption;
     }
-    if (isVersionOption(sIPAddress)) {
+    if (QStringList{"-v", "--version"}.contains(sIPAddress)) {
         showInformation(QStringLiteral("Version"), versionText());
         return kExitAfterOption;
     }

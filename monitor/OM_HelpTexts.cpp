@@ -1,7 +1,5 @@
 #include "OM_HelpTexts.h"
 
-#include <QCoreApplication>
-
 namespace OM_HelpTexts {
 
 QString helpText(const QString &sKind) {
@@ -16,10 +14,6 @@ QString helpText(const QString &sKind) {
     sText += "Left-click the system tray icon to toggle visibility of main window.\n";
     sText += "Right-click the system tray icon to bring up a context menu.\n";
     return sText;
-}
-
-QString aboutText() {
-    return "Version: " + QCoreApplication::applicationVersion();
 }
 
 } // namespace OM_HelpTexts

@@ -23,6 +23,16 @@ QString deviceName(const QString &sAddress) {
                                   OM_Settings::canonicalAddress(sAddress));
 }
 
+// A connection is the whole request.
+bool askRunningMonitorToShow(const QString &sServerName) {
+    QLocalSocket oSocket;
+    oSocket.connectToServer(sServerName);
+    if (!oSocket.waitForConnected(kReachMs))
+        return false;
+    oSocket.disconnectFromServer();
+    return true;
+}
+
 } // namespace
 
 struct OM_Instance::Claim {
@@ -72,15 +82,5 @@ bool OM_Instance::claim(const QString &sAddress) {
         });
     }
     poClaim = std::move(poNew); // gives up the device held before
-    return true;
-}
-
-// A connection is the whole request.
-bool OM_Instance::askRunningMonitorToShow(const QString &sServerName) {
-    QLocalSocket oSocket;
-    oSocket.connectToServer(sServerName);
-    if (!oSocket.waitForConnected(kReachMs))
-        return false;
-    oSocket.disconnectFromServer();
     return true;
 }

@@ -29,6 +29,5 @@ signals:
 
 private:
     struct Claim;
-    static bool askRunningMonitorToShow(const QString &sServerName);
     std::unique_ptr<Claim> poClaim;
 };

@@ -19,18 +19,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-namespace {
-
-const char *const kLabelToolTip = "green = Available\ncyan = Used by this PC\nyellow = Used by "
-                                  "other PC\nred = No connection\n\nRight-click system tray icon "
-                                  "for options.";
-
-} // namespace
-
 OM_Main::OM_Main(const QString &sIPAddress, QWidget *parent, Qt::WindowFlags flags)
     : QWidget(parent, flags), sIPAddress(sIPAddress) {
     createStateLabel();
-    createLayout();
     poHolderNames = new OM_HolderNames(this);
     connect(poHolderNames, &OM_HolderNames::sigNamed, this, &OM_Main::showHolderName);
     // Laid out before the window exists, so that its minimum size reaches the window system with
@@ -43,7 +34,8 @@ OM_Main::OM_Main(const QString &sIPAddress, QWidget *parent, Qt::WindowFlags fla
     followSystemTray();
     dwInitSockets(); // a failed start surfaces as the first query's error
     refreshState();
-    startPolling();
+    if (!bFailed) // otherwise the program is ending: no further queries
+        oPollTimer.start(lPollInterval, this);
 }
 
 OM_Main::~OM_Main() {
@@ -68,11 +60,10 @@ void OM_Main::createStateLabel() {
     poStateLabel->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Minimum);
     poStateLabel->setMinimumSize(120, 20);
     poStateLabel->setAlignment(Qt::AlignCenter);
-    poStateLabel->setToolTip(QString::fromLatin1(kLabelToolTip));
+    poStateLabel->setToolTip(QStringLiteral(
+        "green = Available\ncyan = Used by this PC\nyellow = Used by other PC\nred = No "
+        "connection\n\nRight-click system tray icon for options."));
     connect(this, &OM_Main::sigSetLabelState, poStateLabel, &OM_Label::slSetState);
-}
-
-void OM_Main::createLayout() {
     auto *poLayout = new QVBoxLayout(this);
     poLayout->setContentsMargins(0, 0, 0, 0);
     poLayout->setSpacing(0);
@@ -81,29 +72,23 @@ void OM_Main::createLayout() {
 
 QMenu *OM_Main::createTrayMenu() {
     auto *poMenu = new QMenu(this);
-    poActionShow = poMenu->addAction(tr("Show"));
-    connect(poActionShow, &QAction::triggered, this, &OM_Main::showOnScreen);
-    poActionHide = poMenu->addAction(tr("Hide"));
-    connect(poActionHide, &QAction::triggered, this, &QWidget::hide);
+    poActionShow = poMenu->addAction(tr("Show"), this, &OM_Main::showOnScreen);
+    poActionHide = poMenu->addAction(tr("Hide"), this, &QWidget::hide);
     poMenu->addSeparator();
-    connect(poMenu->addAction(tr("Change IP address")), &QAction::triggered, this,
-            &OM_Main::slChangeIPAddress);
+    poMenu->addAction(tr("Change IP address"), this, &OM_Main::slChangeIPAddress);
     poMenu->addSeparator();
-    poActionShowStatusMessages = poMenu->addAction(tr("Show Status Messages"));
-    connect(poActionShowStatusMessages, &QAction::triggered, this,
-            &OM_Main::slSetShowStatusMessages);
+    poActionShowStatusMessages =
+        poMenu->addAction(tr("Show Status Messages"), this, &OM_Main::slSetShowStatusMessages);
     poActionShowStatusMessages->setCheckable(true);
     poActionShowStatusMessages->setChecked(bShowStatusMessages);
     poMenu->addSeparator();
-    poActionOpenWebInterface = poMenu->addAction(tr("Open Web interface"));
-    connect(poActionOpenWebInterface, &QAction::triggered, this, &OM_Main::slOpenWebInterface);
+    poActionOpenWebInterface =
+        poMenu->addAction(tr("Open Web interface"), this, &OM_Main::slOpenWebInterface);
     poMenu->addSeparator();
-    connect(poMenu->addAction(tr("About")), &QAction::triggered, this, &OM_Main::slAbout);
-    QAction *poActionHelp = poMenu->addAction(tr("Help"));
-    poActionHelp->setShortcut(QKeySequence(QStringLiteral("F1")));
-    connect(poActionHelp, &QAction::triggered, this, &OM_Main::slHelp);
+    poMenu->addAction(tr("About"), this, &OM_Main::slAbout);
+    poMenu->addAction(tr("Help"), QKeySequence(QStringLiteral("F1")), this, &OM_Main::slHelp);
     poMenu->addSeparator();
-    connect(poMenu->addAction(tr("Quit")), &QAction::triggered, qApp, &QCoreApplication::quit);
+    poMenu->addAction(tr("Quit"), qApp, &QCoreApplication::quit);
     // Whoever opens the menu sees "Hide" as the tray is now, not as it was at the last poll.
     connect(poMenu, &QMenu::aboutToShow, this, [this] { followSystemTray(); });
     return poMenu;
@@ -115,12 +100,6 @@ void OM_Main::createTrayIcon(QMenu *poMenu) {
     poTrayIcon->setContextMenu(poMenu);
     new OM_StatePresentation::PlainTrayToolTip(poTrayIcon);
     connect(poTrayIcon, &QSystemTrayIcon::activated, this, &OM_Main::slIconActivated);
-}
-
-void OM_Main::startPolling() {
-    if (bFailed)
-        return; // the program is ending; no further queries
-    oPollTimer.start(lPollInterval, this);
 }
 
 void OM_Main::showEvent(QShowEvent *event) {
@@ -137,7 +116,7 @@ void OM_Main::showEvent(QShowEvent *event) {
 // device's window has its place there: then the nearest free spot above, or to the left. Either
 // way the spot becomes its own at once, so that a monitor started beside it sees it taken.
 void OM_Main::placeOnFirstShow() {
-    const OM_Placement::ChoosingLock oChoosing;
+    const auto poChoosing = OM_Placement::lockChoosing();
     const OM_Settings::Places oPlaces = OM_Settings::readPlaces(sIPAddress);
     const std::optional<QPoint> oSaved = oPlaces.oOwn ? oPlaces.oOwn : oPlaces.oAny;
     QPoint oPosition = OM_Placement::firstShowPosition(oSaved, size());
@@ -208,32 +187,22 @@ void OM_Main::enableShowAndHide() {
 
 void OM_Main::keyPressEvent(QKeyEvent *event) {
     // Only the key counts: Shift+Escape closes and Ctrl+F1 helps as well.
-    switch (event->key()) {
-    case Qt::Key_Escape:
+    if (event->key() == Qt::Key_Escape) {
         oPollTimer.stop();
         close();
-        break;
-    case Qt::Key_F1:
+    } else if (event->key() == Qt::Key_F1) {
         slHelp();
-        break;
-    default:
-        break;
     }
 }
 
+// A click, double click or middle click; the context menu opens by itself.
 void OM_Main::slIconActivated(QSystemTrayIcon::ActivationReason eReason) {
-    switch (eReason) {
-    case QSystemTrayIcon::DoubleClick:
-    case QSystemTrayIcon::Trigger:
-    case QSystemTrayIcon::MiddleClick:
-        if (bShownOnScreen)
-            hide();
-        else
-            showOnScreen();
-        break;
-    default:
-        break; // the context menu opens by itself
-    }
+    if (eReason == QSystemTrayIcon::Context || eReason == QSystemTrayIcon::Unknown)
+        return;
+    if (bShownOnScreen)
+        hide();
+    else
+        showOnScreen();
 }
 
 void OM_Main::slSetShowStatusMessages() {
@@ -272,5 +241,6 @@ void OM_Main::slHelp() {
 }
 
 void OM_Main::slAbout() {
-    OM_Boxes::information(this, tr("About Orvane Monitor"), OM_HelpTexts::aboutText());
+    OM_Boxes::information(this, tr("About Orvane Monitor"),
+                          "Version: " + QCoreApplication::applicationVersion());
 }

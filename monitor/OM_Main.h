@@ -63,11 +63,9 @@ protected:
     void contextMenuEvent(QContextMenuEvent *event) override;
 
 private:
-    void createStateLabel();
-    void createLayout();
+    void createStateLabel(); // and the layout that it fills
     QMenu *createTrayMenu();
     void createTrayIcon(QMenu *poMenu);
-    void startPolling();
     void placeOnFirstShow();
     void followSystemTray();
     bool trayCanTakeTheIcon() const;
@@ -78,7 +76,7 @@ private:
     void refreshState();
     void presentState(OrvaneState eState, const QString &sNewReplyName, const QString &sNewHolder);
     OM_StatePresentation::ToolTipFacts toolTipFacts();
-    void showToolTip(const QString &sToolTip);
+    void showToolTip(OrvaneState eState, const QString &sToolTip);
     void showHolderName(const QString &sNamedHolder);
     void failFatally();
 

@@ -58,14 +58,12 @@ void OM_Main::presentState(OrvaneState eState, const QString &sNewReplyName,
         poTrayIcon->setIcon(oIcon);
     if (trayCanTakeTheIcon())
         poTrayIcon->setVisible(true);
-    showToolTip(oLook.sToolTip);
-    const QString sTitle = OM_StatePresentation::titleText(sReplyName);
-    setWindowTitle(sTitle);
+    setWindowTitle(OM_StatePresentation::titleText(sReplyName));
     poActionOpenWebInterface->setEnabled(!sReplyName.isEmpty());
-    OM_Balloon::traceState(static_cast<int>(eState), sTitle, oLook.sToolTip);
+    showToolTip(eState, oLook.sToolTip);
     const bool bChanged = oLastState && eState != *oLastState;
     if (bChanged && bShowStatusMessages)
-        OM_Balloon::show(poTrayIcon, sTitle, oLook.sBalloonText);
+        OM_Balloon::show(poTrayIcon, windowTitle(), oLook.sBalloonText);
     oLastState = eState;
 }
 
@@ -83,18 +81,18 @@ OM_StatePresentation::ToolTipFacts OM_Main::toolTipFacts() {
 void OM_Main::showHolderName(const QString &sNamedHolder) {
     if (sNamedHolder != sHolder || !oLastState)
         return;
-    const QString sToolTip =
-        OM_StatePresentation::lookOfState(*oLastState, sDeviceKindName, toolTipFacts()).sToolTip;
-    OM_Balloon::traceState(static_cast<int>(*oLastState), windowTitle(), sToolTip);
-    showToolTip(sToolTip);
+    showToolTip(
+        *oLastState,
+        OM_StatePresentation::lookOfState(*oLastState, sDeviceKindName, toolTipFacts()).sToolTip);
 }
 
 // The state in words rather than the title, so that the state can be told without colours, with
 // the device, so that the icons of several monitors can be told apart; the same words for screen
-// readers, which cannot tell the label's colour.
-void OM_Main::showToolTip(const QString &sToolTip) {
+// readers, which cannot tell the label's colour. Traced with the state and the window's title.
+void OM_Main::showToolTip(OrvaneState eState, const QString &sToolTip) {
     poTrayIcon->setToolTip(sToolTip);
     poStateLabel->setAccessibleDescription(sToolTip);
+    OM_Balloon::traceState(static_cast<int>(eState), windowTitle(), sToolTip);
 }
 
 void OM_Main::failFatally() {

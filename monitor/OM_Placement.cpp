@@ -19,11 +19,9 @@ namespace {
 
 bool liesOnAScreen(const QPoint &oPoint) {
     const QList<QScreen *> oScreens = QGuiApplication::screens();
-    for (const QScreen *poScreen : oScreens) {
-        if (poScreen->availableGeometry().contains(oPoint))
-            return true;
-    }
-    return false;
+    return std::any_of(oScreens.begin(), oScreens.end(), [&](const QScreen *poScreen) {
+        return poScreen->availableGeometry().contains(oPoint);
+    });
 }
 
 // A title bar and borders as large as those of most window managers, for a frame not known yet.
@@ -132,10 +130,11 @@ QPoint freeSpot(const QPoint &oStart, const QSize &oFrameSize, const QList<QPoin
     return oStart;
 }
 
-ChoosingLock::ChoosingLock()
-    : oLock(
-          QDir(OM_System::lockDirectory()).filePath(QStringLiteral("orvane-monitor-places.lock"))) {
-    oLock.tryLock(kChoosingWaitMs);
+std::unique_ptr<QLockFile> lockChoosing() {
+    auto poLock = std::make_unique<QLockFile>(
+        QDir(OM_System::lockDirectory()).filePath(QStringLiteral("orvane-monitor-places.lock")));
+    poLock->tryLock(kChoosingWaitMs);
+    return poLock;
 }
 
 void placeFrameOnFirstExpose(QWindow *poWindow, const QPoint &oFramePosition) {

@@ -6,6 +6,7 @@
 #include <QPoint>
 #include <QSize>
 
+#include <memory>
 #include <optional>
 
 class QWindow;
@@ -30,13 +31,7 @@ QPoint freeSpot(const QPoint &oStart, const QSize &oFrameSize, const QList<QPoin
 // Held while a monitor chooses its place and makes it its own, so that monitors started together
 // (at a login) choose one after the other. Waits a moment at most; a monitor that cannot have it
 // places itself all the same.
-class ChoosingLock {
-public:
-    ChoosingLock();
-
-private:
-    QLockFile oLock;
-};
+std::unique_ptr<QLockFile> lockChoosing();
 
 // Puts the window's frame at the position once the window is exposed and the window system has
 // told its frame, which a busy window manager does only some time after the first expose. Before

@@ -48,18 +48,12 @@ GroupStore::GroupStore()
     oSettings.beginGroup(QString::fromLatin1(orvane::kProductName));
 }
 
-GroupStore::~GroupStore() {
-    oSettings.endGroup();
-}
-
 bool readShowStatusMessages() {
-    GroupStore oStore;
-    return oStore.oSettings.value(QLatin1String(kKeyShowStatusMessages), true).toBool();
+    return GroupStore().oSettings.value(QLatin1String(kKeyShowStatusMessages), true).toBool();
 }
 
 void writeShowStatusMessages(bool bShowStatusMessages) {
-    GroupStore oStore;
-    oStore.oSettings.setValue(QLatin1String(kKeyShowStatusMessages), bShowStatusMessages);
+    GroupStore().oSettings.setValue(QLatin1String(kKeyShowStatusMessages), bShowStatusMessages);
 }
 
 // The device's place is read under its one spelling first, then under any other spelling that
@@ -71,8 +65,6 @@ Places readPlaces(const QString &sIPAddress) {
     Places oPlaces;
     if (oStore.oSettings.contains(QLatin1String(kKeyPosition)))
         oPlaces.oAny = oStore.oSettings.value(QLatin1String(kKeyPosition), QPoint()).toPoint();
-    if (oStore.oSettings.contains(sOwnKey))
-        oPlaces.oOwn = oStore.oSettings.value(sOwnKey, QPoint()).toPoint();
     const QStringList oKeys = oStore.oSettings.childKeys();
     for (const QString &sKey : oKeys) {
         const QString sKeyDevice = deviceOfKey(sKey);
@@ -81,15 +73,14 @@ Places readPlaces(const QString &sIPAddress) {
         const QPoint oPlace = oStore.oSettings.value(sKey, QPoint()).toPoint();
         if (sKeyDevice != sDevice)
             oPlaces.oOthers.append(oPlace);
-        else if (!oPlaces.oOwn)
+        else if (!oPlaces.oOwn || sKey == sOwnKey)
             oPlaces.oOwn = oPlace;
     }
     return oPlaces;
 }
 
 void writeOwnPlace(const QString &sIPAddress, const QPoint &oPlace) {
-    GroupStore oStore;
-    oStore.oSettings.setValue(devicePositionKey(sIPAddress), oPlace);
+    GroupStore().oSettings.setValue(devicePositionKey(sIPAddress), oPlace);
 }
 
 void writeOnExit(const QString &sIPAddress, const std::optional<QPoint> &oPosition,

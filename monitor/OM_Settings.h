@@ -15,12 +15,8 @@ namespace OM_Settings {
 // The store, entered at the monitor's group for as long as the object lives. On Windows this is
 // the registry key; elsewhere a string that names the registry would become a file of that name
 // in the current directory, so the platform's per-user store of the organisation is used.
-class GroupStore {
-public:
+struct GroupStore {
     GroupStore();
-    ~GroupStore();
-    GroupStore(const GroupStore &) = delete;
-    GroupStore &operator=(const GroupStore &) = delete;
 
     QSettings oSettings;
 };

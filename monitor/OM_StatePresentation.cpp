@@ -44,6 +44,29 @@ QPixmap drawStatePixmap(const QPixmap &oTrayImage, const QColor &oColour, int iS
     return oCanvas;
 }
 
+// What each state shows, in the order of OrvaneState: the label's colour, and the tooltip and
+// balloon with the device (%1) in them.
+struct StateWords {
+    OM_Label::STATE eLabelState;
+    const char *pszToolTip;
+    const char *pszBalloon;
+};
+constexpr StateWords kStateWords[] = {
+    {OM_Label::LABEL_NO_CONNECTION, QT_TRANSLATE_NOOP("OM_Main", "Cannot connect to %1"),
+     "No connection to %1."},
+    {OM_Label::LABEL_USED_BY_OTHER_PC, QT_TRANSLATE_NOOP("OM_Main", "%1 used by another PC"),
+     "%1 is now used by another PC."},
+    {OM_Label::LABEL_USED_BY_THIS_PC, QT_TRANSLATE_NOOP("OM_Main", "%1 used by this PC"),
+     "%1 is now used by this PC."},
+    {OM_Label::LABEL_AVAILABLE, QT_TRANSLATE_NOOP("OM_Main", "%1 available"),
+     "%1 is now available."},
+};
+
+// A state out of the range counts as no connection.
+const StateWords &wordsOf(OrvaneState eState) {
+    return kStateWords[eState < std::size(kStateWords) ? eState : ORVANE_NOT_REACHABLE];
+}
+
 const QChar kEllipsis(0x2026);
 
 // The text shortened by iExcess characters, an ellipsis in place of what went; at least the
@@ -72,27 +95,12 @@ struct Shortenable {
 };
 
 QString toolTip(OrvaneState eState, const ToolTipFacts &oFacts, const Shortenable &oParts) {
-    const QString sDevice = oParts.sDeviceName + " (" + oFacts.sAddress + ')';
-    QString sText;
-    switch (eState) {
-    case ORVANE_USED_BY_OTHER_PC:
-        sText = sDevice + trMain(" used by another PC");
-        if (!oParts.sHolder.isEmpty())
-            sText += ": " + (oParts.sHolderName.isEmpty()
-                                 ? oParts.sHolder
-                                 : oParts.sHolderName + " (" + oParts.sHolder + ')');
-        break;
-    case ORVANE_USED_BY_THIS_PC:
-        sText = sDevice + trMain(" used by this PC");
-        break;
-    case ORVANE_AVAILABLE:
-        sText = sDevice + trMain(" available");
-        break;
-    case ORVANE_NOT_REACHABLE:
-    default:
-        sText = trMain("Cannot connect to ") + sDevice;
-        break;
-    }
+    QString sText =
+        trMain(wordsOf(eState).pszToolTip).arg(oParts.sDeviceName + " (" + oFacts.sAddress + ')');
+    if (eState == ORVANE_USED_BY_OTHER_PC && !oParts.sHolder.isEmpty())
+        sText += ": " + (oParts.sHolderName.isEmpty()
+                             ? oParts.sHolder
+                             : oParts.sHolderName + " (" + oParts.sHolder + ')');
     return sText + sinceText(oFacts);
 }
 
@@ -115,18 +123,9 @@ QString fittedToolTip(OrvaneState eState, const ToolTipFacts &oFacts) {
 } // namespace
 
 Look lookOfState(OrvaneState eState, const QString &sKind, const ToolTipFacts &oFacts) {
-    const QString sToolTip = fittedToolTip(eState, oFacts);
-    switch (eState) {
-    case ORVANE_USED_BY_OTHER_PC:
-        return {OM_Label::LABEL_USED_BY_OTHER_PC, sKind + " is now used by another PC.", sToolTip};
-    case ORVANE_USED_BY_THIS_PC:
-        return {OM_Label::LABEL_USED_BY_THIS_PC, sKind + " is now used by this PC.", sToolTip};
-    case ORVANE_AVAILABLE:
-        return {OM_Label::LABEL_AVAILABLE, sKind + " is now available.", sToolTip};
-    case ORVANE_NOT_REACHABLE:
-    default:
-        return {OM_Label::LABEL_NO_CONNECTION, "No connection to " + sKind + ".", sToolTip};
-    }
+    const StateWords &oWords = wordsOf(eState);
+    return {oWords.eLabelState, QString::fromLatin1(oWords.pszBalloon).arg(sKind),
+            fittedToolTip(eState, oFacts)};
 }
 
 QString deviceName(const QString &sKind, const QString &sReplyName) {

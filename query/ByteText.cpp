@@ -1,5 +1,6 @@
 #include "ByteText.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -7,24 +8,14 @@ namespace orvane {
 
 namespace {
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
-}
-
 // The byte of "\xNN" at text[at]; -1 unless two hexadecimal digits follow the "x".
 int hexEscapeValue(const std::string &text, std::size_t at) {
-    const int high = at + 2 < text.size() ? hexValue(text[at + 1]) : -1;
-    const int low = at + 2 < text.size() ? hexValue(text[at + 2]) : -1;
-    return high < 0 || low < 0 ? -1 : high * 16 + low;
+    unsigned byte = 0;
+    const char *digits = text.data() + at + 1;
+    if (at + 2 >= text.size() || std::from_chars(digits, digits + 2, byte, 16).ptr != digits + 2) {
+        return -1;
+    }
+    return int(byte);
 }
 
 } // namespace

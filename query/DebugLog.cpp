@@ -9,27 +9,24 @@
 
 namespace {
 
+// Programs that query from several threads at once (the exporter) write lines from all of them;
+// the first line of the process sets the time base for all.
 struct TimeBase {
+    std::mutex mutex;
     bool bSet = false;
     std::uint32_t dwTick = 0;
 };
 
+// Made at its first use: the mutex is not constant-initialised on every system.
 TimeBase &timeBase() {
     static TimeBase base;
     return base;
 }
 
-// Programs that query from several threads at once (the exporter) write lines from all of them;
-// the first line of the process sets the time base for all.
-std::mutex &timeBaseMutex() {
-    static std::mutex mutex;
-    return mutex;
-}
-
 std::uint32_t dwElapsedSinceFirstLine() {
     const orvane::PlatformLayer &layer = orvane::platform();
-    const std::lock_guard<std::mutex> lock(timeBaseMutex());
     TimeBase &base = timeBase();
+    const std::lock_guard<std::mutex> lock(base.mutex);
     if (!base.bSet) {
         base.dwTick = layer.tickCount();
         base.bSet = true;
@@ -78,7 +75,7 @@ const char *pszGetErrorText(int iErrorCode) {
 
 namespace orvane::testing {
 void resetDebugLogTimeBase() {
-    const std::lock_guard<std::mutex> lock(timeBaseMutex());
-    timeBase() = TimeBase{};
+    const std::lock_guard<std::mutex> lock(timeBase().mutex);
+    timeBase().bSet = false;
 }
 } // namespace orvane::testing

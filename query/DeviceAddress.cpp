@@ -1,5 +1,6 @@
 #include "DeviceAddress.h"
 
+#include <cstdio>
 #include <regex>
 #include <string>
 
@@ -12,20 +13,10 @@ std::uint32_t dwDottedQuadToIPv4(const char *pszText) {
     if (!bIsDeviceAddress(pszText)) {
         return INVALID_IPV4_ADDRESS;
     }
-    // The rule leaves four groups of digits, each at most 255.
-    std::uint32_t dwAddress = 0;
-    std::uint32_t dwOctet = 0;
-    for (const char *pszChar = pszText;; ++pszChar) {
-        if (*pszChar >= '0' && *pszChar <= '9') {
-            dwOctet = dwOctet * 10 + std::uint32_t(*pszChar - '0');
-            continue;
-        }
-        dwAddress = dwAddress << 8 | dwOctet;
-        dwOctet = 0;
-        if (*pszChar == '\0') {
-            return dwAddress;
-        }
-    }
+    // The rule leaves four groups of decimal digits, each at most 255; %u reads no octal.
+    unsigned auOctets[4] = {};
+    std::sscanf(pszText, "%u.%u.%u.%u", &auOctets[0], &auOctets[1], &auOctets[2], &auOctets[3]);
+    return auOctets[0] << 24 | auOctets[1] << 16 | auOctets[2] << 8 | auOctets[3];
 }
 
 std::string sCanonicalAddress(const std::string &sText) {
@@ -33,12 +24,8 @@ std::string sCanonicalAddress(const std::string &sText) {
         return {};
     }
     const std::uint32_t dwAddress = dwDottedQuadToIPv4(sText.c_str());
-    std::string sCanonical;
-    for (int iShift = 24; iShift >= 0; iShift -= 8) {
-        sCanonical += std::to_string(dwAddress >> iShift & 0xFFu);
-        if (iShift > 0) {
-            sCanonical += '.';
-        }
-    }
-    return sCanonical;
+    char szCanonical[sizeof "255.255.255.255"];
+    std::snprintf(szCanonical, sizeof szCanonical, "%u.%u.%u.%u", dwAddress >> 24,
+                  dwAddress >> 16 & 0xFFu, dwAddress >> 8 & 0xFFu, dwAddress & 0xFFu);
+    return szCanonical;
 }

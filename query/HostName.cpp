@@ -3,24 +3,13 @@
 #include "DeviceAddress.h"
 #include "OrvaneQuery.h"
 #include "Platform.h"
+#include "SocketAddress.h"
 
-#include <condition_variable>
+#include <future>
 #include <memory>
-#include <mutex>
 #include <regex>
 #include <system_error>
 #include <thread>
-
-// The resolver's call is the same on both systems; only its header and Windows' start of the
-// sockets differ, a few lines that stay inline.
-#ifdef _WIN32
-#include <winsock2.h>
-#include <ws2tcpip.h>
-#else
-#include <netdb.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#endif
 
 namespace orvane {
 
@@ -45,9 +34,10 @@ bool isValidHostName(const std::string &name) {
     return std::regex_match(name, hostName);
 }
 
-// On Windows the sockets are started for the lookup alone (the resolver needs them), so that a
-// program's own clean-up never pulls them from under a lookup that still runs; directly, as the
-// platform table is no thread's to read while a test may replace it.
+// The resolver's call is the same on both systems. On Windows the sockets are started for the
+// lookup alone (the resolver needs them), so that a program's own clean-up never pulls them from
+// under a lookup that still runs; directly, as the platform table is no thread's to read while a
+// test may replace it.
 std::string systemHostNameOf(std::uint32_t ipv4Address) {
 #ifdef _WIN32
     WSADATA data;
@@ -55,9 +45,7 @@ std::string systemHostNameOf(std::uint32_t ipv4Address) {
         return {};
     }
 #endif
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(ipv4Address);
+    const sockaddr_in address = socketAddress(ipv4Address, 0);
     char name[NI_MAXHOST] = {};
     const int failed = ::getnameinfo(reinterpret_cast<const sockaddr *>(&address), sizeof address,
                                      name, sizeof name, nullptr, 0, NI_NAMEREQD);
@@ -81,35 +69,18 @@ void lookUpHostName(std::uint32_t ipv4Address,
     }
 }
 
-namespace {
-
-// What a lookup's thread hands over to the one that waits for it; shared, so that it outlives
-// a wait that gave up.
-struct Answer {
-    std::mutex mutex;
-    std::condition_variable given;
-    bool done = false;
-    std::string name;
-};
-
-} // namespace
-
 std::string holderHostName(const std::string &holderText,
                            std::chrono::steady_clock::time_point deadline) {
     const std::optional<std::uint32_t> address = holderAddress(holderText);
     if (!address || std::chrono::steady_clock::now() >= deadline) {
         return "";
     }
-    const auto answer = std::make_shared<Answer>();
-    lookUpHostName(*address, [answer](const std::string &name) {
-        const std::lock_guard<std::mutex> lock(answer->mutex);
-        answer->name = name;
-        answer->done = true;
-        answer->given.notify_one();
-    });
-    std::unique_lock<std::mutex> lock(answer->mutex);
-    answer->given.wait_until(lock, deadline, [&] { return answer->done; });
-    return answer->name;
+    // Shared with the lookup's thread, so that it outlives a wait that gave up; kept here as well,
+    // so that a lookup without a thread leaves it unkept until the deadline, never broken.
+    const auto promise = std::make_shared<std::promise<std::string>>();
+    std::future<std::string> name = promise->get_future();
+    lookUpHostName(*address, [promise](const std::string &found) { promise->set_value(found); });
+    return name.wait_until(deadline) == std::future_status::ready ? name.get() : "";
 }
 
 } // namespace orvane

@@ -3,6 +3,7 @@
 #include "OrvaneQuery.h"
 #include "Platform.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -11,11 +12,6 @@ bool bIsThisPCAddress(const char *pszUser, std::size_t userLength) {
     if (orvane::platform().getLocalAddresses(&addresses) != 0) {
         return false;
     }
-    const std::string user(pszUser, userLength);
-    for (const std::string &address : addresses) {
-        if (address == user) {
-            return true;
-        }
-    }
-    return false;
+    return std::find(addresses.begin(), addresses.end(), std::string(pszUser, userLength)) !=
+           addresses.end();
 }

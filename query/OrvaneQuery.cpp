@@ -17,17 +17,12 @@ constexpr char STATE_REQUEST[] = "state"; // sent with its NUL: 6 bytes
 constexpr char SEND_FAILURE_LINE[] = "%s: Error broadcasting to the clients %s \n";
 constexpr char RECEIVE_FAILURE_LINE[] = "%s: Error receiving message: %s\n";
 
-void vReportSendFailure(int iErrorCode) {
-    vPrintOutputLine(SEND_FAILURE_LINE, ROUTINE_NAME, pszGetErrorText(iErrorCode));
-    if (byDebugLevel >= 1) {
-        vWriteDebugLog(SEND_FAILURE_LINE, ROUTINE_NAME, pszGetErrorText(iErrorCode));
-    }
-}
-
-void vReportReceiveFailure(int iErrorCode) {
-    vPrintOutputLine(RECEIVE_FAILURE_LINE, ROUTINE_NAME, pszGetErrorText(iErrorCode));
-    if (byDebugLevel >= 3) {
-        vWriteDebugLog(RECEIVE_FAILURE_LINE, ROUTINE_NAME, pszGetErrorText(iErrorCode));
+// Prints the failure line (one of the two above) and logs it where the log level reaches the
+// line's threshold: 1 for a failed send, 3 for a failed receive.
+void vReportFailure(const char *pszLine, std::uint8_t byThreshold, int iErrorCode) {
+    vPrintOutputLine(pszLine, ROUTINE_NAME, pszGetErrorText(iErrorCode));
+    if (byDebugLevel >= byThreshold) {
+        vWriteDebugLog(pszLine, ROUTINE_NAME, pszGetErrorText(iErrorCode));
     }
 }
 
@@ -58,12 +53,12 @@ std::uint32_t dwReceiveReply(orvane::SocketHandle socket, const QueryOutput &out
             *output.peState = ORVANE_NOT_REACHABLE;
             return 0;
         }
-        vReportReceiveFailure(iErrorCode);
+        vReportFailure(RECEIVE_FAILURE_LINE, 3, iErrorCode);
         return ERR_QUERY_TRANSFER;
     }
     if (std::size_t(received) > sizeof buffer) {
         // Cut to the buffer it would be a different reply; the device sent something else.
-        vReportReceiveFailure(layer.messageTooLongError);
+        vReportFailure(RECEIVE_FAILURE_LINE, 3, layer.messageTooLongError);
         return ERR_QUERY_TRANSFER;
     }
     const OrvaneReply reply = parseOrvaneReply(buffer, std::size_t(received));
@@ -83,7 +78,7 @@ std::uint32_t dwReceiveReply(orvane::SocketHandle socket, const QueryOutput &out
 // monitor stays red and recovers by itself once the network is back; the line is printed and
 // logged all the same. Any other failure of the send is the query's failure.
 std::uint32_t dwSendFailure(int iErrorCode, const QueryOutput &output) {
-    vReportSendFailure(iErrorCode);
+    vReportFailure(SEND_FAILURE_LINE, 1, iErrorCode);
     if (!orvane::platform().isNoRouteError(iErrorCode)) {
         return ERR_QUERY_TRANSFER;
     }

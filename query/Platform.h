@@ -8,6 +8,8 @@
 // receive time-out exact (exporter/OnTimeReceive.h).
 #pragma once
 
+#include "HostName.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -19,6 +21,9 @@ namespace orvane {
 using SocketHandle = std::uintptr_t;
 constexpr SocketHandle INVALID_SOCKET_HANDLE = ~SocketHandle(0);
 
+// receiveWithSender of the native table, without the sender: every system's receiveFrom.
+long receiveIgnoringSender(SocketHandle socket, void *buffer, std::size_t capacity);
+
 struct PlatformLayer {
     // The pass-through socket operations. They add no behaviour to the platform's calls;
     // they only hide the platform's types. Addresses and ports are in host byte order.
@@ -29,7 +34,8 @@ struct PlatformLayer {
                    std::uint32_t ipv4Address, std::uint16_t port);
     // Receives one datagram of which at most capacity bytes are stored. Returns the datagram's
     // real length, which exceeds capacity when the datagram did not fit, or -1 on failure.
-    long (*receiveFrom)(SocketHandle socket, void *buffer, std::size_t capacity);
+    long (*receiveFrom)(SocketHandle socket, void *buffer,
+                        std::size_t capacity) = receiveIgnoringSender;
     // What the programs that answer requests (the simulated device and its hub) need beside them:
     // a socket bound to an address, and the sender of what it receives, to answer to.
     int (*bindSocket)(SocketHandle socket, std::uint32_t ipv4Address, std::uint16_t port);
@@ -54,7 +60,7 @@ struct PlatformLayer {
     std::uint32_t (*tickCount)(); // milliseconds, wraps after 2^32
     // The host name of an IPv4 address (host byte order) from the system's resolver; empty when
     // it knows none. Blocks for as long as the resolver takes.
-    std::string (*hostNameOf)(std::uint32_t ipv4Address);
+    std::string (*hostNameOf)(std::uint32_t ipv4Address) = systemHostNameOf;
     // Opens the log for appending in text mode at the first of the platform's places for it that
     // takes it, making the place's folder when missing; nullptr when none does.
     std::FILE *(*openLogFile)();

@@ -1,20 +1,18 @@
 // The platform layer on Linux: BSD sockets, the interface address list, a monotonic clock and the
 // log in the per-user state directory.
 #include "OrvaneQuery.h"
-#include "HostName.h"
 #include "Platform.h"
+#include "SocketAddress.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <net/if.h>
-#include <netinet/in.h>
 #include <pwd.h>
 #include <sys/ioctl.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 namespace orvane {
@@ -32,23 +30,11 @@ SocketHandle createSocket() {
     return fd < 0 ? INVALID_SOCKET_HANDLE : SocketHandle(fd);
 }
 
-int closeSocket(SocketHandle socket) {
-    return ::close(toFd(socket));
-}
-
 int setReceiveTimeout(SocketHandle socket, std::uint32_t timeoutMs) {
     timeval timeout{};
     timeout.tv_sec = time_t(timeoutMs / 1000);
     timeout.tv_usec = suseconds_t(timeoutMs % 1000) * 1000;
     return ::setsockopt(toFd(socket), SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
-}
-
-sockaddr_in socketAddress(std::uint32_t ipv4Address, std::uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(ipv4Address);
-    return address;
 }
 
 long sendTo(SocketHandle socket, const void *data, std::size_t length, std::uint32_t ipv4Address,
@@ -73,36 +59,6 @@ long receiveWithSender(SocketHandle socket, void *buffer, std::size_t capacity,
     *senderAddress = ntohl(sender.sin_addr.s_addr);
     *senderPort = ntohs(sender.sin_port);
     return length;
-}
-
-long receiveFrom(SocketHandle socket, void *buffer, std::size_t capacity) {
-    std::uint32_t senderAddress = 0;
-    std::uint16_t senderPort = 0;
-    return receiveWithSender(socket, buffer, capacity, &senderAddress, &senderPort);
-}
-
-std::uint32_t startSockets() {
-    return 0;
-}
-
-int cleanupSockets() {
-    return 0;
-}
-
-int lastSocketError() {
-    return errno;
-}
-
-bool isTimeoutError(int code) {
-    return code == EAGAIN || code == EWOULDBLOCK;
-}
-
-bool isNoRouteError(int code) {
-    return code == ENETUNREACH || code == EHOSTUNREACH || code == ENETDOWN;
-}
-
-std::string errorMessage(int code) {
-    return std::strerror(code);
 }
 
 // The kernel's list of IPv4 interface addresses, read with one ioctl: it runs on the poll path of
@@ -142,12 +98,10 @@ std::uint32_t getLocalAddresses(std::vector<std::string> *addresses) {
     return 0;
 }
 
+// The monotonic clock (CLOCK_MONOTONIC).
 std::uint32_t tickCount() {
-    timespec now{};
-    ::clock_gettime(CLOCK_MONOTONIC, &now);
-    const std::uint64_t milliseconds =
-        std::uint64_t(now.tv_sec) * 1000u + std::uint64_t(now.tv_nsec) / 1000000u;
-    return std::uint32_t(milliseconds);
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return std::uint32_t(std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
 }
 
 std::string homeDirectory() {
@@ -196,22 +150,23 @@ std::FILE *openLogFile() {
 const PlatformLayer &nativePlatform() {
     static const PlatformLayer layer = {
         .createSocket = createSocket,
-        .closeSocket = closeSocket,
+        .closeSocket = [](SocketHandle socket) { return ::close(toFd(socket)); },
         .setReceiveTimeout = setReceiveTimeout,
         .sendTo = sendTo,
-        .receiveFrom = receiveFrom,
         .bindSocket = bindSocket,
         .receiveWithSender = receiveWithSender,
-        .startSockets = startSockets,
-        .cleanupSockets = cleanupSockets,
-        .lastSocketError = lastSocketError,
-        .isTimeoutError = isTimeoutError,
-        .isNoRouteError = isNoRouteError,
+        .startSockets = [] { return std::uint32_t(0); }, // nothing to start
+        .cleanupSockets = [] { return 0; },
+        .lastSocketError = [] { return errno; },
+        .isTimeoutError = [](int code) { return code == EAGAIN || code == EWOULDBLOCK; },
+        .isNoRouteError =
+            [](int code) {
+                return code == ENETUNREACH || code == EHOSTUNREACH || code == ENETDOWN;
+            },
         .messageTooLongError = EMSGSIZE,
-        .errorMessage = errorMessage,
+        .errorMessage = [](int code) { return std::string(std::strerror(code)); },
         .getLocalAddresses = getLocalAddresses,
         .tickCount = tickCount,
-        .hostNameOf = systemHostNameOf,
         .openLogFile = openLogFile,
     };
     return layer;

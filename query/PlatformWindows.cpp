@@ -3,11 +3,8 @@
 // data.
 #include "OrvaneIdentity.h"
 #include "OrvaneQuery.h"
-#include "HostName.h"
 #include "Platform.h"
-
-// winsock2.h must come before windows.h.
-#include <winsock2.h>
+#include "SocketAddress.h"
 
 #include <mswsock.h>
 #include <shlobj.h>
@@ -49,22 +46,10 @@ SocketHandle createSocket() {
     return SocketHandle(socket);
 }
 
-int closeSocket(SocketHandle socket) {
-    return ::closesocket(toSocket(socket));
-}
-
 int setReceiveTimeout(SocketHandle socket, std::uint32_t timeoutMs) {
     const DWORD timeout = timeoutMs;
     return ::setsockopt(toSocket(socket), SOL_SOCKET, SO_RCVTIMEO,
                         reinterpret_cast<const char *>(&timeout), sizeof timeout);
-}
-
-sockaddr_in socketAddress(std::uint32_t ipv4Address, std::uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(ipv4Address);
-    return address;
 }
 
 long sendTo(SocketHandle socket, const void *data, std::size_t length, std::uint32_t ipv4Address,
@@ -92,32 +77,9 @@ long receiveWithSender(SocketHandle socket, void *buffer, std::size_t capacity,
     return received == SOCKET_ERROR ? -1 : received;
 }
 
-long receiveFrom(SocketHandle socket, void *buffer, std::size_t capacity) {
-    std::uint32_t senderAddress = 0;
-    std::uint16_t senderPort = 0;
-    return receiveWithSender(socket, buffer, capacity, &senderAddress, &senderPort);
-}
-
 std::uint32_t startSockets() {
     WSADATA data;
     return std::uint32_t(::WSAStartup(MAKEWORD(2, 0), &data));
-}
-
-int cleanupSockets() {
-    return ::WSACleanup();
-}
-
-int lastSocketError() {
-    return ::WSAGetLastError();
-}
-
-// The port-unreachable report means that no one answered, as a time-out does.
-bool isTimeoutError(int code) {
-    return code == WSAETIMEDOUT || code == WSAECONNRESET;
-}
-
-bool isNoRouteError(int code) {
-    return code == WSAENETUNREACH || code == WSAEHOSTUNREACH || code == WSAENETDOWN;
 }
 
 std::string narrowText(const wchar_t *wide) {
@@ -169,10 +131,6 @@ std::uint32_t getLocalAddresses(std::vector<std::string> *addresses) {
     return 0;
 }
 
-std::uint32_t tickCount() {
-    return ::GetTickCount();
-}
-
 // %LOCALAPPDATA%\Orvane Monitor\hvcxdrv_debug.txt, the folder made when missing; "" when the
 // system names no such folder.
 std::wstring fallbackLogFilePath() {
@@ -205,22 +163,24 @@ std::FILE *openLogFile() {
 const PlatformLayer &nativePlatform() {
     static const PlatformLayer layer = {
         .createSocket = createSocket,
-        .closeSocket = closeSocket,
+        .closeSocket = [](SocketHandle socket) { return ::closesocket(toSocket(socket)); },
         .setReceiveTimeout = setReceiveTimeout,
         .sendTo = sendTo,
-        .receiveFrom = receiveFrom,
         .bindSocket = bindSocket,
         .receiveWithSender = receiveWithSender,
         .startSockets = startSockets,
-        .cleanupSockets = cleanupSockets,
-        .lastSocketError = lastSocketError,
-        .isTimeoutError = isTimeoutError,
-        .isNoRouteError = isNoRouteError,
+        .cleanupSockets = [] { return ::WSACleanup(); },
+        .lastSocketError = [] { return ::WSAGetLastError(); },
+        // The port-unreachable report means that no one answered, as a time-out does.
+        .isTimeoutError = [](int code) { return code == WSAETIMEDOUT || code == WSAECONNRESET; },
+        .isNoRouteError =
+            [](int code) {
+                return code == WSAENETUNREACH || code == WSAEHOSTUNREACH || code == WSAENETDOWN;
+            },
         .messageTooLongError = WSAEMSGSIZE,
         .errorMessage = errorMessage,
         .getLocalAddresses = getLocalAddresses,
-        .tickCount = tickCount,
-        .hostNameOf = systemHostNameOf,
+        .tickCount = [] { return std::uint32_t(::GetTickCount()); },
         .openLogFile = openLogFile,
     };
     return layer;

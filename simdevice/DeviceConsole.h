@@ -1,6 +1,7 @@
 // The commands that steer a running simulated device, one line each, as typed on standard input.
 #pragma once
 
+#include "DeviceOptions.h"
 #include "SimulatedDevice.h"
 
 #include <string>
@@ -28,6 +29,13 @@ private:
     SimulatedDevice &device;
     std::string name;
     std::string user;
+};
+
+// A device as orvane-simdevice runs one, with the program's defaults, and its console.
+struct SteeredDevice {
+    DeviceOptions options;
+    SimulatedDevice device;
+    DeviceConsole console{device, options.name, options.user};
 };
 
 } // namespace simdevice

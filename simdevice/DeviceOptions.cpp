@@ -2,6 +2,7 @@
 
 #include "DeviceAddress.h"
 
+#include <charconv>
 #include <getopt.h>
 
 namespace simdevice {
@@ -120,17 +121,10 @@ std::string deviceUsage(const std::string &program) {
 
 bool parseNumber(const std::string &text, unsigned long minimum, unsigned long maximum,
                  unsigned long *value) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) {
-        return false;
-    }
-    *value = 0;
-    for (const char digit : text) {
-        *value = *value * 10 + unsigned(digit - '0');
-        if (*value > maximum) {
-            return false;
-        }
-    }
-    return *value >= minimum;
+    // No sign, no blanks, no digits beyond the number, nothing beyond unsigned long.
+    const char *end = text.data() + text.size();
+    const auto [stop, failure] = std::from_chars(text.data(), end, *value);
+    return failure == std::errc() && stop == end && *value >= minimum && *value <= maximum;
 }
 
 } // namespace simdevice

@@ -35,10 +35,7 @@ void SimulatedDevice::stop() {
     if (!isRunning()) {
         return;
     }
-    {
-        std::lock_guard<std::mutex> lock(mutex);
-        stopping = true;
-    }
+    locked([this] { stopping = true; });
     stopRequested.notify_all();
     thread.join();
     socket.close();
@@ -72,42 +69,6 @@ void SimulatedDevice::answerRequest(const std::string &request, const Peer &send
     }
     lock.unlock();
     socket.send(datagram, sender);
-}
-
-void SimulatedDevice::answerRaw(const std::string &datagram) {
-    std::lock_guard<std::mutex> lock(mutex);
-    reply = datagram;
-    silent = false;
-}
-
-void SimulatedDevice::beSilent() {
-    std::lock_guard<std::mutex> lock(mutex);
-    silent = true;
-}
-
-void SimulatedDevice::answerAfter(unsigned milliseconds) {
-    std::lock_guard<std::mutex> lock(mutex);
-    delayMs = milliseconds;
-}
-
-unsigned SimulatedDevice::answerDelayMs() const {
-    std::lock_guard<std::mutex> lock(mutex);
-    return delayMs;
-}
-
-bool SimulatedDevice::isSilent() const {
-    std::lock_guard<std::mutex> lock(mutex);
-    return silent;
-}
-
-std::string SimulatedDevice::answer() const {
-    std::lock_guard<std::mutex> lock(mutex);
-    return reply;
-}
-
-std::string SimulatedDevice::lastRequest() const {
-    std::lock_guard<std::mutex> lock(mutex);
-    return lastRequestBytes;
 }
 
 } // namespace simdevice

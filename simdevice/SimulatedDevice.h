@@ -12,6 +12,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <type_traits>
 
 namespace simdevice {
 
@@ -32,22 +33,47 @@ public:
     void answerWith(const std::string &name, const std::string &userAddress) {
         answerRaw(name + "#" + userAddress);
     }
-    void answerRaw(const std::string &datagram); // exact bytes: may hold NUL, may exceed 128
-    void beSilent();                             // takes requests, answers nothing
+    // Exact bytes: may hold NUL, may exceed 128.
+    void answerRaw(const std::string &datagram) {
+        locked([&] {
+            reply = datagram;
+            silent = false;
+        });
+    }
+    // Takes requests, answers nothing.
+    void beSilent() {
+        locked([this] { silent = true; });
+    }
     // Waits this long before each answer (0: at once), like a device that is busy; one request
     // at a time, as a device with one answering loop would.
-    void answerAfter(unsigned milliseconds);
+    void answerAfter(unsigned milliseconds) {
+        locked([&] { delayMs = milliseconds; });
+    }
 
     std::size_t requestsSeen() const { return requests; }
 
     // What the device answers now, and the bytes of the last request it saw.
-    bool isSilent() const;
-    unsigned answerDelayMs() const;
-    std::string answer() const;
-    std::string lastRequest() const;
+    bool isSilent() const {
+        return locked([this] { return silent; });
+    }
+    unsigned answerDelayMs() const {
+        return locked([this] { return delayMs; });
+    }
+    std::string answer() const {
+        return locked([this] { return reply; });
+    }
+    std::string lastRequest() const {
+        return locked([this] { return lastRequestBytes; });
+    }
     bool isRunning() const { return thread.joinable(); }
 
 private:
+    // What the function returns, called with the mutex held.
+    template <typename Function> std::invoke_result_t<Function> locked(Function function) const {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return function();
+    }
+
     void serve();
     void answerRequest(const std::string &request, const Peer &sender);
 

@@ -26,7 +26,7 @@ std::string DeviceHub::answer(const std::string &address, const std::string &lin
 std::string DeviceHub::start(const std::string &address) {
     // A device left behind by a client that ended early gives way to the new one.
     devices.erase(address);
-    auto entry = std::make_unique<Device>();
+    auto entry = std::make_unique<simdevice::SteeredDevice>();
     const std::uint16_t port = entry->options.port;
     std::string error;
     if (!entry->device.start(address, port, &error)) {

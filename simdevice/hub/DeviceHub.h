@@ -3,8 +3,6 @@
 #pragma once
 
 #include "DeviceConsole.h"
-#include "DeviceOptions.h"
-#include "SimulatedDevice.h"
 
 #include <map>
 #include <memory>
@@ -20,17 +18,10 @@ public:
     std::size_t deviceCount() const { return devices.size(); }
 
 private:
-    // A device as orvane-simdevice runs one, with the program's defaults.
-    struct Device {
-        simdevice::DeviceOptions options;
-        simdevice::SimulatedDevice device;
-        simdevice::DeviceConsole console{device, options.name, options.user};
-    };
-
     std::string answer(const std::string &address, const std::string &line);
     std::string start(const std::string &address);
 
-    std::map<std::string, std::unique_ptr<Device>> devices;
+    std::map<std::string, std::unique_ptr<simdevice::SteeredDevice>> devices;
 };
 
 } // namespace simdevicehub

@@ -43,7 +43,8 @@ int gatherCalls = 0;
 
 // The user address against this PC's addresses: every one is compared, as exact text, after
 // gathering them once; none, or none to be had, means another PC; a free device needs none. The
-// request goes to the decimal reading of the device's address.
+// request goes to the decimal reading of the device's address, with the time-out and the reply
+// buffer's size, and the socket is closed.
 TEST_F(AddressMatchTest, UserAddressIsComparedAsExactTextWithEveryAddressOfThisPC) {
     const std::vector<std::string> some = {"127.0.0.1", "192.0.2.2", "198.51.100.7", "203.0.113.9"};
     const struct {
@@ -75,11 +76,15 @@ TEST_F(AddressMatchTest, UserAddressIsComparedAsExactTextWithEveryAddressOfThisP
         localAddresses = match.local;
         localResult = match.gatherResult;
         gatherCalls = 0;
-        ASSERT_EQ(query("127.0.0.09"), 0u);
+        ASSERT_EQ(query("127.0.0.09", 1234), 0u);
         EXPECT_EQ(state, match.state);
         EXPECT_EQ(gatherCalls, match.gatherCalls);
         EXPECT_EQ(fakesocket::record().destination, 0x7F000009u);
         EXPECT_EQ(fakesocket::record().port, 9758);
+        EXPECT_EQ(fakesocket::record().sent, std::string("state\0", 6));
+        EXPECT_EQ(fakesocket::record().timeoutMs, 1234u);
+        EXPECT_EQ(fakesocket::record().receiveCapacity, 128u);
+        EXPECT_EQ(fakesocket::record().closed, std::vector{fakesocket::FAKE_SOCKET});
     }
 }
 

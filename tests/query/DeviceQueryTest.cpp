@@ -47,6 +47,7 @@ TEST_F(DeviceQueryTest, StateAndNameOfEveryKindOfReply) {
         // All 128 bytes of the buffer, without a NUL; the user address ends at the last byte.
         {std::string(128 - 1 - local.size(), 'n'), local, ORVANE_USED_BY_THIS_PC},
         {"n", std::string(128 - 2, '7'), ORVANE_USED_BY_OTHER_PC},
+        {std::string(128 - 1, 'n'), "", ORVANE_USED_BY_OTHER_PC}, // "#" the last byte: no user
     };
     for (const auto &reply : replies) {
         SCOPED_TRACE(reply.name + "#" + reply.user);

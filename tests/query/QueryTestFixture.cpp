@@ -10,47 +10,27 @@
 
 #include <unistd.h> // getpid, also with mingw-w64
 
-namespace {
-
-std::string &redirectedLogPath() {
-    static std::string path;
-    return path;
-}
-
-std::FILE *openRedirectedLog() {
-    return std::fopen(redirectedLogPath().c_str(), "at");
-}
-
-} // namespace
-
 void QueryTest::SetUp() {
     const ::testing::TestInfo *info = ::testing::UnitTest::GetInstance()->current_test_info();
-    redirectedLogPath() = ::testing::TempDir() + "orvane_" + info->test_suite_name() + "_" +
-                          info->name() + "_" + std::to_string(getpid()) + ".txt";
-    std::remove(redirectedLogPath().c_str());
+    logPath = ::testing::TempDir() + "orvane_" + info->test_suite_name() + "_" + info->name() +
+              "_" + std::to_string(getpid()) + ".txt";
+    std::remove(logPath.c_str());
     orvane::PlatformLayer layer = orvane::platform();
-    layer.openLogFile = openRedirectedLog;
+    layer.openLogFile = [] { return std::fopen(logPath.c_str(), "at"); };
     guard = std::make_unique<orvane::testing::ScopedPlatform>(layer);
     orvane::testing::resetDebugLogTimeBase();
+    ASSERT_EQ(dwInitSockets(), 0u);
 }
 
 void QueryTest::TearDown() {
+    iCleanupSockets();
     guard.reset();
-    std::remove(redirectedLogPath().c_str());
+    std::remove(logPath.c_str());
 }
 
-void QueryTest::usePlatform(const orvane::PlatformLayer &layer) {
-    orvane::installPlatform(layer);
-}
-
-std::string QueryTest::logFilePath() {
-    return redirectedLogPath();
-}
-
-std::string QueryTest::readLog() {
-    // Text mode: on Windows the log is written in text mode too, with CR LF line ends.
+std::string fileText(const std::string &path, std::ios::openmode mode) {
     std::ostringstream text;
-    text << std::ifstream(redirectedLogPath()).rdbuf();
+    text << std::ifstream(path, mode).rdbuf();
     return text.str();
 }
 

@@ -2,15 +2,8 @@
 #include "TestDevice.h"
 
 #include "DeviceConsole.h"
-#include "DeviceOptions.h"
-#include "SimulatedDevice.h"
 
-// A device as orvane-simdevice runs one, with the program's defaults.
-struct TestDevice::Impl {
-    simdevice::DeviceOptions defaults;
-    simdevice::SimulatedDevice device;
-    simdevice::DeviceConsole console{device, defaults.name, defaults.user};
-};
+struct TestDevice::Impl : simdevice::SteeredDevice {};
 
 TestDevice::TestDevice(FailureReport report)
     : impl(std::make_unique<Impl>()), reportFailure(std::move(report)) {}
@@ -22,7 +15,7 @@ std::string TestDevice::loopbackAddress(unsigned index) {
 }
 
 bool TestDevice::start(const std::string &address, std::string *error) {
-    return impl->device.start(address, impl->defaults.port, error);
+    return impl->device.start(address, impl->options.port, error);
 }
 
 std::string TestDevice::execute(const std::string &line) const {

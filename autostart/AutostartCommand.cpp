@@ -4,6 +4,8 @@
 #include "DeviceAddress.h"
 #include "LoginStarts.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -20,6 +22,11 @@ constexpr int kExitUsage = 2;
 
 QString whose(LoginScope scope) {
     return scope == LoginScope::AllUsers ? "for all users" : "for this user";
+}
+
+// "ADDRESS: the monitor STARTS at login for ...", as the messages say what a device does.
+QString atLogin(const QString &address, const QString &starts, LoginScope scope) {
+    return address + ": the monitor " + starts + " at login " + whose(scope);
 }
 
 std::uint32_t numberOf(const QString &address) {
@@ -39,8 +46,8 @@ QString hindrance(const LoginStart &start) {
 
 // The login starts of the device ("127.0.0.9" and "127.0.0.09" are one), or of every device
 // without one; only those that start the monitor when working.
-QList<LoginStart> startsOf(const LoginStarts &starts, const QString &device, bool working = false) {
-    QList<LoginStart> matches = starts.found();
+QList<LoginStart> startsOf(LoginScope scope, const QString &device, bool working = false) {
+    QList<LoginStart> matches = foundStarts(scope);
     matches.removeIf([&](const LoginStart &start) {
         return (!device.isEmpty() && numberOf(start.address) != numberOf(device)) ||
                (working && !hindrance(start).isEmpty());
@@ -50,20 +57,16 @@ QList<LoginStart> startsOf(const LoginStarts &starts, const QString &device, boo
 
 // What starts the device's monitor for every user beside this user's own starts (Windows).
 QList<LoginStart> workingForAllUsers(LoginScope scope, const QString &device) {
-    if (scope != LoginScope::ThisUser || !LoginStarts::hasScope(LoginScope::AllUsers)) {
+    if (scope != LoginScope::ThisUser || !kLoginScopes.contains(LoginScope::AllUsers)) {
         return {};
     }
-    return startsOf(LoginStarts(LoginScope::AllUsers), device, true);
-}
-
-QString machinePlaceOf(const QString &address) {
-    return LoginStarts(LoginScope::AllUsers).placeOf(address);
+    return startsOf(LoginScope::AllUsers, device, true);
 }
 
 // The entry of earlier versions becomes a login start of today's kind, unless the command is to
 // stop that very device, and then goes.
-void takeOverEarlierSetup(const LoginStarts &starts, const QString &action, const QString &device) {
-    for (const LoginStart &start : starts.found()) {
+void takeOverEarlierSetup(LoginScope scope, const QString &action, const QString &device) {
+    for (const LoginStart &start : foundStarts(scope)) {
         const bool started = !start.address.isEmpty() && !start.switchedOff;
         const bool stopped = action == "disable" &&
                              (device.isEmpty() || numberOf(start.address) == numberOf(device));
@@ -73,51 +76,49 @@ void takeOverEarlierSetup(const LoginStarts &starts, const QString &action, cons
         const QString address = canonicalAddress(start.address);
         if (started) {
             // Written before the old entry goes: an interruption may leave both, never neither.
-            starts.put(address);
+            putStart(scope, address);
             note(address + ": taken over from the login entry of earlier versions (" +
-                 starts.placeOf(address) + ")");
+                 placeOf(scope, address) + ")");
         }
-        starts.remove(start);
+        removeStart(scope, start);
         if (!started) {
             note("removed the login entry of earlier versions, which started no device");
         }
     }
 }
 
-int enable(const LoginStarts &starts, LoginScope scope, const QString &address) {
+int enable(LoginScope scope, const QString &address) {
     // A device that starts for every user must not get a second monitor from this user's start.
     if (!workingForAllUsers(scope, address).isEmpty()) {
-        note(address + ": the monitor starts at login " + whose(LoginScope::AllUsers) +
-             " already (" + machinePlaceOf(address) + "); not enabled for this user as well");
+        note(atLogin(address, "starts", LoginScope::AllUsers) + " already (" +
+             placeOf(LoginScope::AllUsers, address) + "); not enabled for this user as well");
         return kExitDone;
     }
     if (QStandardPaths::findExecutable(monitorProgram()).isEmpty()) {
         throw LoginStartError{"the monitor " + printable(monitorProgram()) + " is missing"};
     }
-    const QList<LoginStart> existing = startsOf(starts, address);
-    const QString started = address + ": the monitor starts at login " + whose(scope);
-    const QString place = " (" + starts.placeOf(address) + ")";
+    const QList<LoginStart> existing = startsOf(scope, address);
+    const QString place = " (" + placeOf(scope, address) + ")";
     if (existing.size() == 1 && existing[0].address == address &&
-        existing[0].content == starts.contentFor(address) && hindrance(existing[0]).isEmpty()) {
-        note(started + " already" + place);
+        existing[0].content == contentFor(address) && hindrance(existing[0]).isEmpty()) {
+        note(atLogin(address, "starts", scope) + " already" + place);
     } else {
-        starts.put(address);
+        putStart(scope, address);
         QString renewal = existing.isEmpty() ? "" : ", its login start renewed";
         for (const LoginStart &start : existing) {
             if (start.address != address) {
-                starts.remove(start); // the same device under another spelling
+                removeStart(scope, start); // the same device under another spelling
             }
             if (const QString why = hindrance(start); !why.isEmpty()) {
                 renewal = start.switchedOff ? ", switched on again" : renewal + " (" + why + ")";
             }
         }
-        note(started + place + renewal);
+        note(atLogin(address, "starts", scope) + place + renewal);
     }
     // Once a device starts for every user, this user's own start of it would be a second monitor.
     if (scope == LoginScope::AllUsers) {
-        const LoginStarts own(LoginScope::ThisUser);
-        for (const LoginStart &start : startsOf(own, address)) {
-            own.remove(start);
+        for (const LoginStart &start : startsOf(LoginScope::ThisUser, address)) {
+            removeStart(LoginScope::ThisUser, start);
             note(address + ": removed this user's own login start, which the one for all users "
                            "replaces");
         }
@@ -125,22 +126,23 @@ int enable(const LoginStarts &starts, LoginScope scope, const QString &address) 
     return kExitDone;
 }
 
-int disable(const LoginStarts &starts, LoginScope scope, const QString &device) {
-    const QList<LoginStart> removed = startsOf(starts, device);
+int disable(LoginScope scope, const QString &device) {
+    const QList<LoginStart> removed = startsOf(scope, device);
     for (const LoginStart &start : removed) {
-        starts.remove(start);
-        note(start.address + ": the monitor no longer starts at login " + whose(scope));
+        removeStart(scope, start);
+        note(atLogin(start.address, "no longer starts", scope));
     }
     if (removed.isEmpty()) {
-        note((device.isEmpty() ? "no monitor started" : device + ": the monitor did not start") +
-             " at login " + whose(scope));
+        note(device.isEmpty() ? "no monitor started at login " + whose(scope)
+                              : atLogin(device, "did not start", scope));
     }
     // What the installer set up for every user still starts.
     const QList<LoginStart> machineWide = workingForAllUsers(scope, device);
     for (const LoginStart &start : machineWide) {
-        problem(start.address + ": the monitor still starts at login " +
-                whose(LoginScope::AllUsers) + " (" + machinePlaceOf(start.address) +
-                "); as administrator: " + kProgram + " --all-users --disable " + start.address);
+        note(atLogin(start.address, "still starts", LoginScope::AllUsers) + " (" +
+                 placeOf(LoginScope::AllUsers, start.address) + "); as administrator: " + kProgram +
+                 " --all-users --disable " + start.address,
+             stderr);
     }
     return machineWide.isEmpty() ? kExitDone : kExitFailed;
 }
@@ -149,11 +151,8 @@ int disable(const LoginStarts &starts, LoginScope scope, const QString &device) 
 // that does not start the monitor says why.
 int list() {
     std::set<std::pair<std::uint32_t, QString>> lines; // by address, each once
-    for (const LoginScope scope : {LoginScope::ThisUser, LoginScope::AllUsers}) {
-        if (!LoginStarts::hasScope(scope)) {
-            continue;
-        }
-        for (const LoginStart &start : LoginStarts(scope).found()) {
+    for (const LoginScope scope : kLoginScopes) {
+        for (const LoginStart &start : foundStarts(scope)) {
             if (start.address.isEmpty()) {
                 continue; // an entry of earlier versions without an address starts no device
             }
@@ -172,12 +171,8 @@ int list() {
 
 } // namespace
 
-void note(const QString &text) {
-    std::fputs((QString(kProgram) + ": " + text + "\n").toUtf8().constData(), stdout);
-}
-
-void problem(const QString &text) {
-    std::fputs((QString(kProgram) + ": " + text + "\n").toUtf8().constData(), stderr);
+void note(const QString &text, std::FILE *stream) {
+    std::fputs((QString(kProgram) + ": " + text + "\n").toUtf8().constData(), stream);
 }
 
 QString canonicalAddress(const QString &address) {
@@ -190,22 +185,24 @@ QString printable(const QString &text) {
         orvane::escapeBytes(text.toUtf8().toStdString(), "", orvane::Backslash::Kept));
 }
 
-int runLoginStartCommand(const QString &action, const QString &address, bool allUsers) {
-    if (allUsers && !LoginStarts::hasScope(LoginScope::AllUsers)) {
-        problem("--all-users is for Windows; here each user enables the devices");
+QString monitorProgram() {
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/" +
+                                    ORVANE_MONITOR_FILE);
+}
+
+int runLoginStartCommand(const QString &action, const QString &address, LoginScope scope) {
+    if (!kLoginScopes.contains(scope)) {
+        note("--all-users is for Windows; here each user enables the devices", stderr);
         return kExitUsage;
     }
-    const LoginScope scope = allUsers ? LoginScope::AllUsers : LoginScope::ThisUser;
     try {
         if (action == "list") {
             return list();
         }
-        const LoginStarts starts(scope);
-        takeOverEarlierSetup(starts, action, address);
-        return action == "enable" ? enable(starts, scope, address)
-                                  : disable(starts, scope, address);
+        takeOverEarlierSetup(scope, action, address);
+        return action == "enable" ? enable(scope, address) : disable(scope, address);
     } catch (const LoginStartError &failure) {
-        problem(failure.reason);
+        note(failure.reason, stderr);
         return kExitFailed;
     }
 }

@@ -5,7 +5,6 @@
 // options, and the address in orvane-monitor/address of the configuration folder.
 #include "LoginStarts.h"
 
-#include "AutostartCommand.h"
 #include "DeviceAddress.h"
 
 #include <QCoreApplication>
@@ -19,6 +18,8 @@
 
 namespace autostart {
 
+const QList<LoginScope> kLoginScopes = {LoginScope::ThisUser};
+
 namespace {
 
 const QString kEntryPrefix = "orvane-monitor-";
@@ -31,6 +32,10 @@ constexpr qint64 kReadLimit = 64 * 1024;
 QString configFolder() {
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     return QDir::isAbsolutePath(folder) ? folder : QDir::homePath() + "/.config";
+}
+
+QString autostartFolder() {
+    return configFolder() + "/autostart";
 }
 
 QString earlierAddressFile() {
@@ -91,21 +96,10 @@ QString execArgument(const QString &argument) {
 
 } // namespace
 
-QString monitorProgram() {
-    return QCoreApplication::applicationDirPath() + "/orvane-monitor";
-}
-
-LoginStarts::LoginStarts(LoginScope loginScope)
-    : scope(loginScope), place(configFolder() + "/autostart") {}
-
-bool LoginStarts::hasScope(LoginScope loginScope) {
-    return loginScope == LoginScope::ThisUser;
-}
-
-QList<LoginStart> LoginStarts::found() const {
-    const QDir folder(place);
+QList<LoginStart> foundStarts(LoginScope) {
+    const QDir folder(autostartFolder());
     if (folder.exists() && !folder.isReadable()) {
-        throw LoginStartError{"cannot read " + place};
+        throw LoginStartError{"cannot read " + autostartFolder()};
     }
     QList<LoginStart> starts;
     const auto names =
@@ -119,19 +113,15 @@ QList<LoginStart> LoginStarts::found() const {
         }
     }
     if (const std::optional<QString> entry = readFile(folder.filePath(kEarlierEntry))) {
-        starts.append({kEarlierEntry,
-                       earlierSavedAddress().value_or(""),
-                       *entry,
-                       {},
-                       isSwitchedOff(*entry),
-                       true});
+        starts.append({kEarlierEntry, earlierSavedAddress().value_or(""), *entry, QString(),
+                       isSwitchedOff(*entry), true});
     }
     return starts;
 }
 
 // The template from its first group on, with Exec and TryExec starting the monitor for the device
 // and Name and Comment naming the device.
-QString LoginStarts::contentFor(const QString &address) const {
+QString contentFor(const QString &address) {
     const QString templateFile =
         QDir::cleanPath(QCoreApplication::applicationDirPath() + "/" + ORVANE_AUTOSTART_TEMPLATE);
     const std::optional<QString> templateText = readFile(templateFile);
@@ -162,26 +152,26 @@ QString LoginStarts::contentFor(const QString &address) const {
 
 // Written to a temporary file beside the entry and renamed over it, so that the entry holds
 // either its old content or all of the new one, also after a crash.
-void LoginStarts::put(const QString &address) const {
+void putStart(LoginScope scope, const QString &address) {
     const QString content = contentFor(address);
-    if (!QDir().mkpath(place)) {
-        throw LoginStartError{"cannot make the folder " + place};
+    if (!QDir().mkpath(autostartFolder())) {
+        throw LoginStartError{"cannot make the folder " + autostartFolder()};
     }
-    QSaveFile entry(placeOf(address));
+    QSaveFile entry(placeOf(scope, address));
     if (!entry.open(QIODevice::WriteOnly) || entry.write(content.toUtf8()) < 0 || !entry.commit()) {
-        throw LoginStartError{"cannot write " + placeOf(address) + ": " + entry.errorString()};
+        throw LoginStartError{"cannot write " + entry.fileName() + ": " + entry.errorString()};
     }
 }
 
-void LoginStarts::remove(const LoginStart &start) const {
-    removeFile(place + "/" + start.name);
+void removeStart(LoginScope, const LoginStart &start) {
+    removeFile(autostartFolder() + "/" + start.name);
     if (start.earlier) {
         removeFile(earlierAddressFile());
     }
 }
 
-QString LoginStarts::placeOf(const QString &address) const {
-    return place + "/" + kEntryPrefix + address + kEntrySuffix;
+QString placeOf(LoginScope, const QString &address) {
+    return autostartFolder() + "/" + kEntryPrefix + address + kEntrySuffix;
 }
 
 std::optional<QString> earlierSavedAddress() {

@@ -14,12 +14,12 @@
 #include "DeviceAddress.h"
 #include "OrvaneIdentity.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QProcess>
 #include <QSettings>
 
 namespace autostart {
+
+const QList<LoginScope> kLoginScopes = {LoginScope::ThisUser, LoginScope::AllUsers};
 
 namespace {
 
@@ -27,8 +27,9 @@ const QString kRunKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const QString kApprovedKey =
     "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
-QString rootOf(LoginScope scope) {
-    return scope == LoginScope::AllUsers ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+// The key below the scope's root: HKEY_LOCAL_MACHINE for all users, HKEY_CURRENT_USER otherwise.
+QString keyOf(LoginScope scope, const QString &key) {
+    return (scope == LoginScope::AllUsers ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER") + key;
 }
 
 QString valueNameFor(const QString &address) {
@@ -48,7 +49,7 @@ void commit(QSettings &key, const QString &where, LoginScope scope) {
 
 // Removes the note that Windows' startup settings keep of the Run value, if there is one.
 void forgetSwitch(LoginScope scope, const QString &name) {
-    const QString where = rootOf(scope) + kApprovedKey;
+    const QString where = keyOf(scope, kApprovedKey);
     QSettings approved(where, QSettings::NativeFormat);
     if (approved.contains(name)) {
         approved.remove(name);
@@ -58,20 +59,9 @@ void forgetSwitch(LoginScope scope, const QString &name) {
 
 } // namespace
 
-QString monitorProgram() {
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/orvane-monitor.exe");
-}
-
-LoginStarts::LoginStarts(LoginScope loginScope)
-    : scope(loginScope), place(rootOf(loginScope) + kRunKey) {}
-
-bool LoginStarts::hasScope(LoginScope) {
-    return true;
-}
-
-QList<LoginStart> LoginStarts::found() const {
-    const QSettings run(place, QSettings::NativeFormat);
-    const QSettings approved(rootOf(scope) + kApprovedKey, QSettings::NativeFormat);
+QList<LoginStart> foundStarts(LoginScope scope) {
+    const QSettings run(keyOf(scope, kRunKey), QSettings::NativeFormat);
+    const QSettings approved(keyOf(scope, kApprovedKey), QSettings::NativeFormat);
     const QString prefix = valueNameFor("");
     QList<LoginStart> starts;
     for (const QString &name : run.childKeys()) {
@@ -89,26 +79,26 @@ QList<LoginStart> LoginStarts::found() const {
     return starts;
 }
 
-QString LoginStarts::contentFor(const QString &address) const {
+QString contentFor(const QString &address) {
     return "\"" + monitorProgram() + "\" " + address;
 }
 
-void LoginStarts::put(const QString &address) const {
-    QSettings run(place, QSettings::NativeFormat);
+void putStart(LoginScope scope, const QString &address) {
+    QSettings run(keyOf(scope, kRunKey), QSettings::NativeFormat);
     run.setValue(valueNameFor(address), contentFor(address));
-    commit(run, place, scope);
+    commit(run, keyOf(scope, kRunKey), scope);
     forgetSwitch(scope, valueNameFor(address));
 }
 
-void LoginStarts::remove(const LoginStart &start) const {
-    QSettings run(place, QSettings::NativeFormat);
+void removeStart(LoginScope scope, const LoginStart &start) {
+    QSettings run(keyOf(scope, kRunKey), QSettings::NativeFormat);
     run.remove(start.name);
-    commit(run, place, scope);
+    commit(run, keyOf(scope, kRunKey), scope);
     forgetSwitch(scope, start.name);
 }
 
-QString LoginStarts::placeOf(const QString &address) const {
-    return place + ", value \"" + valueNameFor(address) + "\"";
+QString placeOf(LoginScope scope, const QString &address) {
+    return keyOf(scope, kRunKey) + ", value \"" + valueNameFor(address) + "\"";
 }
 
 std::optional<QString> earlierSavedAddress() {

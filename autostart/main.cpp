@@ -3,15 +3,12 @@
 // runs.
 #include "AutostartCommand.h"
 #include "DeviceAddress.h"
-#include "LoginStarts.h"
 #include "OrvaneIdentity.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
-
-#include <cstdio>
 
 using namespace autostart;
 
@@ -36,14 +33,14 @@ int runMonitor(const std::optional<QString> &address) {
     monitor.setInputChannelMode(QProcess::ForwardedInputChannel);
     monitor.start(monitorProgram(), address ? QStringList{*address} : QStringList());
     if (!monitor.waitForFinished(-1) && monitor.error() == QProcess::FailedToStart) {
-        problem("cannot start " + monitorProgram() + ": " + monitor.errorString());
+        note("cannot start " + monitorProgram() + ": " + monitor.errorString(), stderr);
         return 1;
     }
     return monitor.exitStatus() == QProcess::NormalExit ? monitor.exitCode() : 1;
 }
 
 int refuse(const QString &reason) {
-    problem(reason);
+    note(reason, stderr);
     return kExitUsage;
 }
 
@@ -84,10 +81,9 @@ int runOptions(const QStringList &arguments) {
     if (action == "enable" && rest.isEmpty()) {
         return refuse("--enable needs the device's address");
     }
-    if (action == "h" || action == "help" || action == "V" || action == "version") {
-        const QString text = action.startsWith('h')
-                                 ? helpText()
-                                 : QString("%1 %2\n").arg(kProgram, orvane::kVersion);
+    if (parser.isSet("help") || parser.isSet("version")) {
+        const QString text =
+            parser.isSet("help") ? helpText() : QString("%1 %2\n").arg(kProgram, orvane::kVersion);
         std::fputs(text.toUtf8().constData(), stdout);
         return 0;
     }
@@ -97,7 +93,8 @@ int runOptions(const QStringList &arguments) {
                       "\" is not an IPv4 address in dotted-quad form such as 192.168.1.10");
     }
     return runLoginStartCommand(action, rest.isEmpty() ? QString() : canonicalAddress(address),
-                                parser.isSet("all-users"));
+                                parser.isSet("all-users") ? LoginScope::AllUsers
+                                                          : LoginScope::ThisUser);
 }
 
 } // namespace

@@ -1,11 +1,17 @@
-#include "AutostartCommand.h"
-
+// orvane-monitor-autostart: starts Orvane Monitor at login for the devices a user, or the
+// installer for all users, enables; without options, what the login entry of earlier versions
+// runs. The command line and --enable, --disable and --list done on the system's login starts
+// (LoginStarts.h): the part of the program that is the same on every system.
 #include "ByteText.h"
 #include "DeviceAddress.h"
 #include "LoginStarts.h"
+#include "OrvaneIdentity.h"
 
+#include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -16,9 +22,21 @@ namespace autostart {
 
 namespace {
 
+constexpr char kProgram[] = "orvane-monitor-autostart";
 constexpr int kExitDone = 0;
 constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
+
+// One line of the program, "orvane-monitor-autostart: TEXT", to standard output or the stream.
+void note(const QString &text, std::FILE *stream = stdout) {
+    std::fputs((QString(kProgram) + ": " + text + "\n").toUtf8().constData(), stream);
+}
+
+// The address as the device's four numbers, without leading zeros ("10.01.1.09" -> "10.1.1.9"),
+// so that one device has one name. Only for text that passes bIsDeviceAddress.
+QString canonicalAddress(const QString &address) {
+    return QString::fromStdString(sCanonicalAddress(address.toStdString()));
+}
 
 QString whose(LoginScope scope) {
     return scope == LoginScope::AllUsers ? "for all users" : "for this user";
@@ -45,11 +63,13 @@ QString hindrance(const LoginStart &start) {
 }
 
 // The login starts of the device ("127.0.0.9" and "127.0.0.09" are one), or of every device
-// without one; only those that start the monitor when working.
+// without one; only those that start the monitor when working. An entry of earlier versions
+// without an address starts no device.
 QList<LoginStart> startsOf(LoginScope scope, const QString &device, bool working = false) {
     QList<LoginStart> matches = foundStarts(scope);
     matches.removeIf([&](const LoginStart &start) {
-        return (!device.isEmpty() && numberOf(start.address) != numberOf(device)) ||
+        return start.address.isEmpty() ||
+               (!device.isEmpty() && numberOf(start.address) != numberOf(device)) ||
                (working && !hindrance(start).isEmpty());
     });
     return matches;
@@ -152,10 +172,7 @@ int disable(LoginScope scope, const QString &device) {
 int list() {
     std::set<std::pair<std::uint32_t, QString>> lines; // by address, each once
     for (const LoginScope scope : kLoginScopes) {
-        for (const LoginStart &start : foundStarts(scope)) {
-            if (start.address.isEmpty()) {
-                continue; // an entry of earlier versions without an address starts no device
-            }
+        for (const LoginStart &start : startsOf(scope, {})) {
             QStringList marks = {scope == LoginScope::AllUsers ? "all users" : "",
                                  hindrance(start)};
             marks.removeAll("");
@@ -169,27 +186,10 @@ int list() {
     return kExitDone;
 }
 
-} // namespace
-
-void note(const QString &text, std::FILE *stream) {
-    std::fputs((QString(kProgram) + ": " + text + "\n").toUtf8().constData(), stream);
-}
-
-QString canonicalAddress(const QString &address) {
-    return QString::fromStdString(sCanonicalAddress(address.toStdString()));
-}
-
-// A backslash stays one: paths on Windows are full of them.
-QString printable(const QString &text) {
-    return QString::fromStdString(
-        orvane::escapeBytes(text.toUtf8().toStdString(), "", orvane::Backslash::Kept));
-}
-
-QString monitorProgram() {
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/" +
-                                    ORVANE_MONITOR_FILE);
-}
-
+// Does what the option --enable, --disable or --list (action: its name) asks, for the device at
+// the address, which has passed the address rule, or for every device without one (--disable).
+// What was done goes to standard output, one line each; a refusal or failure to standard error,
+// as one line. Returns the exit status.
 int runLoginStartCommand(const QString &action, const QString &address, LoginScope scope) {
     if (!kLoginScopes.contains(scope)) {
         note("--all-users is for Windows; here each user enables the devices", stderr);
@@ -207,4 +207,105 @@ int runLoginStartCommand(const QString &action, const QString &address, LoginSco
     }
 }
 
+// The help, whose text lies beside this file (help.txt) with %1 for this program's name and %2
+// for the product's.
+QString helpText() {
+    QFile help(":/autostart/help.txt");
+    return help.open(QIODevice::ReadOnly)
+               ? QString::fromUtf8(help.readAll()).arg(kProgram, orvane::kProductName)
+               : QString();
+}
+
+// Runs the monitor beside this program, for the address or with its address dialog, and hands
+// on its exit status.
+int runMonitor(const std::optional<QString> &address) {
+    QProcess monitor;
+    monitor.setProcessChannelMode(QProcess::ForwardedChannels);
+    monitor.setInputChannelMode(QProcess::ForwardedInputChannel);
+    monitor.start(monitorProgram(), address ? QStringList{*address} : QStringList());
+    if (!monitor.waitForFinished(-1) && monitor.error() == QProcess::FailedToStart) {
+        note("cannot start " + monitorProgram() + ": " + monitor.errorString(), stderr);
+        return 1;
+    }
+    return monitor.exitStatus() == QProcess::NormalExit ? monitor.exitCode() : 1;
+}
+
+int refuse(const QString &reason) {
+    note(reason, stderr);
+    return kExitUsage;
+}
+
+QString written(const QStringList &arguments, const QString &name) {
+    return arguments.contains("-" + name) ? "-" + name : "--" + name;
+}
+
+// The options of the command line, each on its own; the one action among them with its address.
+int runOptions(const QStringList &arguments) {
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({{"enable", ""},
+                       {"disable", ""},
+                       {"list", ""},
+                       {"all-users", ""},
+                       {{"h", "help"}, ""},
+                       {{"V", "version"}, ""}});
+    if (!parser.parse(arguments)) {
+        const QStringList unknown = parser.unknownOptionNames();
+        return refuse(unknown.isEmpty()
+                          ? parser.errorText()
+                          : "unknown option \"" + printable(written(arguments, unknown[0])) + "\"");
+    }
+    QStringList actions = parser.optionNames();
+    actions.removeAll("all-users");
+    const QStringList rest = parser.positionalArguments();
+    const QString action = actions.value(0);
+    if (actions.isEmpty()) {
+        return refuse(rest.isEmpty() ? "--all-users needs --enable, --disable or --list"
+                                     : "unknown option \"" + printable(rest[0]) + "\"");
+    }
+    if (actions.size() > 1) {
+        return refuse("unexpected argument \"" + written(arguments, actions[1]) + "\"");
+    }
+    if (rest.size() > (action == "enable" || action == "disable" ? 1 : 0)) {
+        return refuse("unexpected argument \"" + printable(rest.last()) + "\"");
+    }
+    if (action == "enable" && rest.isEmpty()) {
+        return refuse("--enable needs the device's address");
+    }
+    if (parser.isSet("help") || parser.isSet("version")) {
+        const QString text =
+            parser.isSet("help") ? helpText() : QString("%1 %2\n").arg(kProgram, orvane::kVersion);
+        std::fputs(text.toUtf8().constData(), stdout);
+        return kExitDone;
+    }
+    const QString address = rest.value(0);
+    if (!rest.isEmpty() && !bIsDeviceAddress(address.toStdString())) {
+        return refuse("\"" + printable(address) +
+                      "\" is not an IPv4 address in dotted-quad form such as 192.168.1.10");
+    }
+    return runLoginStartCommand(action, rest.isEmpty() ? QString() : canonicalAddress(address),
+                                parser.isSet("all-users") ? LoginScope::AllUsers
+                                                          : LoginScope::ThisUser);
+}
+
+} // namespace
+
+// A backslash stays one: paths on Windows are full of them.
+QString printable(const QString &text) {
+    return QString::fromStdString(
+        orvane::escapeBytes(text.toUtf8().toStdString(), "", orvane::Backslash::Kept));
+}
+
+QString monitorProgram() {
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/" +
+                                    ORVANE_MONITOR_FILE);
+}
+
 } // namespace autostart
+
+int main(int argc, char **argv) {
+    const QCoreApplication application(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    return arguments.size() > 1 ? autostart::runOptions(arguments)
+                                : autostart::runMonitor(autostart::earlierSavedAddress());
+}

@@ -82,16 +82,13 @@ QString asStringValue(QString text) {
 // doubled, as the rules want, but GLib (GNOME) looks for the program under the doubled name and
 // skips the entry; a line end has no place in a value.
 QString execArgument(const QString &argument) {
-    QString quoted;
-    for (const QChar c : argument) {
-        if (c == '%' || c.unicode() < 0x20 || c.unicode() == 0x7F) {
-            throw LoginStartError{"the monitor's path " + printable(argument) +
-                                  " cannot be written in a login entry: a control character or "
-                                  "% in it"};
-        }
-        quoted += QString("\"`$\\").contains(c) ? QString('\\') + c : QString(c);
+    if (argument.contains(QRegularExpression("[%\\x00-\\x1f\\x7f]"))) {
+        throw LoginStartError{"the monitor's path " + printable(argument) +
+                              " cannot be written in a login entry: a control character or "
+                              "% in it"};
     }
-    return asStringValue('"' + quoted + '"');
+    const QRegularExpression special(R"((["`$\\]))");
+    return asStringValue('"' + QString(argument).replace(special, R"(\\1)") + '"');
 }
 
 } // namespace

@@ -33,7 +33,7 @@ void note(const QString &text, std::FILE *stream = stdout) {
 }
 
 // The address as the device's four numbers, without leading zeros ("10.01.1.09" -> "10.1.1.9"),
-// so that one device has one name. Only for text that passes bIsDeviceAddress.
+// so that one device has one name; empty for text that does not pass bIsDeviceAddress.
 QString canonicalAddress(const QString &address) {
     return QString::fromStdString(sCanonicalAddress(address.toStdString()));
 }
@@ -77,10 +77,9 @@ QList<LoginStart> startsOf(LoginScope scope, const QString &device, bool working
 
 // What starts the device's monitor for every user beside this user's own starts (Windows).
 QList<LoginStart> workingForAllUsers(LoginScope scope, const QString &device) {
-    if (scope != LoginScope::ThisUser || !kLoginScopes.contains(LoginScope::AllUsers)) {
-        return {};
-    }
-    return startsOf(LoginScope::AllUsers, device, true);
+    const bool beside =
+        scope == LoginScope::ThisUser && kLoginScopes.contains(LoginScope::AllUsers);
+    return beside ? startsOf(LoginScope::AllUsers, device, true) : QList<LoginStart>();
 }
 
 // The entry of earlier versions becomes a login start of today's kind, unless the command is to
@@ -118,23 +117,23 @@ int enable(LoginScope scope, const QString &address) {
         throw LoginStartError{"the monitor " + printable(monitorProgram()) + " is missing"};
     }
     const QList<LoginStart> existing = startsOf(scope, address);
-    const QString place = " (" + placeOf(scope, address) + ")";
-    if (existing.size() == 1 && existing[0].address == address &&
-        existing[0].content == contentFor(address) && hindrance(existing[0]).isEmpty()) {
-        note(atLogin(address, "starts", scope) + " already" + place);
-    } else {
+    const bool already = existing.size() == 1 && existing[0].address == address &&
+                         existing[0].content == contentFor(address) &&
+                         hindrance(existing[0]).isEmpty();
+    if (!already) {
         putStart(scope, address);
-        QString renewal = existing.isEmpty() ? "" : ", its login start renewed";
-        for (const LoginStart &start : existing) {
-            if (start.address != address) {
-                removeStart(scope, start); // the same device under another spelling
-            }
-            if (const QString why = hindrance(start); !why.isEmpty()) {
-                renewal = start.switchedOff ? ", switched on again" : renewal + " (" + why + ")";
-            }
-        }
-        note(atLogin(address, "starts", scope) + place + renewal);
     }
+    QString renewal = existing.isEmpty() || already ? "" : ", its login start renewed";
+    for (const LoginStart &start : existing) {
+        if (start.address != address) {
+            removeStart(scope, start); // the same device under another spelling
+        }
+        if (const QString why = hindrance(start); !why.isEmpty()) {
+            renewal = start.switchedOff ? ", switched on again" : renewal + " (" + why + ")";
+        }
+    }
+    note(atLogin(address, "starts", scope) + (already ? " already (" : " (") +
+         placeOf(scope, address) + ")" + renewal);
     // Once a device starts for every user, this user's own start of it would be a second monitor.
     if (scope == LoginScope::AllUsers) {
         for (const LoginStart &start : startsOf(LoginScope::ThisUser, address)) {
@@ -243,12 +242,8 @@ QString written(const QStringList &arguments, const QString &name) {
 int runOptions(const QStringList &arguments) {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({{"enable", ""},
-                       {"disable", ""},
-                       {"list", ""},
-                       {"all-users", ""},
-                       {{"h", "help"}, ""},
-                       {{"V", "version"}, ""}});
+    parser.addOptions({{"enable", ""}, {"disable", ""}, {"list", ""}, {"all-users", ""}});
+    parser.addOptions({{{"h", "help"}, ""}, {{"V", "version"}, ""}});
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
         return refuse(unknown.isEmpty()
@@ -283,7 +278,7 @@ int runOptions(const QStringList &arguments) {
         return refuse("\"" + printable(address) +
                       "\" is not an IPv4 address in dotted-quad form such as 192.168.1.10");
     }
-    return runLoginStartCommand(action, rest.isEmpty() ? QString() : canonicalAddress(address),
+    return runLoginStartCommand(action, canonicalAddress(address),
                                 parser.isSet("all-users") ? LoginScope::AllUsers
                                                           : LoginScope::ThisUser);
 }

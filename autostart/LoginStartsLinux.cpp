@@ -25,6 +25,7 @@ namespace {
 const QString kEntryPrefix = "orvane-monitor-";
 const QString kEntrySuffix = ".desktop";
 const QString kEarlierEntry = "orvane-monitor.desktop";
+const QString kEarlierAddressFile = "/orvane-monitor/address"; // in the configuration folder
 // More than any entry of ours or address file; a longer file is none of ours as it stands.
 constexpr qint64 kReadLimit = 64 * 1024;
 
@@ -36,10 +37,6 @@ QString configFolder() {
 
 QString autostartFolder() {
     return configFolder() + "/autostart";
-}
-
-QString earlierAddressFile() {
-    return configFolder() + "/orvane-monitor/address";
 }
 
 // At most limit bytes of a regular file, or nothing: a fifo in its place, on which a read would
@@ -163,7 +160,7 @@ void putStart(LoginScope scope, const QString &address) {
 void removeStart(LoginScope, const LoginStart &start) {
     removeFile(autostartFolder() + "/" + start.name);
     if (start.earlier) {
-        removeFile(earlierAddressFile());
+        removeFile(configFolder() + kEarlierAddressFile);
     }
 }
 
@@ -172,7 +169,7 @@ QString placeOf(LoginScope, const QString &address) {
 }
 
 std::optional<QString> earlierSavedAddress() {
-    const std::optional<QString> text = readFile(earlierAddressFile());
+    const std::optional<QString> text = readFile(configFolder() + kEarlierAddressFile);
     const QString address = text ? text->section('\n', 0, 0).trimmed() : "";
     return bIsDeviceAddress(address.toStdString()) ? std::optional(address) : std::nullopt;
 }

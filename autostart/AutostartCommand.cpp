@@ -23,9 +23,7 @@ namespace autostart {
 namespace {
 
 constexpr char kProgram[] = "orvane-monitor-autostart";
-constexpr int kExitDone = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitUsage = 2;
+enum ExitStatus { kExitDone = 0, kExitFailed = 1, kExitUsage = 2 };
 
 // One line of the program, "orvane-monitor-autostart: TEXT", to standard output or the stream.
 void note(const QString &text, std::FILE *stream = stdout) {
@@ -186,14 +184,10 @@ int list() {
 }
 
 // Does what the option --enable, --disable or --list (action: its name) asks, for the device at
-// the address, which has passed the address rule, or for every device without one (--disable).
-// What was done goes to standard output, one line each; a refusal or failure to standard error,
-// as one line. Returns the exit status.
+// the address, which has passed the address rule, or for every device without one (--disable),
+// in a scope that the system has. What was done goes to standard output, one line each; a failure
+// to standard error, as one line. Returns the exit status.
 int runLoginStartCommand(const QString &action, const QString &address, LoginScope scope) {
-    if (!kLoginScopes.contains(scope)) {
-        note("--all-users is for Windows; here each user enables the devices", stderr);
-        return kExitUsage;
-    }
     try {
         if (action == "list") {
             return list();
@@ -278,9 +272,12 @@ int runOptions(const QStringList &arguments) {
         return refuse("\"" + printable(address) +
                       "\" is not an IPv4 address in dotted-quad form such as 192.168.1.10");
     }
-    return runLoginStartCommand(action, canonicalAddress(address),
-                                parser.isSet("all-users") ? LoginScope::AllUsers
-                                                          : LoginScope::ThisUser);
+    const LoginScope scope =
+        parser.isSet("all-users") ? LoginScope::AllUsers : LoginScope::ThisUser;
+    if (!kLoginScopes.contains(scope)) {
+        return refuse("--all-users is for Windows; here each user enables the devices");
+    }
+    return runLoginStartCommand(action, canonicalAddress(address), scope);
 }
 
 } // namespace

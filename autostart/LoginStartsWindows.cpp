@@ -36,24 +36,29 @@ QString valueNameFor(const QString &address) {
     return QString(orvane::kProductName) + " " + address;
 }
 
-// Writes what the settings hold; QSettings tells no more of a failure than that access was
-// denied.
-void commit(QSettings &key, const QString &where, LoginScope scope) {
-    key.sync();
-    if (key.status() != QSettings::NoError) {
+// Sets the value of that name in the scope's key to the command, or without one removes it.
+// QSettings tells no more of a failure than that access was denied.
+void change(LoginScope scope, const QString &key, const QString &name, const QString &command) {
+    QSettings values(keyOf(scope, key), QSettings::NativeFormat);
+    if (command.isEmpty()) {
+        values.remove(name);
+    } else {
+        values.setValue(name, command);
+    }
+    values.sync();
+    if (values.status() != QSettings::NoError) {
         throw LoginStartError{
-            "cannot change " + where + ": access denied" +
+            "cannot change " + keyOf(scope, key) + ": access denied" +
             (scope == LoginScope::AllUsers ? " (for all users, run it as administrator)" : "")};
     }
 }
 
-// Removes the note that Windows' startup settings keep of the Run value, if there is one.
-void forgetSwitch(LoginScope scope, const QString &name) {
-    const QString where = keyOf(scope, kApprovedKey);
-    QSettings approved(where, QSettings::NativeFormat);
-    if (approved.contains(name)) {
-        approved.remove(name);
-        commit(approved, where, scope);
+// Sets the Run value of that name to the command, or without one removes it; either way the note
+// that Windows' startup settings keep of it goes, so that a value written is on.
+void setRunValue(LoginScope scope, const QString &name, const QString &command = {}) {
+    change(scope, kRunKey, name, command);
+    if (QSettings(keyOf(scope, kApprovedKey), QSettings::NativeFormat).contains(name)) {
+        change(scope, kApprovedKey, name, {});
     }
 }
 
@@ -84,17 +89,11 @@ QString contentFor(const QString &address) {
 }
 
 void putStart(LoginScope scope, const QString &address) {
-    QSettings run(keyOf(scope, kRunKey), QSettings::NativeFormat);
-    run.setValue(valueNameFor(address), contentFor(address));
-    commit(run, keyOf(scope, kRunKey), scope);
-    forgetSwitch(scope, valueNameFor(address));
+    setRunValue(scope, valueNameFor(address), contentFor(address));
 }
 
 void removeStart(LoginScope scope, const LoginStart &start) {
-    QSettings run(keyOf(scope, kRunKey), QSettings::NativeFormat);
-    run.remove(start.name);
-    commit(run, keyOf(scope, kRunKey), scope);
-    forgetSwitch(scope, start.name);
+    setRunValue(scope, start.name);
 }
 
 QString placeOf(LoginScope scope, const QString &address) {

@@ -14,6 +14,9 @@ namespace autostart {
 
 enum class LoginScope { ThisUser, AllUsers };
 
+// The scopes the system keeps login starts for: this user's, and on Windows all users'.
+extern const QList<LoginScope> kLoginScopes;
+
 struct LoginStart {
     QString name;             // of the file or the value, as found
     QString address;          // of the device, as the name has it; passed the address rule
@@ -29,32 +32,26 @@ struct LoginStartError {
     QString reason;
 };
 
-// The full path of the monitor beside this program, as the login starts name it.
-QString monitorProgram();
-
-class LoginStarts {
-public:
-    explicit LoginStarts(LoginScope scope);
-
-    static bool hasScope(LoginScope scope);
-
-    // The monitor's login starts, in no particular order; nothing else that starts at login.
-    QList<LoginStart> found() const;
-    // What put() keeps for the device: it starts the monitor beside this program.
-    QString contentFor(const QString &address) const;
-    // Replaces any login start of that name at once, never leaving half of one, switched on.
-    void put(const QString &address) const;
-    void remove(const LoginStart &start) const;
-    // Where the login start of the device is, as the messages name it.
-    QString placeOf(const QString &address) const;
-
-private:
-    LoginScope scope;
-    QString place; // the autostart folder, or the Run key
-};
+// The monitor's login starts in the scope, in no particular order; nothing else that starts at
+// login.
+QList<LoginStart> foundStarts(LoginScope scope);
+// What putStart() keeps for the device: it starts the monitor beside this program.
+QString contentFor(const QString &address);
+// Replaces any login start of that name at once, never leaving half of one, switched on.
+void putStart(LoginScope scope, const QString &address);
+void removeStart(LoginScope scope, const LoginStart &start);
+// Where the login start of the device is, as the messages name it.
+QString placeOf(LoginScope scope, const QString &address);
 
 // The address that earlier versions saved for the start without options, when it passes the
 // address rule; on Windows there never was one.
 std::optional<QString> earlierSavedAddress();
+
+// Shared by both systems (AutostartCommand.cpp).
+// The full path of the monitor beside this program, as the login starts name it.
+QString monitorProgram();
+// Printable ASCII as it is, each byte of any other character as \xNN: a text from outside fit
+// for a message line.
+QString printable(const QString &text);
 
 } // namespace autostart

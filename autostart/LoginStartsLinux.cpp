@@ -5,7 +5,6 @@
 // options, and the address in orvane-monitor/address of the configuration folder.
 #include "LoginStarts.h"
 
-#include "AutostartCommand.h"
 #include "DeviceAddress.h"
 
 #include <QCoreApplication>
@@ -19,11 +18,14 @@
 
 namespace autostart {
 
+const QList<LoginScope> kLoginScopes = {LoginScope::ThisUser};
+
 namespace {
 
 const QString kEntryPrefix = "orvane-monitor-";
 const QString kEntrySuffix = ".desktop";
 const QString kEarlierEntry = "orvane-monitor.desktop";
+const QString kEarlierAddressFile = "/orvane-monitor/address"; // in the configuration folder
 // More than any entry of ours or address file; a longer file is none of ours as it stands.
 constexpr qint64 kReadLimit = 64 * 1024;
 
@@ -33,8 +35,8 @@ QString configFolder() {
     return QDir::isAbsolutePath(folder) ? folder : QDir::homePath() + "/.config";
 }
 
-QString earlierAddressFile() {
-    return configFolder() + "/orvane-monitor/address";
+QString autostartFolder() {
+    return configFolder() + "/autostart";
 }
 
 // At most limit bytes of a regular file, or nothing: a fifo in its place, on which a read would
@@ -77,35 +79,21 @@ QString asStringValue(QString text) {
 // doubled, as the rules want, but GLib (GNOME) looks for the program under the doubled name and
 // skips the entry; a line end has no place in a value.
 QString execArgument(const QString &argument) {
-    QString quoted;
-    for (const QChar c : argument) {
-        if (c == '%' || c.unicode() < 0x20 || c.unicode() == 0x7F) {
-            throw LoginStartError{"the monitor's path " + printable(argument) +
-                                  " cannot be written in a login entry: a control character or "
-                                  "% in it"};
-        }
-        quoted += QString("\"`$\\").contains(c) ? QString('\\') + c : QString(c);
+    if (argument.contains(QRegularExpression("[%\\x00-\\x1f\\x7f]"))) {
+        throw LoginStartError{"the monitor's path " + printable(argument) +
+                              " cannot be written in a login entry: a control character or "
+                              "% in it"};
     }
-    return asStringValue('"' + quoted + '"');
+    const QRegularExpression special(R"((["`$\\]))");
+    return asStringValue('"' + QString(argument).replace(special, R"(\\1)") + '"');
 }
 
 } // namespace
 
-QString monitorProgram() {
-    return QCoreApplication::applicationDirPath() + "/orvane-monitor";
-}
-
-LoginStarts::LoginStarts(LoginScope loginScope)
-    : scope(loginScope), place(configFolder() + "/autostart") {}
-
-bool LoginStarts::hasScope(LoginScope loginScope) {
-    return loginScope == LoginScope::ThisUser;
-}
-
-QList<LoginStart> LoginStarts::found() const {
-    const QDir folder(place);
+QList<LoginStart> foundStarts(LoginScope) {
+    const QDir folder(autostartFolder());
     if (folder.exists() && !folder.isReadable()) {
-        throw LoginStartError{"cannot read " + place};
+        throw LoginStartError{"cannot read " + autostartFolder()};
     }
     QList<LoginStart> starts;
     const auto names =
@@ -119,19 +107,15 @@ QList<LoginStart> LoginStarts::found() const {
         }
     }
     if (const std::optional<QString> entry = readFile(folder.filePath(kEarlierEntry))) {
-        starts.append({kEarlierEntry,
-                       earlierSavedAddress().value_or(""),
-                       *entry,
-                       {},
-                       isSwitchedOff(*entry),
-                       true});
+        starts.append({kEarlierEntry, earlierSavedAddress().value_or(""), *entry, QString(),
+                       isSwitchedOff(*entry), true});
     }
     return starts;
 }
 
 // The template from its first group on, with Exec and TryExec starting the monitor for the device
 // and Name and Comment naming the device.
-QString LoginStarts::contentFor(const QString &address) const {
+QString contentFor(const QString &address) {
     const QString templateFile =
         QDir::cleanPath(QCoreApplication::applicationDirPath() + "/" + ORVANE_AUTOSTART_TEMPLATE);
     const std::optional<QString> templateText = readFile(templateFile);
@@ -162,30 +146,30 @@ QString LoginStarts::contentFor(const QString &address) const {
 
 // Written to a temporary file beside the entry and renamed over it, so that the entry holds
 // either its old content or all of the new one, also after a crash.
-void LoginStarts::put(const QString &address) const {
+void putStart(LoginScope scope, const QString &address) {
     const QString content = contentFor(address);
-    if (!QDir().mkpath(place)) {
-        throw LoginStartError{"cannot make the folder " + place};
+    if (!QDir().mkpath(autostartFolder())) {
+        throw LoginStartError{"cannot make the folder " + autostartFolder()};
     }
-    QSaveFile entry(placeOf(address));
+    QSaveFile entry(placeOf(scope, address));
     if (!entry.open(QIODevice::WriteOnly) || entry.write(content.toUtf8()) < 0 || !entry.commit()) {
-        throw LoginStartError{"cannot write " + placeOf(address) + ": " + entry.errorString()};
+        throw LoginStartError{"cannot write " + entry.fileName() + ": " + entry.errorString()};
     }
 }
 
-void LoginStarts::remove(const LoginStart &start) const {
-    removeFile(place + "/" + start.name);
+void removeStart(LoginScope, const LoginStart &start) {
+    removeFile(autostartFolder() + "/" + start.name);
     if (start.earlier) {
-        removeFile(earlierAddressFile());
+        removeFile(configFolder() + kEarlierAddressFile);
     }
 }
 
-QString LoginStarts::placeOf(const QString &address) const {
-    return place + "/" + kEntryPrefix + address + kEntrySuffix;
+QString placeOf(LoginScope, const QString &address) {
+    return autostartFolder() + "/" + kEntryPrefix + address + kEntrySuffix;
 }
 
 std::optional<QString> earlierSavedAddress() {
-    const std::optional<QString> text = readFile(earlierAddressFile());
+    const std::optional<QString> text = readFile(configFolder() + kEarlierAddressFile);
     const QString address = text ? text->section('\n', 0, 0).trimmed() : "";
     return bIsDeviceAddress(address.toStdString()) ? std::optional(address) : std::nullopt;
 }

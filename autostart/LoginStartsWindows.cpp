@@ -14,12 +14,12 @@
 #include "DeviceAddress.h"
 #include "OrvaneIdentity.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QProcess>
 #include <QSettings>
 
 namespace autostart {
+
+const QList<LoginScope> kLoginScopes = {LoginScope::ThisUser, LoginScope::AllUsers};
 
 namespace {
 
@@ -27,51 +27,46 @@ const QString kRunKey = "\\Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const QString kApprovedKey =
     "\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
 
-QString rootOf(LoginScope scope) {
-    return scope == LoginScope::AllUsers ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER";
+// The key below the scope's root: HKEY_LOCAL_MACHINE for all users, HKEY_CURRENT_USER otherwise.
+QString keyOf(LoginScope scope, const QString &key) {
+    return (scope == LoginScope::AllUsers ? "HKEY_LOCAL_MACHINE" : "HKEY_CURRENT_USER") + key;
 }
 
 QString valueNameFor(const QString &address) {
     return QString(orvane::kProductName) + " " + address;
 }
 
-// Writes what the settings hold; QSettings tells no more of a failure than that access was
-// denied.
-void commit(QSettings &key, const QString &where, LoginScope scope) {
-    key.sync();
-    if (key.status() != QSettings::NoError) {
+// Sets the value of that name in the scope's key to the command, or without one removes it.
+// QSettings tells no more of a failure than that access was denied.
+void change(LoginScope scope, const QString &key, const QString &name, const QString &command) {
+    QSettings values(keyOf(scope, key), QSettings::NativeFormat);
+    if (command.isEmpty()) {
+        values.remove(name);
+    } else {
+        values.setValue(name, command);
+    }
+    values.sync();
+    if (values.status() != QSettings::NoError) {
         throw LoginStartError{
-            "cannot change " + where + ": access denied" +
+            "cannot change " + keyOf(scope, key) + ": access denied" +
             (scope == LoginScope::AllUsers ? " (for all users, run it as administrator)" : "")};
     }
 }
 
-// Removes the note that Windows' startup settings keep of the Run value, if there is one.
-void forgetSwitch(LoginScope scope, const QString &name) {
-    const QString where = rootOf(scope) + kApprovedKey;
-    QSettings approved(where, QSettings::NativeFormat);
-    if (approved.contains(name)) {
-        approved.remove(name);
-        commit(approved, where, scope);
+// Sets the Run value of that name to the command, or without one removes it; either way the note
+// that Windows' startup settings keep of it goes, so that a value written is on.
+void setRunValue(LoginScope scope, const QString &name, const QString &command = {}) {
+    change(scope, kRunKey, name, command);
+    if (QSettings(keyOf(scope, kApprovedKey), QSettings::NativeFormat).contains(name)) {
+        change(scope, kApprovedKey, name, {});
     }
 }
 
 } // namespace
 
-QString monitorProgram() {
-    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath() + "/orvane-monitor.exe");
-}
-
-LoginStarts::LoginStarts(LoginScope loginScope)
-    : scope(loginScope), place(rootOf(loginScope) + kRunKey) {}
-
-bool LoginStarts::hasScope(LoginScope) {
-    return true;
-}
-
-QList<LoginStart> LoginStarts::found() const {
-    const QSettings run(place, QSettings::NativeFormat);
-    const QSettings approved(rootOf(scope) + kApprovedKey, QSettings::NativeFormat);
+QList<LoginStart> foundStarts(LoginScope scope) {
+    const QSettings run(keyOf(scope, kRunKey), QSettings::NativeFormat);
+    const QSettings approved(keyOf(scope, kApprovedKey), QSettings::NativeFormat);
     const QString prefix = valueNameFor("");
     QList<LoginStart> starts;
     for (const QString &name : run.childKeys()) {
@@ -89,26 +84,20 @@ QList<LoginStart> LoginStarts::found() const {
     return starts;
 }
 
-QString LoginStarts::contentFor(const QString &address) const {
+QString contentFor(const QString &address) {
     return "\"" + monitorProgram() + "\" " + address;
 }
 
-void LoginStarts::put(const QString &address) const {
-    QSettings run(place, QSettings::NativeFormat);
-    run.setValue(valueNameFor(address), contentFor(address));
-    commit(run, place, scope);
-    forgetSwitch(scope, valueNameFor(address));
+void putStart(LoginScope scope, const QString &address) {
+    setRunValue(scope, valueNameFor(address), contentFor(address));
 }
 
-void LoginStarts::remove(const LoginStart &start) const {
-    QSettings run(place, QSettings::NativeFormat);
-    run.remove(start.name);
-    commit(run, place, scope);
-    forgetSwitch(scope, start.name);
+void removeStart(LoginScope scope, const LoginStart &start) {
+    setRunValue(scope, start.name);
 }
 
-QString LoginStarts::placeOf(const QString &address) const {
-    return place + ", value \"" + valueNameFor(address) + "\"";
+QString placeOf(LoginScope scope, const QString &address) {
+    return keyOf(scope, kRunKey) + ", value \"" + valueNameFor(address) + "\"";
 }
 
 std::optional<QString> earlierSavedAddress() {

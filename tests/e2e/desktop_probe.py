@@ -15,7 +15,6 @@ usage: desktop_probe.py COMMAND ARGUMENTS...
                              "closed|REASON|SECONDS" per NotificationClosed (seconds since its
                              Notify)
   a11y-description PID       the accessible description of the program's label
-  a11y-menu PID              the program's open popup menu, one line per entry: "name|enabled"
   desktop-exec FILE          the command line that a desktop entry starts, one argument a line,
                              as GLib reads the entry and splits its Exec (what GNOME's session
                              does with autostart entries); exit code 1 when GLib refuses the
@@ -70,15 +69,19 @@ def sni_item(pid):
     return 1
 
 
+def item_property(name, prop):
+    return get_property(name, ITEM_PATH, ITEM_INTERFACE, prop)
+
+
 def sni_tooltip(name):
-    _icon, _pixmaps, title, text = get_property(name, ITEM_PATH, ITEM_INTERFACE, "ToolTip")
+    _icon, _pixmaps, title, text = item_property(name, "ToolTip")
     print(title)
     print(text)
     return 0
 
 
 def sni_icon(name, file):
-    pixmaps = get_property(name, ITEM_PATH, ITEM_INTERFACE, "IconPixmap")
+    pixmaps = item_property(name, "IconPixmap")
     print(" ".join("%dx%d" % (pixmap[0], pixmap[1]) for pixmap in pixmaps))
     width, height, argb = max(pixmaps, key=lambda pixmap: pixmap[0] * pixmap[1])
     rgba = bytearray()
@@ -92,12 +95,9 @@ def sni_icon(name, file):
     return 0
 
 
-def menu_path(name):
-    return get_property(name, ITEM_PATH, ITEM_INTERFACE, "Menu")
-
-
 def menu_entries(name):
-    _revision, (_id, _props, children) = call(name, menu_path(name), MENU_INTERFACE, "GetLayout",
+    _revision, (_id, _props, children) = call(name, item_property(name, "Menu"), MENU_INTERFACE,
+                                              "GetLayout",
                                               GLib.Variant("(iias)", (0, -1, [])),
                                               "(u(ia{sv}av))")
     return [(entry_id, props) for entry_id, props, _children in children]
@@ -115,7 +115,7 @@ def sni_menu(name):
 def sni_click(name, label):
     for entry_id, props in menu_entries(name):
         if props.get("label") == label:
-            call(name, menu_path(name), MENU_INTERFACE, "Event",
+            call(name, item_property(name, "Menu"), MENU_INTERFACE, "Event",
                  GLib.Variant("(isvu)", (entry_id, "clicked", GLib.Variant("i", 0), 0)))
             return 0
     print("no menu entry " + label, file=sys.stderr)
@@ -149,42 +149,18 @@ def notifications(log):
     return 0
 
 
-def application(pid):
+def a11y_description(pid):
+    """The first label of the program's accessible tree (the accessibility bindings are loaded
+    only here: the other commands run without them)."""
     import pyatspi
     for app in pyatspi.Registry.getDesktop(0):
         if app is not None and app.get_process_id() == int(pid):
-            return app
-    return None
-
-
-def find_all(accessible, role):
-    import pyatspi
-    return pyatspi.utils.findAllDescendants(accessible, lambda each: each.getRole() == role)
-
-
-def a11y_description(pid):
-    import pyatspi
-    app = application(pid)
-    labels = find_all(app, pyatspi.ROLE_LABEL) if app else []
-    if not labels:
-        return 1
-    print(labels[0].description)
-    return 0
-
-
-def a11y_menu(pid):
-    import pyatspi
-    app = application(pid)
-    menus = [menu for menu in find_all(app, pyatspi.ROLE_POPUP_MENU)
-             if menu.getState().contains(pyatspi.STATE_SHOWING)] if app else []
-    if not menus:
-        return 1
-    for entry in menus[0]:
-        if entry.getRole() == pyatspi.ROLE_SEPARATOR:
-            print("-")
-        else:
-            print("%s|%s" % (entry.name, entry.getState().contains(pyatspi.STATE_ENABLED)))
-    return 0
+            labels = pyatspi.utils.findAllDescendants(
+                app, lambda each: each.getRole() == pyatspi.ROLE_LABEL)
+            if labels:
+                print(labels[0].description)
+                return 0
+    return 1
 
 
 def desktop_exec(path):
@@ -204,7 +180,7 @@ COMMANDS = {
     "sni-item": sni_item, "sni-tooltip": sni_tooltip, "sni-icon": sni_icon,
     "sni-menu": sni_menu, "sni-click": sni_click, "sni-activate": sni_activate,
     "notifications": notifications, "a11y-description": a11y_description,
-    "a11y-menu": a11y_menu, "desktop-exec": desktop_exec,
+    "desktop-exec": desktop_exec,
 }
 
 if __name__ == "__main__":

@@ -7,18 +7,15 @@
 # usage: wayland_session.sh STAGE OUTPUT
 source "$(dirname "$0")/lib.sh"
 
-stage=${1:?usage: wayland_session.sh STAGE OUTPUT}
-output=${2:?usage: wayland_session.sh STAGE OUTPUT}
+scenario_arguments orvane-monitor "$@"
 readonly device_address=127.0.0.222
 readonly device_name="captureORVANE Wayland"
 readonly wayland_socket=orvane-e2e
 
 require_tools weston weston-screenshooter Xwayland xdotool xprop xwininfo xlsatoms
-[[ -x $(magick_tool convert) ]] || require_tools convert
-[[ -x $stage/bin/orvane-monitor ]] || fail "no installed program in $stage (run the stage test)"
+require_magick_tools convert
 [[ -n $(find /usr/lib -path '*qt6/plugins/platforms/libqwayland-generic.so' 2>/dev/null) ]] ||
     require_tools qt6-wayland
-mkdir -p "$output"
 
 use_private_home
 use_private_runtime_folder

@@ -10,6 +10,7 @@
 #include "OrvaneQuery.h"
 #include "Platform.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -99,15 +100,12 @@ Outcome expectedOutcome(const std::uint8_t *data, std::size_t size) {
         return {ERR_QUERY_REPLY, STATE_NOT_WRITTEN, "", ""};
     }
     const std::string user = text.substr(hash + 1);
+    const std::vector<std::string> &local = localAddresses();
     OrvaneState state = ORVANE_USED_BY_OTHER_PC;
     if (user.compare(0, sizeof FREE_USER - 1, FREE_USER) == 0) {
         state = ORVANE_AVAILABLE;
-    } else {
-        for (const std::string &address : localAddresses()) {
-            if (user == address) {
-                state = ORVANE_USED_BY_THIS_PC;
-            }
-        }
+    } else if (std::find(local.begin(), local.end(), user) != local.end()) {
+        state = ORVANE_USED_BY_THIS_PC;
     }
     return {0, state, text.substr(0, hash), user};
 }
@@ -131,27 +129,17 @@ struct GuardedBuffer {
 }
 
 bool guardsIntact(const GuardedBuffer &buffer) {
-    for (std::size_t i = 0; i < CANARY_SIZE; ++i) {
-        if (buffer.before[i] != CANARY || buffer.after[i] != CANARY) {
-            return false;
-        }
-    }
-    return true;
+    const auto isCanary = [](unsigned char byte) { return byte == CANARY; };
+    return std::all_of(std::begin(buffer.before), std::end(buffer.before), isCanary) &&
+           std::all_of(std::begin(buffer.after), std::end(buffer.after), isCanary);
 }
 
 // The buffer holds exactly the expected text followed by zeros up to its end, so it stays
 // terminated.
 bool holdsOnly(const GuardedBuffer &buffer, const std::string &expected) {
-    if (expected.size() >= sizeof buffer.text ||
-        std::memcmp(buffer.text, expected.data(), expected.size()) != 0) {
-        return false;
-    }
-    for (std::size_t i = expected.size(); i < sizeof buffer.text; ++i) {
-        if (buffer.text[i] != '\0') {
-            return false;
-        }
-    }
-    return true;
+    const std::size_t size = sizeof buffer.text;
+    return expected.size() < size &&
+           std::string(buffer.text, size) == expected + std::string(size - expected.size(), '\0');
 }
 
 void checkSocketUse(std::uint32_t result, std::size_t size) {

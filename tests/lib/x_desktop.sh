@@ -16,6 +16,14 @@ JWM
     wait_until 10 window_manager_runs || fail "jwm did not start: $(cat "$scratch/jwm.log")"
 }
 
+# The X server and the window manager, with the pointer in the upper left corner, away from the
+# programs' windows, whose tooltips would cover them.
+start_x_desktop() {
+    start_xvfb
+    start_window_manager
+    xdotool mousemove 0 0
+}
+
 window_manager_runs() {
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }

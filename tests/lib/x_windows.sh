@@ -56,9 +56,19 @@ geometry_of() {
         /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}'
 }
 
-# left right top bottom of the frame the window manager draws around a window.
+# left right top bottom of the frame the window manager draws around a window; an empty line
+# until it has told them, or without a window manager.
 frame_extents_of() {
-    xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g'
+    xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g; /not found/s/.*//'
+}
+
+# frame_of WINDOW: x y width height of the window's frame; fails until the window system tells.
+frame_of() {
+    local x y w h left right top bottom
+    read -r x y w h < <(geometry_of "$1")
+    read -r left right top bottom < <(frame_extents_of "$1")
+    [[ -n $bottom && ${w:-0} -gt 0 ]] || return 1
+    echo "$((x - left)) $((y - top)) $((w + left + right)) $((h + top + bottom))"
 }
 
 # x y of a window's frame on the screen: where the user sees the window, and where the monitor
@@ -68,6 +78,19 @@ frame_position_of() {
     read -r x y _ _ < <(geometry_of "$1")
     read -r left _ top _ < <(frame_extents_of "$1")
     echo "$((x - left)) $((y - top))"
+}
+
+# tooltip_window_of PID: the process's mapped window of the tooltip type: a tooltip, or the balloon
+# that Qt draws itself where there is no notification service.
+tooltip_window_of() {
+    local window
+    for window in $(visible_windows_of "$1"); do
+        if xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP; then
+            echo "$window"
+            return 0
+        fi
+    done
+    return 1
 }
 
 # press_key_in WINDOW KEY: the window gets the focus, then the key.

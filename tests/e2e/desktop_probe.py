@@ -34,12 +34,8 @@ ITEM_INTERFACE = "org.kde.StatusNotifierItem"
 MENU_INTERFACE = "com.canonical.dbusmenu"
 
 
-def bus():
-    return Gio.bus_get_sync(Gio.BusType.SESSION, None)
-
-
 def call(name, path, interface, method, arguments=None, reply=None):
-    result = bus().call_sync(name, path, interface, method, arguments,
+    result = Gio.bus_get_sync(Gio.BusType.SESSION, None).call_sync(name, path, interface, method, arguments,
                              GLib.VariantType(reply) if reply else None,
                              Gio.DBusCallFlags.NONE, 5000, None)
     return result.unpack() if result else None
@@ -75,9 +71,7 @@ def item_property(name, prop):
 
 def sni_tooltip(name):
     _icon, _pixmaps, title, text = item_property(name, "ToolTip")
-    print(title)
-    print(text)
-    return 0
+    print(title, text, sep="\n")
 
 
 def sni_icon(name, file):
@@ -92,7 +86,6 @@ def sni_icon(name, file):
         out.write(b"P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n"
                   % (width, height))
         out.write(bytes(rgba))
-    return 0
 
 
 def menu_entries(name):
@@ -109,7 +102,6 @@ def sni_menu(name):
             print("-")
         else:
             print("%s|%s" % (props.get("label", ""), props.get("enabled", True)))
-    return 0
 
 
 def sni_click(name, label):
@@ -124,7 +116,6 @@ def sni_click(name, label):
 
 def sni_activate(name):
     call(name, ITEM_PATH, ITEM_INTERFACE, "Activate", GLib.Variant("(ii)", (0, 0)))
-    return 0
 
 
 def notifications(log):
@@ -146,12 +137,11 @@ def notifications(log):
             sent["last"] = time
         elif member == "NotificationClosed" and "last" in sent:
             print("closed|%s|%.1f" % (arguments[1], time - sent["last"]))
-    return 0
 
 
+# The first label of the program's accessible tree. The accessibility bindings are loaded only
+# here: the other commands run without them.
 def a11y_description(pid):
-    """The first label of the program's accessible tree (the accessibility bindings are loaded
-    only here: the other commands run without them)."""
     import pyatspi
     for app in pyatspi.Registry.getDesktop(0):
         if app is not None and app.get_process_id() == int(pid):
@@ -173,17 +163,14 @@ def desktop_exec(path):
     command = re.sub(r"%(.)", lambda code: codes[code.group(1)], info.get_commandline())
     _, arguments = GLib.shell_parse_argv(command)
     print("\n".join(arguments))
-    return 0
 
 
-COMMANDS = {
-    "sni-item": sni_item, "sni-tooltip": sni_tooltip, "sni-icon": sni_icon,
-    "sni-menu": sni_menu, "sni-click": sni_click, "sni-activate": sni_activate,
-    "notifications": notifications, "a11y-description": a11y_description,
-    "desktop-exec": desktop_exec,
-}
+COMMANDS = {command.__name__.replace("_", "-"): command for command in (
+    sni_item, sni_tooltip, sni_icon, sni_menu, sni_click, sni_activate, notifications,
+    a11y_description, desktop_exec)}
 
 if __name__ == "__main__":
     if len(sys.argv) < 2 or sys.argv[1] not in COMMANDS:
         sys.exit(__doc__)
+    # A command returns 1 where it finds nothing, and nothing otherwise.
     sys.exit(COMMANDS[sys.argv[1]](*sys.argv[2:]))

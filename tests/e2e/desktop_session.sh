@@ -10,8 +10,6 @@
 #   OUTPUT  folder for the screenshots; states.png there is the picture of the four states
 source "$(dirname "$0")/lib.sh"
 source "$e2e_dir/tray_states.sh"
-# shellcheck source=../lib/resolver.sh
-source "$lib_dir/resolver.sh"
 # The monitor looks up the holders the device names; no lookup leaves the machine.
 script_with_own_resolver /etc/hosts local "$0" "$@"
 
@@ -111,9 +109,9 @@ entry_command "$second_address"
 second_command=("${command[@]}")
 entry_command "$device_address"
 launch_monitor "" "${command[@]}"
+# The frame's place as the window first stands (position) is where it must come back in the
+# next run.
 watch_monitor monitor qt
-# The frame's place as the window first stands: where it must come back in the next run.
-position=$(frame_position_of "$main_window")
 go_through_states monitor 127.0.0.1
 
 key_ends "$main_window" Escape "$monitor_pid" 0 Escape

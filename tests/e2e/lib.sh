@@ -7,6 +7,8 @@
 e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 # shellcheck source=../lib/common.sh
 source "$e2e_dir/../lib/common.sh" e2e desktop
+# shellcheck source=../lib/resolver.sh
+source "$lib_dir/resolver.sh"
 
 # Another PC's address: only text in the device's reply ("held ..."); nothing is ever sent there.
 readonly other_pc=198.51.100.7

@@ -11,8 +11,6 @@
 #
 # usage: sni_session.sh STAGE OUTPUT
 source "$(dirname "$0")/lib.sh"
-# shellcheck source=../lib/resolver.sh
-source "$lib_dir/resolver.sh"
 printf '%s\n' '127.0.0.1 localhost' "$other_pc labpc-07" >"$scratch/hosts"
 script_with_own_resolver "$scratch/hosts" silent "$0" "$@"
 
@@ -28,7 +26,6 @@ require_magick_tools import convert
 use_private_desktop_user
 # No settings daemon on this bus: the GTK host keeps its settings in memory.
 export GSETTINGS_BACKEND=memory
-readonly host_background=4A6B8A
 
 # --- what the desktop shows ----------------------------------------------------------------
 
@@ -70,23 +67,21 @@ check_state() {
         fail "$name: IconPixmap has $around pixels of $colour and $silhouette black ones"
     # While a balloon is up (5 s), Qt's item asks for attention and its tooltip tells the
     # balloon's title and text instead; the state text comes back after it.
-    wait_until 10 tooltip_reads "$text" || fail "$name: tooltip $(probe sni-tooltip "$item")"
-    wait_until 5 label_reads "$text" ||
+    wait_until 10 first_line_matches "$text" probe sni-tooltip "$item" ||
+        fail "$name: tooltip $(probe sni-tooltip "$item")"
+    wait_until 5 first_line_matches "$text" probe a11y-description "$monitor_pid" ||
         fail "$name: a screen reader reads '$(probe a11y-description "$monitor_pid")'"
     note "$name: $colour in the host ($host_colour pixels) and the icon, '$text' in tooltip and" \
         "for screen readers"
 }
 
-tooltip_reads() {
-    local tooltip
-    tooltip=$(probe sni-tooltip "$item")
+# first_line_matches PATTERN COMMAND...: the first line that COMMAND prints matches PATTERN.
+first_line_matches() {
+    local pattern=$1 printed
+    shift
+    printed=$("$@" 2>/dev/null)
     # shellcheck disable=SC2053 # a pattern
-    [[ ${tooltip%%$'\n'*} == $1 ]]
-}
-
-label_reads() {
-    # shellcheck disable=SC2053 # a pattern
-    [[ $(probe a11y-description "$monitor_pid" 2>/dev/null) == $1 ]]
+    [[ ${printed%%$'\n'*} == $pattern ]]
 }
 
 # menu_reads SHOW HIDE: the dbusmenu's entries in order, Show and Hide enabled as given.
@@ -154,7 +149,7 @@ start_session_bus
 start_accessibility_bus
 start_on_bus org.kde.StatusNotifierWatcher status-notifier-watcher
 start_on_bus org.freedesktop.Notifications dunst
-start_process gtk-sni-tray-standalone --bottom --end --color "#$host_background" \
+start_process gtk-sni-tray-standalone --bottom --end --color "#4A6B8A" \
     2>"$scratch/host.log"
 wait_until 15 host_bar >/dev/null || fail "the host did not start: $(cat "$scratch/host.log")"
 start_process dbus-monitor --session "interface='org.freedesktop.Notifications'" \

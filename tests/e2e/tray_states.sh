@@ -27,19 +27,17 @@ tray_has_colour() {
 # check_window_placement WINDOW: the window's frame lies within the work area, in its lower right
 # corner.
 check_window_placement() {
-    local x y w h left right top bottom ax ay aw ah
-    read -r x y w h < <(geometry_of "$1")
+    local frame x y w h left right top bottom ax ay aw ah
+    frame=$(wait_for 10 frame_of "$1") || fail "the window manager never told the window's frame"
+    read -r x y w h <<<"$frame"
     read -r left right top bottom < <(frame_extents_of "$1")
     read -r ax ay aw ah < <(work_area)
-    local frame_x=$((x - left)) frame_y=$((y - top))
-    local frame_right=$((x + w - 1 + right)) frame_bottom=$((y + h - 1 + bottom))
-    local area_right=$((ax + aw - 1)) area_bottom=$((ay + ah - 1))
-    note "window ${w}x${h} at $x,$y, frame $frame_x,$frame_y..$frame_right,$frame_bottom," \
-        "work area $ax,$ay ${aw}x${ah}"
-    ((frame_x >= ax && frame_y >= ay && frame_right <= area_right && frame_bottom <= area_bottom)) ||
+    note "window frame ${w}x${h} at $x,$y (borders $left $right $top $bottom), work area $ax,$ay" \
+        "${aw}x${ah}"
+    ((x >= ax && y >= ay && x + w <= ax + aw && y + h <= ay + ah)) ||
         fail "the window does not lie within the work area"
     # Lower right: no more room beside or below it than its own frame takes.
-    ((area_right - frame_right <= left + right && area_bottom - frame_bottom <= top + bottom)) ||
+    ((ax + aw - x - w <= left + right && ay + ah - y - h <= top + bottom)) ||
         fail "the window is not at the lower right corner of the work area"
 }
 
@@ -52,21 +50,24 @@ check_window_looks() {
         fail "${3:+$3: }window title $(xprop -id "$1" _NET_WM_NAME)"
 }
 
-# check_colours WINDOW TRAY_ICON COLOUR OUTPUT: the label and the tray icon show the state
-# colour; the tray icon's picture stays as OUTPUT/tray-RRGGBB.png.
-check_colours() {
-    local window=$1 icon=$2 colour=$3 tray_picture=$4/tray-${3#\#}.png label area text
-    label=$scratch/label.png
-    screenshot_window "$window" "$label"
+# check_state_colours MONITOR COLOUR: the label and the tray icon show the state colour, and where
+# the program paints its tray icon itself, the icon fills its slot; the tray icon's picture stays
+# as tray-RRGGBB.png in the output folder.
+check_state_colours() {
+    local -n the_monitor=$1
+    local colour=$2 tray_picture=${the_monitor[output]}/tray-${2#\#}.png label=$scratch/label.png
+    local area text
+    screenshot_window "${the_monitor[window]}" "$label"
     [[ $(main_colour "$label") == "$colour" ]] || fail "label is $(main_colour "$label"), not $colour"
     # The address is written on the colour.
     area=$("$(magick_tool convert)" "$label" -format '%[fx:w*h]' info:)
     text=$((area - $(count_colour "$label" "$colour")))
     ((text >= 30)) || fail "no text on the label ($text pixels besides the colour)"
 
-    screenshot_window "$icon" "$tray_picture"
+    screenshot_window "${the_monitor[tray_icon]}" "$tray_picture"
     shows_icon "$tray_picture" "$colour" ||
         fail "tray icon: $around pixels of $colour and $silhouette black ones"
+    [[ ${the_monitor[tray]} != qt ]] || check_tray_fills_slot "$tray_picture" "$colour"
 }
 
 # check_tray_fills_slot PICTURE COLOUR: a tray icon that the program paints itself fills trayer's
@@ -94,7 +95,8 @@ screenshot_corner() {
 
 # watch_monitor MONITOR TRAY: fills in the monitor under test from monitor_pid and main_window
 # (launch_monitor), device_address, device_name, output and the TRAY ("qt" or "wine"), and waits
-# for its tray icon, which it also sets as tray_icon.
+# for its tray icon, which it also sets as tray_icon; position is where the window's frame first
+# stands.
 watch_monitor() {
     declare -gA "$1"
     local -n watched=$1
@@ -103,6 +105,7 @@ watch_monitor() {
     tray_icon=$(wait_for 10 tray_icon_of "$(tray_owner "$1")") ||
         fail "the tray icon was not docked in the tray: $(balloon_candidates "$1")"
     watched+=([tray_icon]=$tray_icon)
+    position=$(frame_position_of "$main_window")
     note "monitor window $main_window, tray icon $tray_icon ($2)"
 }
 
@@ -177,16 +180,6 @@ change_state() {
     check_state_colours "$1" "$colour"
     check_window_looks "$window" "$title" "$name"
     screenshot_corner "$window" "$output/state-$name.png"
-}
-
-# check_state_colours MONITOR COLOUR: check_colours, and where the program paints its tray icon
-# itself, the icon fills its slot.
-check_state_colours() {
-    local -n the_monitor=$1
-    check_colours "${the_monitor[window]}" "${the_monitor[tray_icon]}" "$2" "${the_monitor[output]}"
-    if [[ ${the_monitor[tray]} == qt ]]; then
-        check_tray_fills_slot "${the_monitor[output]}/tray-${2#\#}.png" "$2"
-    fi
 }
 
 # go_through_states MONITOR THIS_PC: the monitor, just started against a free device and found

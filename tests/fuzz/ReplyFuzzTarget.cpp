@@ -15,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -122,12 +123,6 @@ struct GuardedBuffer {
     unsigned char after[CANARY_SIZE];
 };
 
-[[noreturn]] void fail(const char *what, std::uint32_t result, std::size_t size) {
-    std::fprintf(stderr, "reply fuzzer: %s (result %u, datagram of %zu bytes)\n", what,
-                 unsigned(result), size);
-    std::abort();
-}
-
 bool guardsIntact(const GuardedBuffer &buffer) {
     const auto isCanary = [](unsigned char byte) { return byte == CANARY; };
     return std::all_of(std::begin(buffer.before), std::end(buffer.before), isCanary) &&
@@ -140,16 +135,6 @@ bool holdsOnly(const GuardedBuffer &buffer, const std::string &expected) {
     const std::size_t size = sizeof buffer.text;
     return expected.size() < size &&
            std::string(buffer.text, size) == expected + std::string(size - expected.size(), '\0');
-}
-
-void checkSocketUse(std::uint32_t result, std::size_t size) {
-    if (trace.created != 1 || trace.closed != 1) {
-        fail("the socket was not created and closed exactly once", result, size);
-    }
-    if (trace.sends != 1 || trace.request != std::string("state", 6) ||
-        trace.destination != DEVICE_ADDRESS || trace.port != orvane::kQueryPort) {
-        fail("the request was not the one state request to the device", result, size);
-    }
 }
 
 // Runs one query on the datagram, through the monitor's call or through the one that also hands
@@ -166,29 +151,34 @@ void queryAndCheck(const std::uint8_t *data, std::size_t size, bool withUser) {
         withUser ? dwGetOrvaneStateAndUser("127.0.0.130", 1000, name.text, &state, user.text)
                  : dwGetOrvaneState("127.0.0.130", 1000, name.text, &state);
 
-    if (result != 0 && result != ERR_QUERY_REPLY && result != ERR_QUERY_TRANSFER) {
-        fail("result outside the codes a delivered datagram can give", result, size);
-    }
-    if (!guardsIntact(name) || !guardsIntact(user)) {
-        fail("bytes written outside the caller's buffers", result, size);
-    }
-    if (result == 0 && (state < ORVANE_USED_BY_OTHER_PC || state > ORVANE_AVAILABLE)) {
-        fail("a delivered reply gave a state outside 1 to 3", result, size);
-    }
-    if (result != 0 && state != STATE_NOT_WRITTEN) {
-        fail("state written on a failure", result, size);
-    }
     const Outcome expected = expectedOutcome(data, size);
-    if (result != expected.result || state != expected.state) {
-        fail("result or state differs from what the reply layout gives", result, size);
+    // Each check with what it means when it fails; the first that fails aborts the process.
+    const std::pair<bool, const char *> checks[] = {
+        {result != 0 && result != ERR_QUERY_REPLY && result != ERR_QUERY_TRANSFER,
+         "result outside the codes a delivered datagram can give"},
+        {!guardsIntact(name) || !guardsIntact(user), "bytes written outside the caller's buffers"},
+        {result == 0 && (state < ORVANE_USED_BY_OTHER_PC || state > ORVANE_AVAILABLE),
+         "a delivered reply gave a state outside 1 to 3"},
+        {result != 0 && state != STATE_NOT_WRITTEN, "state written on a failure"},
+        {result != expected.result || state != expected.state,
+         "result or state differs from what the reply layout gives"},
+        {!holdsOnly(name, expected.name),
+         "name buffer holds more or other than the bytes before the first '#'"},
+        {!holdsOnly(user, withUser ? expected.user : std::string()),
+         "address buffer holds more or other than the bytes after the first '#'"},
+        {trace.created != 1 || trace.closed != 1,
+         "the socket was not created and closed exactly once"},
+        {trace.sends != 1 || trace.request != std::string("state", 6) ||
+             trace.destination != DEVICE_ADDRESS || trace.port != orvane::kQueryPort,
+         "the request was not the one state request to the device"},
+    };
+    for (const auto &[failed, what] : checks) {
+        if (failed) {
+            std::fprintf(stderr, "reply fuzzer: %s (result %u, datagram of %zu bytes)\n", what,
+                         unsigned(result), size);
+            std::abort();
+        }
     }
-    if (!holdsOnly(name, expected.name)) {
-        fail("name buffer holds more or other than the bytes before the first '#'", result, size);
-    }
-    if (!holdsOnly(user, withUser ? expected.user : std::string())) {
-        fail("address buffer holds more or other than the bytes after the first '#'", result, size);
-    }
-    checkSocketUse(result, size);
 }
 
 } // namespace

@@ -13,7 +13,7 @@ source "$e2e_dir/tray_states.sh"
 # The monitor looks up the holders the device names; no lookup leaves the machine.
 script_with_own_resolver /etc/hosts local "$0" "$@"
 
-scenario_arguments orvane-monitor "$@"
+set_up_scenario orvane-monitor "$@"
 readonly device_address=127.0.0.150
 readonly device_name="captureORVANE E2E"
 readonly second_address=127.0.0.152 second_name="captureORVANE E2E 2"
@@ -22,10 +22,7 @@ require_tools Xvfb jwm trayer xdotool xprop xwininfo
 require_magick_tools import convert montage
 rm -rf "${output:?}"/*
 
-# A user of their own, and no notification service: Qt then draws balloons itself.
-use_private_desktop_user
-# The monitor's trace names each balloon's text on standard error.
-export QT_LOGGING_RULES="orvane.monitor.info=true"
+# No notification service (set_up_scenario): Qt draws balloons itself.
 settings=$(monitor_settings)
 
 # entry_command ADDRESS: the command line of the device's login entry, as command, the way GLib

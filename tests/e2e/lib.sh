@@ -12,24 +12,22 @@ source "$lib_dir/resolver.sh"
 
 # Another PC's address: only text in the device's reply ("held ..."); nothing is ever sent there.
 readonly other_pc=198.51.100.7
-# The monitor's standard error: its trace, with a line for each balloon where the rules ask for it.
+# The monitor's standard error: its trace, with a line for each poll and each balloon, as these
+# rules ask (wine's programs get them from the registry: wine_qt_messages_to_stderr).
 readonly monitor_trace=$scratch/monitor.err
+export QT_LOGGING_RULES="orvane.monitor.info=true"
 # The application's id, which names its menu entry, metainfo and icons, and the icons' sizes.
 readonly app_id=de.halvorn.OrvaneMonitor icon_sizes=(16 22 24 32 48 64 128 256)
 
-# scenario_arguments PROGRAM "$@": the arguments STAGE OUTPUT of a desktop scenario, as stage and
-# output; the output folder is made, and STAGE must hold bin/PROGRAM.
-scenario_arguments() {
+# set_up_scenario PROGRAM "$@": a desktop scenario with the arguments STAGE OUTPUT, as stage and
+# output, of which STAGE must hold bin/PROGRAM; the output folder is made. Its user has a home of
+# the scenario's own, and none of the caller's session bus, Wayland display or Qt platform.
+set_up_scenario() {
     local usage="usage: ${0##*/} STAGE OUTPUT ..."
     stage=${2:?$usage}
     output=${3:?$usage}
     [[ -f $stage/bin/$1 ]] || fail "no installed program in $stage (run the stage test)"
     mkdir -p "$output"
-}
-
-# A Linux desktop's user of the scenario's own, without the caller's session bus, Wayland display
-# or Qt platform.
-use_private_desktop_user() {
     use_private_home
     unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM WAYLAND_DISPLAY
 }

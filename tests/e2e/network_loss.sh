@@ -42,7 +42,7 @@ unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY DISPLAY
 
 if [[ $system == linux ]]; then
     [[ -x $stage/bin/orvane-monitor ]] || fail "no installed program in $stage"
-    export QT_QPA_PLATFORM=offscreen QT_LOGGING_RULES="orvane.monitor.info=true"
+    export QT_QPA_PLATFORM=offscreen
     monitor=("$stage/bin/orvane-monitor" "$device_address")
     check=("$stage/bin/orvane-check")
     log_file=$XDG_STATE_HOME/hvcxdrv_debug.txt

@@ -7,25 +7,22 @@
 # usage: no_tray_session.sh STAGE OUTPUT
 source "$(dirname "$0")/lib.sh"
 
-scenario_arguments orvane-monitor "$@"
+set_up_scenario orvane-monitor "$@"
 readonly device_address=127.0.0.221
 readonly device_name="captureORVANE no tray"
 
 require_tools Xvfb jwm trayer xdotool xprop xwininfo
 require_magick_tools import
-use_private_desktop_user
 
 # The popup menu of the program: a mapped window that bypasses the window manager, and tall
 # enough for the thirteen entries (a tooltip is not).
 find_menu() {
-    local window
-    for window in $(visible_windows_of "$monitor_pid"); do
-        if xwininfo -id "$window" | grep -q 'Override Redirect State: yes' &&
-            (($(geometry_of "$window" | awk '{print $4}') >= 150)); then
-            return 0
-        fi
-    done
-    return 1
+    first_of "$(visible_windows_of "$monitor_pid")" is_menu >/dev/null
+}
+
+is_menu() {
+    xwininfo -id "$1" | grep -q 'Override Redirect State: yes' &&
+        (($(geometry_of "$1" | awk '{print $4}') >= 150))
 }
 
 no_menu() {

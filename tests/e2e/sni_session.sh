@@ -14,7 +14,7 @@ source "$(dirname "$0")/lib.sh"
 printf '%s\n' '127.0.0.1 localhost' "$other_pc labpc-07" >"$scratch/hosts"
 script_with_own_resolver "$scratch/hosts" silent "$0" "$@"
 
-scenario_arguments orvane-monitor "$@"
+set_up_scenario orvane-monitor "$@"
 readonly device_address=127.0.0.220
 readonly device_name="captureORVANE SNI"
 
@@ -23,7 +23,6 @@ require_tools Xvfb jwm xdotool xprop xwininfo dbus-daemon dbus-send dbus-monitor
 [[ -x /usr/libexec/at-spi-bus-launcher ]] || require_tools at-spi-bus-launcher
 /usr/bin/python3 -c 'import gi, pyatspi' 2>/dev/null || require_tools python3-pyatspi
 require_magick_tools import convert
-use_private_desktop_user
 # No settings daemon on this bus: the GTK host keeps its settings in memory.
 export GSETTINGS_BACKEND=memory
 
@@ -31,15 +30,14 @@ export GSETTINGS_BACKEND=memory
 
 # The host's bar, a dock window along the bottom of the screen.
 host_bar() {
-    local window
-    for window in $(xdotool search --onlyvisible --name '^gtk-sni-tray-standalone$' 2>/dev/null); do
-        read -r _ _ w _ < <(geometry_of "$window")
-        if ((w == screen_width)); then
-            echo "$window"
-            return 0
-        fi
-    done
-    return 1
+    first_of "$(xdotool search --onlyvisible --name '^gtk-sni-tray-standalone$' 2>/dev/null)" \
+        spans_the_screen
+}
+
+spans_the_screen() {
+    local width
+    read -r _ _ width _ < <(geometry_of "$1")
+    ((width == screen_width))
 }
 
 # host_shows COLOUR: the host draws the item's icon, scaled to its bar, with the state colour
@@ -146,7 +144,9 @@ change_state() {
 
 start_x_desktop
 start_session_bus
-start_accessibility_bus
+# The accessibility bus that screen readers read (AT-SPI); the program finds it on the session
+# bus. The launcher starts the bus and its registry and ends them when it ends.
+start_on_bus org.a11y.Bus /usr/libexec/at-spi-bus-launcher
 start_on_bus org.kde.StatusNotifierWatcher status-notifier-watcher
 start_on_bus org.freedesktop.Notifications dunst
 start_process gtk-sni-tray-standalone --bottom --end --color "#4A6B8A" \

@@ -118,21 +118,19 @@ tray_owner() {
 # balloon_of MONITOR: the window of the balloon that is up for the monitor; fails while none is.
 balloon_of() {
     local -n the_monitor=$1
-    local panel window
+    local panel
     # Qt's own balloon without a notification service: a tooltip-type window of the program.
     if [[ ${the_monitor[tray]} == qt ]]; then
         tooltip_window_of "${the_monitor[pid]}"
         return
     fi
     # Wine's explorer shows it for the program, beside the tray and outside it.
-    panel=$(tray_panel) || return 1
-    for window in $(visible_windows_of "$(explorer_pid)"); do
-        if ! is_inside "$window" "$panel"; then
-            echo "$window"
-            return 0
-        fi
-    done
-    return 1
+    panel=$(tray_panel) && first_of "$(visible_windows_of "$(explorer_pid)")" is_outside "$panel"
+}
+
+# is_outside ANCESTOR WINDOW
+is_outside() {
+    ! is_inside "$@"
 }
 
 no_balloon() {

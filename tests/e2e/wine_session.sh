@@ -19,7 +19,7 @@ source "$e2e_dir/tray_states.sh"
 { cat /etc/hosts; echo "$other_pc labpc-07"; } >"$scratch/hosts"
 script_with_own_resolver "$scratch/hosts" local "$0" "$@"
 
-scenario_arguments orvane-monitor.exe "$@"
+set_up_scenario orvane-monitor.exe "$@"
 simdevice=${3:?usage: wine_session.sh STAGE OUTPUT SIMDEVICE}
 readonly device_address=127.0.2.50
 readonly device_name="captureORVANE E2E"

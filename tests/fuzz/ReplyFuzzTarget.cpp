@@ -29,10 +29,7 @@ constexpr OrvaneState STATE_NOT_WRITTEN = static_cast<OrvaneState>(0xA5A5A5A5u);
 constexpr char FREE_USER[] = "0.0.0.0";
 
 // This PC's addresses, fixed so that no input waits for an interface look-up.
-const std::vector<std::string> &localAddresses() {
-    static const std::vector<std::string> addresses = {"127.0.0.1", "198.51.100.23"};
-    return addresses;
-}
+const std::vector<std::string> LOCAL_ADDRESSES = {"127.0.0.1", "198.51.100.23"};
 
 // What the current input has done with the socket.
 struct SocketTrace {
@@ -75,7 +72,7 @@ orvane::PlatformLayer fuzzPlatform() {
     };
     layer.lastSocketError = [] { return 0; };
     layer.getLocalAddresses = [](std::vector<std::string> *addresses) {
-        *addresses = localAddresses();
+        *addresses = LOCAL_ADDRESSES;
         return std::uint32_t(0);
     };
     layer.openLogFile = [] { return static_cast<std::FILE *>(nullptr); };
@@ -101,11 +98,11 @@ Outcome expectedOutcome(const std::uint8_t *data, std::size_t size) {
         return {ERR_QUERY_REPLY, STATE_NOT_WRITTEN, "", ""};
     }
     const std::string user = text.substr(hash + 1);
-    const std::vector<std::string> &local = localAddresses();
     OrvaneState state = ORVANE_USED_BY_OTHER_PC;
     if (user.compare(0, sizeof FREE_USER - 1, FREE_USER) == 0) {
         state = ORVANE_AVAILABLE;
-    } else if (std::find(local.begin(), local.end(), user) != local.end()) {
+    } else if (std::find(LOCAL_ADDRESSES.begin(), LOCAL_ADDRESSES.end(), user) !=
+               LOCAL_ADDRESSES.end()) {
         state = ORVANE_USED_BY_THIS_PC;
     }
     return {0, state, text.substr(0, hash), user};
@@ -115,11 +112,10 @@ Outcome expectedOutcome(const std::uint8_t *data, std::size_t size) {
 struct GuardedBuffer {
     GuardedBuffer() {
         std::memset(before, CANARY, sizeof before);
-        std::memset(text, 0, sizeof text);
         std::memset(after, CANARY, sizeof after);
     }
     unsigned char before[CANARY_SIZE];
-    char text[ORVANE_NAME_BUFFER_SIZE];
+    char text[ORVANE_NAME_BUFFER_SIZE] = {};
     unsigned char after[CANARY_SIZE];
 };
 

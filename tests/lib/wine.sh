@@ -70,12 +70,5 @@ in_prefix() {
 # The pid of wine's explorer in this prefix, which shows the tray icons and balloons of its
 # programs; 0 while there is none.
 explorer_pid() {
-    local pid
-    for pid in $(pgrep -f -x 'C:\\windows\\system32\\explorer.exe /desktop'); do
-        if in_prefix "$pid"; then
-            echo "$pid"
-            return
-        fi
-    done
-    echo 0
+    first_of "$(pgrep -f -x 'C:\\windows\\system32\\explorer.exe /desktop')" in_prefix || echo 0
 }

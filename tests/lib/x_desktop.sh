@@ -50,15 +50,8 @@ tray_panel() {
 
 # tray_icon_of PID: the window of that process that trayer has taken into its panel.
 tray_icon_of() {
-    local panel window
-    panel=$(tray_panel) || return 1
-    for window in $(all_windows_of "$1"); do
-        if is_inside "$window" "$panel"; then
-            echo "$window"
-            return 0
-        fi
-    done
-    return 1
+    local panel
+    panel=$(tray_panel) && first_of "$(all_windows_of "$1")" is_inside "$panel"
 }
 
 # x y width height of the work area, as the window manager publishes it.

@@ -34,17 +34,12 @@ describe_windows() {
     done
 }
 
-# The parent of a window.
-parent_of() {
-    xwininfo -children -id "$1" | awk '/Parent window id:/ {print $4}'
-}
-
-# is_inside WINDOW ANCESTOR: whether WINDOW lies somewhere below ANCESTOR.
+# is_inside ANCESTOR WINDOW: whether WINDOW lies somewhere below ANCESTOR, parent by parent.
 is_inside() {
-    local window=$1 ancestor=$2 root
+    local ancestor=$1 window=$2 root
     root=$(xwininfo -root | awk '/Window id:/ {print $4}')
     while [[ -n $window && $window != "$root" && $window != 0x0 ]]; do
-        window=$(parent_of "$window")
+        window=$(xwininfo -children -id "$window" | awk '/Parent window id:/ {print $4}')
         (($(printf '%d' "$window") == $(printf '%d' "$ancestor"))) && return 0
     done
     return 1
@@ -83,14 +78,11 @@ frame_position_of() {
 # tooltip_window_of PID: the process's mapped window of the tooltip type: a tooltip, or the balloon
 # that Qt draws itself where there is no notification service.
 tooltip_window_of() {
-    local window
-    for window in $(visible_windows_of "$1"); do
-        if xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP; then
-            echo "$window"
-            return 0
-        fi
-    done
-    return 1
+    first_of "$(visible_windows_of "$1")" is_tooltip
+}
+
+is_tooltip() {
+    xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP
 }
 
 # press_key_in WINDOW KEY: the window gets the focus, then the key.

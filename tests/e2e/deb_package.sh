@@ -10,7 +10,6 @@
 source "$(dirname "$0")/lib.sh"
 
 readonly package=orvane-monitor
-readonly app_id=de.halvorn.OrvaneMonitor
 readonly programs=(orvane-monitor orvane-monitor-autostart orvane-simdevice orvane-check
     orvane-exporter)
 
@@ -36,29 +35,23 @@ build() {
 }
 
 contents() {
-    local deb listing path
+    local deb listing program size missing
     require_tools dpkg-deb
     deb=$(the_deb "$1")
     dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|' >"$scratch/listing"
-    for path in \
-        /usr/share/applications/$app_id.desktop \
-        /usr/share/metainfo/$app_id.metainfo.xml \
-        /usr/share/orvane-monitor/orvane-monitor-autostart.desktop \
-        /usr/lib/systemd/system/orvane-exporter.service \
-        /usr/share/orvane-monitor/prometheus/prometheus-orvane.yml \
-        /usr/share/orvane-monitor/prometheus/orvane-rules.yml \
-        /usr/share/doc/orvane-monitor/README.md; do
-        grep -qx "$path" "$scratch/listing" || fail "the package lacks $path"
-    done
+    local paths=("/usr/share/applications/$app_id.desktop" "/usr/share/metainfo/$app_id.metainfo.xml"
+        /usr/share/orvane-monitor/orvane-monitor-autostart.desktop
+        /usr/lib/systemd/system/orvane-exporter.service
+        /usr/share/orvane-monitor/prometheus/prometheus-orvane.yml
+        /usr/share/orvane-monitor/prometheus/orvane-rules.yml /usr/share/doc/orvane-monitor/README.md)
     for program in "${programs[@]}"; do
-        for path in /usr/bin/$program /usr/share/man/man1/$program.1.gz; do
-            grep -qx "$path" "$scratch/listing" || fail "the package lacks $path"
-        done
+        paths+=("/usr/bin/$program" "/usr/share/man/man1/$program.1.gz")
     done
-    for size in 16 22 24 32 48 64 128 256; do
-        path=/usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png
-        grep -qx "$path" "$scratch/listing" || fail "the package lacks $path"
+    for size in "${icon_sizes[@]}"; do
+        paths+=("/usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png")
     done
+    missing=$(printf '%s\n' "${paths[@]}" | grep -vxFf "$scratch/listing") &&
+        fail "the package lacks $missing"
     # Nothing of the build's insides: no headers, libraries, tests, or files outside /usr (but
     # for the exporter's service unit).
     listing=$(grep -v '/$' "$scratch/listing")
@@ -102,21 +95,11 @@ check_manual_pages() {
 
 # The version box of the installed program, closed with Return as a user would.
 answer_version() {
-    local output=$1 pid box
     require_tools Xvfb xdotool xwininfo
     start_xvfb
-    HOME=$scratch/home QT_QPA_PLATFORM=xcb start_process /usr/bin/orvane-monitor --version \
-        >"$scratch/version.log" 2>&1
-    pid=$!
-    box=$(wait_for 15 visible_window "$pid" Version) ||
-        fail "no version box: $(cat "$scratch/version.log")"
-    local x y w h
-    read -r x y w h < <(geometry_of "$box")
-    mkdir -p "$output"
-    screenshot_area "$x" "$y" "$w" "$h" "$output/installed-version-box.png"
-    xdotool windowfocus --sync "$box"
-    xdotool key Return
-    expect_exit "$pid" 10 0 --version
+    mkdir -p "$1"
+    HOME=$scratch/home QT_QPA_PLATFORM=xcb start_monitor /usr/bin/orvane-monitor --version
+    answer_box 15 $! Version 0 --version "$1/installed-version-box.png"
     note "the installed program showed its version box and ended with 0"
 }
 

@@ -15,7 +15,6 @@ usage: desktop_probe.py COMMAND ARGUMENTS...
                              "closed|REASON|SECONDS" per NotificationClosed (seconds since its
                              Notify)
   a11y-description PID       the accessible description of the program's label
-  a11y-menu PID              the program's open popup menu, one line per entry: "name|enabled"
   desktop-exec FILE          the command line that a desktop entry starts, one argument a line,
                              as GLib reads the entry and splits its Exec (what GNOME's session
                              does with autostart entries); exit code 1 when GLib refuses the
@@ -35,12 +34,8 @@ ITEM_INTERFACE = "org.kde.StatusNotifierItem"
 MENU_INTERFACE = "com.canonical.dbusmenu"
 
 
-def bus():
-    return Gio.bus_get_sync(Gio.BusType.SESSION, None)
-
-
 def call(name, path, interface, method, arguments=None, reply=None):
-    result = bus().call_sync(name, path, interface, method, arguments,
+    result = Gio.bus_get_sync(Gio.BusType.SESSION, None).call_sync(name, path, interface, method, arguments,
                              GLib.VariantType(reply) if reply else None,
                              Gio.DBusCallFlags.NONE, 5000, None)
     return result.unpack() if result else None
@@ -70,15 +65,17 @@ def sni_item(pid):
     return 1
 
 
+def item_property(name, prop):
+    return get_property(name, ITEM_PATH, ITEM_INTERFACE, prop)
+
+
 def sni_tooltip(name):
-    _icon, _pixmaps, title, text = get_property(name, ITEM_PATH, ITEM_INTERFACE, "ToolTip")
-    print(title)
-    print(text)
-    return 0
+    _icon, _pixmaps, title, text = item_property(name, "ToolTip")
+    print(title, text, sep="\n")
 
 
 def sni_icon(name, file):
-    pixmaps = get_property(name, ITEM_PATH, ITEM_INTERFACE, "IconPixmap")
+    pixmaps = item_property(name, "IconPixmap")
     print(" ".join("%dx%d" % (pixmap[0], pixmap[1]) for pixmap in pixmaps))
     width, height, argb = max(pixmaps, key=lambda pixmap: pixmap[0] * pixmap[1])
     rgba = bytearray()
@@ -89,15 +86,11 @@ def sni_icon(name, file):
         out.write(b"P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n"
                   % (width, height))
         out.write(bytes(rgba))
-    return 0
-
-
-def menu_path(name):
-    return get_property(name, ITEM_PATH, ITEM_INTERFACE, "Menu")
 
 
 def menu_entries(name):
-    _revision, (_id, _props, children) = call(name, menu_path(name), MENU_INTERFACE, "GetLayout",
+    _revision, (_id, _props, children) = call(name, item_property(name, "Menu"), MENU_INTERFACE,
+                                              "GetLayout",
                                               GLib.Variant("(iias)", (0, -1, [])),
                                               "(u(ia{sv}av))")
     return [(entry_id, props) for entry_id, props, _children in children]
@@ -109,13 +102,12 @@ def sni_menu(name):
             print("-")
         else:
             print("%s|%s" % (props.get("label", ""), props.get("enabled", True)))
-    return 0
 
 
 def sni_click(name, label):
     for entry_id, props in menu_entries(name):
         if props.get("label") == label:
-            call(name, menu_path(name), MENU_INTERFACE, "Event",
+            call(name, item_property(name, "Menu"), MENU_INTERFACE, "Event",
                  GLib.Variant("(isvu)", (entry_id, "clicked", GLib.Variant("i", 0), 0)))
             return 0
     print("no menu entry " + label, file=sys.stderr)
@@ -124,7 +116,6 @@ def sni_click(name, label):
 
 def sni_activate(name):
     call(name, ITEM_PATH, ITEM_INTERFACE, "Activate", GLib.Variant("(ii)", (0, 0)))
-    return 0
 
 
 def notifications(log):
@@ -146,45 +137,20 @@ def notifications(log):
             sent["last"] = time
         elif member == "NotificationClosed" and "last" in sent:
             print("closed|%s|%.1f" % (arguments[1], time - sent["last"]))
-    return 0
 
 
-def application(pid):
+# The first label of the program's accessible tree. The accessibility bindings are loaded only
+# here: the other commands run without them.
+def a11y_description(pid):
     import pyatspi
     for app in pyatspi.Registry.getDesktop(0):
         if app is not None and app.get_process_id() == int(pid):
-            return app
-    return None
-
-
-def find_all(accessible, role):
-    import pyatspi
-    return pyatspi.utils.findAllDescendants(accessible, lambda each: each.getRole() == role)
-
-
-def a11y_description(pid):
-    import pyatspi
-    app = application(pid)
-    labels = find_all(app, pyatspi.ROLE_LABEL) if app else []
-    if not labels:
-        return 1
-    print(labels[0].description)
-    return 0
-
-
-def a11y_menu(pid):
-    import pyatspi
-    app = application(pid)
-    menus = [menu for menu in find_all(app, pyatspi.ROLE_POPUP_MENU)
-             if menu.getState().contains(pyatspi.STATE_SHOWING)] if app else []
-    if not menus:
-        return 1
-    for entry in menus[0]:
-        if entry.getRole() == pyatspi.ROLE_SEPARATOR:
-            print("-")
-        else:
-            print("%s|%s" % (entry.name, entry.getState().contains(pyatspi.STATE_ENABLED)))
-    return 0
+            labels = pyatspi.utils.findAllDescendants(
+                app, lambda each: each.getRole() == pyatspi.ROLE_LABEL)
+            if labels:
+                print(labels[0].description)
+                return 0
+    return 1
 
 
 def desktop_exec(path):
@@ -197,17 +163,14 @@ def desktop_exec(path):
     command = re.sub(r"%(.)", lambda code: codes[code.group(1)], info.get_commandline())
     _, arguments = GLib.shell_parse_argv(command)
     print("\n".join(arguments))
-    return 0
 
 
-COMMANDS = {
-    "sni-item": sni_item, "sni-tooltip": sni_tooltip, "sni-icon": sni_icon,
-    "sni-menu": sni_menu, "sni-click": sni_click, "sni-activate": sni_activate,
-    "notifications": notifications, "a11y-description": a11y_description,
-    "a11y-menu": a11y_menu, "desktop-exec": desktop_exec,
-}
+COMMANDS = {command.__name__.replace("_", "-"): command for command in (
+    sni_item, sni_tooltip, sni_icon, sni_menu, sni_click, sni_activate, notifications,
+    a11y_description, desktop_exec)}
 
 if __name__ == "__main__":
     if len(sys.argv) < 2 or sys.argv[1] not in COMMANDS:
         sys.exit(__doc__)
+    # A command returns 1 where it finds nothing, and nothing otherwise.
     sys.exit(COMMANDS[sys.argv[1]](*sys.argv[2:]))

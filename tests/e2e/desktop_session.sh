@@ -10,28 +10,19 @@
 #   OUTPUT  folder for the screenshots; states.png there is the picture of the four states
 source "$(dirname "$0")/lib.sh"
 source "$e2e_dir/tray_states.sh"
-# shellcheck source=../lib/resolver.sh
-source "$lib_dir/resolver.sh"
 # The monitor looks up the holders the device names; no lookup leaves the machine.
 script_with_own_resolver /etc/hosts local "$0" "$@"
 
-stage=${1:?usage: desktop_session.sh STAGE OUTPUT}
-output=${2:?usage: desktop_session.sh STAGE OUTPUT}
+set_up_scenario orvane-monitor "$@"
 readonly device_address=127.0.0.150
 readonly device_name="captureORVANE E2E"
 readonly second_address=127.0.0.152 second_name="captureORVANE E2E 2"
 
 require_tools Xvfb jwm trayer xdotool xprop xwininfo
 require_magick_tools import convert montage
-[[ -x $stage/bin/orvane-monitor ]] || fail "no installed program in $stage (run the stage test)"
-rm -rf "$output"
-mkdir -p "$output"
+rm -rf "${output:?}"/*
 
-# A user of their own, and no notification service: Qt then draws balloons itself.
-use_private_home
-unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM WAYLAND_DISPLAY
-# The monitor's trace names each balloon's text on standard error.
-export QT_LOGGING_RULES="orvane.monitor.info=true"
+# No notification service (set_up_scenario): Qt draws balloons itself.
 settings=$(monitor_settings)
 
 # entry_command ADDRESS: the command line of the device's login entry, as command, the way GLib
@@ -65,15 +56,6 @@ start_second_monitor() {
         fail "no monitor window for $second_address: $(cat "$scratch/second.err")"
 }
 
-# frame_of WINDOW: x y width height of the window's frame; fails until the window system tells.
-frame_of() {
-    local x y w h left right top bottom
-    read -r x y w h < <(geometry_of "$1")
-    read -r left right top bottom < <(frame_extents_of "$1")
-    [[ -n $bottom && ${w:-0} -gt 0 ]] || return 1
-    echo "$((x - left)) $((y - top)) $((w + left + right)) $((h + top + bottom))"
-}
-
 # frames_apart WINDOW WINDOW: the two windows' frames do not overlap.
 frames_apart() {
     local first second x1 y1 w1 h1 x2 y2 w2 h2
@@ -90,27 +72,18 @@ hand_over() {
     local icon
     icon=$(wait_for 10 tray_icon_of "$monitor_pid") || fail "no tray icon of the first monitor"
     xdotool mousemove --window "$icon" 5 5 click 1 mousemove 0 0
-    wait_until 5 eval '! visible_window "$monitor_pid" "$device_name" >/dev/null' ||
-        fail "a click on the tray icon did not hide the window"
-    start_process "$@" >/dev/null 2>"$scratch/handover.err"
-    expect_exit $! 10 0 "a second start for $device_address"
-    ! grep -q 'state:' "$scratch/handover.err" || fail "the second start polled the device itself"
-    wait_until 5 visible_window "$monitor_pid" "$device_name" >/dev/null ||
-        fail "the running monitor did not show its window for a second start ($*)"
+    wait_until 5 window_hidden || fail "a click on the tray icon did not hide the window"
+    hands_over 10 "$@"
+    wait_until 5 window_shown || fail "the running monitor did not show its window for a second start ($*)"
 }
 
 # tooltip_window_height PID: the height of the tooltip the program shows now (its only window of
 # the tooltip type while no balloon is up).
 tooltip_window_height() {
     local window height
-    for window in $(visible_windows_of "$1"); do
-        xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP || continue
-        read -r _ _ _ height < <(geometry_of "$window")
-        [[ -n $height ]] || return 1
-        echo "$height"
-        return 0
-    done
-    return 1
+    window=$(tooltip_window_of "$1") || return 1
+    read -r _ _ _ height < <(geometry_of "$window")
+    [[ -n $height ]] && echo "$height"
 }
 
 # tooltip_in TRACE: the tooltip the monitor gave its tray icon at its latest poll.
@@ -118,11 +91,8 @@ tooltip_in() {
     sed -n 's/^orvane.monitor: state: .* | tooltip: //p' "$1" | tail -n 1
 }
 
-start_xvfb
-start_window_manager
+start_x_desktop
 start_tray
-# The pointer stays away from the label, whose tooltip would cover it.
-xdotool mousemove 0 0
 start_device "$stage/bin/orvane-simdevice" "$device_address" "$device_name"
 start_device "$stage/bin/orvane-simdevice" "$second_address" "$second_name"
 
@@ -135,23 +105,13 @@ listed=$("$stage/bin/orvane-monitor-autostart" --list)
 entry_command "$second_address"
 second_command=("${command[@]}")
 entry_command "$device_address"
-start_monitor "${command[@]}"
-monitor_pid=$!
-
-main_window=$(wait_for 15 visible_window "$monitor_pid" "$device_name") ||
-    fail "no monitor window: $(cat "$monitor_trace")"
-tray_icon=$(wait_for 10 tray_icon_of "$monitor_pid") ||
-    fail "the tray icon was not embedded in the tray"
-note "monitor window $main_window, tray icon $tray_icon"
-# The frame's place as the window first stands: where it must come back in the next run.
-position=$(frame_position_of "$main_window")
-# shellcheck disable=SC2034 # go_through_states reads it by its name
-declare -A monitor=([pid]=$monitor_pid [window]=$main_window [tray_icon]=$tray_icon
-    [device]=$device_address [name]=$device_name [output]=$output [tray]=qt)
+launch_monitor "" "${command[@]}"
+# The frame's place as the window first stands (position) is where it must come back in the
+# next run.
+watch_monitor monitor qt
 go_through_states monitor 127.0.0.1
 
-press_key_in "$main_window" Escape
-expect_exit "$monitor_pid" 15 0 Escape
+key_ends "$main_window" Escape "$monitor_pid" 0 Escape
 grep -q '^pos=@Point(' "$settings" || fail "no pos in the settings: $(cat "$settings")"
 ! grep -q '^StateChangedMessage=' "$settings" ||
     fail "the balloon switch was saved although nobody switched it: $(cat "$settings")"
@@ -166,10 +126,7 @@ montage_states "$output" "$output/states.png"
 # the first device's, it comes up above, not on top. The tray icons can be told apart by their
 # tooltips.
 device_command "$device_address" free
-start_monitor "$stage/bin/orvane-monitor" "$device_address"
-monitor_pid=$!
-main_window=$(wait_for 15 visible_window "$monitor_pid" "$device_name") ||
-    fail "no monitor window in the second run"
+launch_monitor "in the second run" "$stage/bin/orvane-monitor" "$device_address"
 comes_back_at "$main_window" "$saved_pos" "second run"
 start_second_monitor
 wait_until 10 frames_apart "$main_window" "$second_window" ||
@@ -191,10 +148,8 @@ hand_over "${command[@]}"
 # A killed monitor leaves nothing that stops the next start.
 kill -KILL "$monitor_pid"
 expect_exit "$monitor_pid" 5 137 "the killed monitor"
-start_monitor "$stage/bin/orvane-monitor" "$device_address"
-monitor_pid=$!
-main_window=$(wait_for 15 visible_window "$monitor_pid" "$device_name") ||
-    fail "no monitor window after the monitor of the device was killed"
+launch_monitor "after the monitor of the device was killed" "$stage/bin/orvane-monitor" \
+    "$device_address"
 note "second starts (${device_address/.0./.00.}, the login entry) showed the first's window and" \
     "ended with 0; after kill -KILL the device started again"
 
@@ -213,10 +168,9 @@ note "a name with ten <br> tags: the tray's tooltip $height pixels high"
 
 # A reply without "#" is fatal; the settings are written on the way out all the same.
 device_command "$device_address" nohash
-answer_error_box "$monitor_pid" "$output/error-box.png"
+answer_box 25 "$monitor_pid" "Error getting state" 2 "a reply without #" "$output/error-box.png"
 note "reply without #: error box, Return, exit code 2"
-press_key_in "$second_window" Escape
-expect_exit "$second_pid" 15 0 "Escape in the second device's window"
+key_ends "$second_window" Escape "$second_pid" 0 "Escape in the second device's window"
 grep -qx "pos=@Point(${second_place/ / })" "$settings" ||
     fail "pos is not the place of the window that ended last: $(cat "$settings")"
 
@@ -225,12 +179,10 @@ grep -qx "pos=@Point(${second_place/ / })" "$settings" ||
 pos_before=$(grep '^pos=' "$settings")
 start_monitor "$stage/bin/orvane-monitor" "$device_address"
 monitor_pid=$!
-box=$(wait_for 15 visible_window "$monitor_pid" "Error getting state") ||
+wait_until 15 visible_window "$monitor_pid" "Error getting state" >/dev/null ||
     fail "no error box when the first query fails"
-! visible_window "$monitor_pid" "$device_name" >/dev/null ||
-    fail "the monitor window is shown although the first query failed"
-press_key_in "$box" Return
-expect_exit "$monitor_pid" 15 2 "a failing first query"
+window_hidden || fail "the monitor window is shown although the first query failed"
+answer_box 1 "$monitor_pid" "Error getting state" 2 "a failing first query"
 grep -qxF "$pos_before" "$settings" ||
     fail "the saved position was lost: $(cat "$settings")"
 note "failing first query: error box without window, exit code 2"
@@ -239,10 +191,7 @@ note "failing first query: error box without window, exit code 2"
 device_command "$device_address" free
 start_second_monitor
 comes_back_at "$second_window" "$second_place" "the second device's second run"
-start_monitor "$stage/bin/orvane-monitor" "$device_address"
-monitor_pid=$!
-main_window=$(wait_for 15 visible_window "$monitor_pid" "$device_name") ||
-    fail "no monitor window in the last run"
+launch_monitor "in the last run" "$stage/bin/orvane-monitor" "$device_address"
 comes_back_at "$main_window" "$saved_pos" "the last run"
 note "each device's window came back at its own place: $saved_pos and $second_place"
 

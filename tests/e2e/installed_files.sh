@@ -7,7 +7,6 @@ source "$(dirname "$0")/lib.sh"
 
 stage=${1:?usage: installed_files.sh STAGE}
 require_tools desktop-file-validate appstreamcli gio
-app_id=de.halvorn.OrvaneMonitor
 
 for program in orvane-monitor orvane-monitor-autostart orvane-simdevice orvane-check; do
     [[ -x $stage/bin/$program ]] || fail "bin/$program is not installed"
@@ -21,7 +20,7 @@ for file in "$desktop_file" "$autostart_template" "$metainfo" \
 done
 
 # Every icon size, each a PNG of its nominal size.
-for size in 16 22 24 32 48 64 128 256; do
+for size in "${icon_sizes[@]}"; do
     icon=$stage/share/icons/hicolor/${size}x${size}/apps/$app_id.png
     [[ -f $icon ]] || fail "no ${size}x${size} icon"
     read -r width height < <(od -An -tu1 -j16 -N8 "$icon" |
@@ -31,7 +30,7 @@ done
 
 desktop-file-validate "$desktop_file" || fail "desktop-file-validate rejects the menu entry"
 desktop-file-validate "$autostart_template" || fail "desktop-file-validate rejects the autostart entry"
-grep -qx 'Icon=de.halvorn.OrvaneMonitor' "$desktop_file" || fail "menu entry names another icon"
+grep -qx "Icon=$app_id" "$desktop_file" || fail "menu entry names another icon"
 grep -Eq '^Categories=.*(Network|Utility);' "$desktop_file" || fail "menu entry category"
 # The keys with which desktops hold the entry back until the panel with the tray is up.
 for key in X-GNOME-Autostart-Delay X-KDE-autostart-after=panel X-LXQt-Need-Tray=true; do

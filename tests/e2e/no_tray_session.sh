@@ -7,30 +7,22 @@
 # usage: no_tray_session.sh STAGE OUTPUT
 source "$(dirname "$0")/lib.sh"
 
-stage=${1:?usage: no_tray_session.sh STAGE OUTPUT}
-output=${2:?usage: no_tray_session.sh STAGE OUTPUT}
+set_up_scenario orvane-monitor "$@"
 readonly device_address=127.0.0.221
 readonly device_name="captureORVANE no tray"
 
 require_tools Xvfb jwm trayer xdotool xprop xwininfo
 require_magick_tools import
-[[ -x $stage/bin/orvane-monitor ]] || fail "no installed program in $stage (run the stage test)"
-mkdir -p "$output"
-
-use_private_home
-unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM WAYLAND_DISPLAY
 
 # The popup menu of the program: a mapped window that bypasses the window manager, and tall
 # enough for the thirteen entries (a tooltip is not).
 find_menu() {
-    local window
-    for window in $(visible_windows_of "$monitor_pid"); do
-        if xwininfo -id "$window" | grep -q 'Override Redirect State: yes' &&
-            (($(geometry_of "$window" | awk '{print $4}') >= 150)); then
-            return 0
-        fi
-    done
-    return 1
+    first_of "$(visible_windows_of "$monitor_pid")" is_menu >/dev/null
+}
+
+is_menu() {
+    xwininfo -id "$1" | grep -q 'Override Redirect State: yes' &&
+        (($(geometry_of "$1" | awk '{print $4}') >= 150))
 }
 
 no_menu() {
@@ -53,23 +45,10 @@ window_moved() {
     ((x < 500))
 }
 
-window_shown() {
-    visible_window "$monitor_pid" "$device_name" >/dev/null
-}
-
-window_hidden() {
-    ! window_shown
-}
-
-start_xvfb
-start_window_manager
-xdotool mousemove 0 0
+start_x_desktop
 start_device "$stage/bin/orvane-simdevice" "$device_address" "$device_name"
 
-start_monitor "$stage/bin/orvane-monitor" "$device_address"
-monitor_pid=$!
-main_window=$(wait_for 15 visible_window "$monitor_pid" "$device_name") ||
-    fail "no monitor window: $(cat "$monitor_trace")"
+launch_monitor "" "$stage/bin/orvane-monitor" "$device_address"
 wait_until 10 label_has_colour "$main_window" "#00FF00" || fail "the label never turned green"
 
 # No tray: the first entry on offer is "Change IP address"; Show and Hide are not.

@@ -11,13 +11,10 @@
 #
 # usage: sni_session.sh STAGE OUTPUT
 source "$(dirname "$0")/lib.sh"
-# shellcheck source=../lib/resolver.sh
-source "$lib_dir/resolver.sh"
 printf '%s\n' '127.0.0.1 localhost' "$other_pc labpc-07" >"$scratch/hosts"
 script_with_own_resolver "$scratch/hosts" silent "$0" "$@"
 
-stage=${1:?usage: sni_session.sh STAGE OUTPUT}
-output=${2:?usage: sni_session.sh STAGE OUTPUT}
+set_up_scenario orvane-monitor "$@"
 readonly device_address=127.0.0.220
 readonly device_name="captureORVANE SNI"
 
@@ -26,28 +23,21 @@ require_tools Xvfb jwm xdotool xprop xwininfo dbus-daemon dbus-send dbus-monitor
 [[ -x /usr/libexec/at-spi-bus-launcher ]] || require_tools at-spi-bus-launcher
 /usr/bin/python3 -c 'import gi, pyatspi' 2>/dev/null || require_tools python3-pyatspi
 require_magick_tools import convert
-[[ -x $stage/bin/orvane-monitor ]] || fail "no installed program in $stage (run the stage test)"
-mkdir -p "$output"
-
-use_private_home
-unset QT_QPA_PLATFORM WAYLAND_DISPLAY
 # No settings daemon on this bus: the GTK host keeps its settings in memory.
 export GSETTINGS_BACKEND=memory
-readonly host_background=4A6B8A
 
 # --- what the desktop shows ----------------------------------------------------------------
 
 # The host's bar, a dock window along the bottom of the screen.
 host_bar() {
-    local window
-    for window in $(xdotool search --onlyvisible --name '^gtk-sni-tray-standalone$' 2>/dev/null); do
-        read -r _ _ w _ < <(geometry_of "$window")
-        if ((w == screen_width)); then
-            echo "$window"
-            return 0
-        fi
-    done
-    return 1
+    first_of "$(xdotool search --onlyvisible --name '^gtk-sni-tray-standalone$' 2>/dev/null)" \
+        spans_the_screen
+}
+
+spans_the_screen() {
+    local width
+    read -r _ _ width _ < <(geometry_of "$1")
+    ((width == screen_width))
 }
 
 # host_shows COLOUR: the host draws the item's icon, scaled to its bar, with the state colour
@@ -63,7 +53,7 @@ host_shows() {
 # check_state NAME COLOUR TOOLTIP: host pixels, the icon the item offers, its tooltip, and the
 # label's words for a screen reader all tell the state; TOOLTIP is a pattern.
 check_state() {
-    local name=$1 colour=$2 text=$3 sizes around silhouette
+    local name=$1 colour=$2 text=$3 sizes
     wait_until 25 host_shows "$colour" ||
         fail "$name: the host never showed $colour ($host_colour pixels, $host_black black)"
     cp "$scratch/host.png" "$output/sni-host-$name.png"
@@ -71,29 +61,25 @@ check_state() {
     # A picture for every slot size a panel may have, drawn for it rather than scaled.
     [[ $sizes == "16x16 20x20 22x22 24x24 28x28 32x32 33x33 36x36 40x40 44x44 48x48 56x56 64x64" ]] ||
         fail "$name: IconPixmap in the sizes $sizes"
-    around=$(count_colour "$scratch/icon.pam" "$colour")
-    silhouette=$(count_colour "$scratch/icon.pam" 000000)
-    ((around >= 60 && silhouette >= 90)) ||
+    shows_icon "$scratch/icon.pam" "$colour" ||
         fail "$name: IconPixmap has $around pixels of $colour and $silhouette black ones"
     # While a balloon is up (5 s), Qt's item asks for attention and its tooltip tells the
     # balloon's title and text instead; the state text comes back after it.
-    wait_until 10 tooltip_reads "$text" || fail "$name: tooltip $(probe sni-tooltip "$item")"
-    wait_until 5 label_reads "$text" ||
+    wait_until 10 first_line_matches "$text" probe sni-tooltip "$item" ||
+        fail "$name: tooltip $(probe sni-tooltip "$item")"
+    wait_until 5 first_line_matches "$text" probe a11y-description "$monitor_pid" ||
         fail "$name: a screen reader reads '$(probe a11y-description "$monitor_pid")'"
     note "$name: $colour in the host ($host_colour pixels) and the icon, '$text' in tooltip and" \
         "for screen readers"
 }
 
-tooltip_reads() {
-    local tooltip
-    tooltip=$(probe sni-tooltip "$item")
+# first_line_matches PATTERN COMMAND...: the first line that COMMAND prints matches PATTERN.
+first_line_matches() {
+    local pattern=$1 printed
+    shift
+    printed=$("$@" 2>/dev/null)
     # shellcheck disable=SC2053 # a pattern
-    [[ ${tooltip%%$'\n'*} == $1 ]]
-}
-
-label_reads() {
-    # shellcheck disable=SC2053 # a pattern
-    [[ $(probe a11y-description "$monitor_pid" 2>/dev/null) == $1 ]]
+    [[ ${printed%%$'\n'*} == $pattern ]]
 }
 
 # menu_reads SHOW HIDE: the dbusmenu's entries in order, Show and Hide enabled as given.
@@ -110,16 +96,8 @@ check_menu() {
         fail "menu with the window $(window_state): $(probe sni-menu "$item" | tr '\n' ' ')"
 }
 
-window_shown() {
-    visible_window "$monitor_pid" "$device_name" >/dev/null
-}
-
 window_state() {
     if window_shown; then echo shown; else echo hidden; fi
-}
-
-window_hidden() {
-    ! window_shown
 }
 
 notifications() {
@@ -164,23 +142,21 @@ change_state() {
 
 # --- the session ---------------------------------------------------------------------------
 
-start_xvfb
-start_window_manager
+start_x_desktop
 start_session_bus
-start_accessibility_bus
+# The accessibility bus that screen readers read (AT-SPI); the program finds it on the session
+# bus. The launcher starts the bus and its registry and ends them when it ends.
+start_on_bus org.a11y.Bus /usr/libexec/at-spi-bus-launcher
 start_on_bus org.kde.StatusNotifierWatcher status-notifier-watcher
 start_on_bus org.freedesktop.Notifications dunst
-start_process gtk-sni-tray-standalone --bottom --end --color "#$host_background" \
+start_process gtk-sni-tray-standalone --bottom --end --color "#4A6B8A" \
     2>"$scratch/host.log"
 wait_until 15 host_bar >/dev/null || fail "the host did not start: $(cat "$scratch/host.log")"
 start_process dbus-monitor --session "interface='org.freedesktop.Notifications'" \
     >"$scratch/notifications.log" 2>&1
-xdotool mousemove 0 0
 start_device "$stage/bin/orvane-simdevice" "$device_address" "$device_name"
 
-QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_monitor "$stage/bin/orvane-monitor" "$device_address"
-monitor_pid=$!
-wait_until 15 window_shown || fail "no monitor window: $(cat "$monitor_trace")"
+QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 launch_monitor "" "$stage/bin/orvane-monitor" "$device_address"
 item=$(wait_for 15 probe sni-item "$monitor_pid") || fail "the item never registered with the watcher"
 note "item $item registered with the watcher"
 (($(notifications | grep -c '^notify|') == 0)) || fail "a notification at start, before any change"
@@ -195,7 +171,6 @@ probe sni-activate "$item"
 wait_until 5 window_shown || fail "activating the item again did not show the window"
 check_menu False True
 # Minimised by the window manager, the window is off the screen: "Show" brings it back.
-main_window=$(visible_window "$monitor_pid" "$device_name")
 xdotool windowminimize --sync "$main_window"
 wait_until 5 menu_reads True False || check_menu True False
 probe sni-click "$item" "Show"

@@ -1,11 +1,11 @@
 # The monitor beside an XEmbed tray (trayer), checked from outside: its window's place, stacking
-# and title, the colours of its label and tray icon, a balloon for each change of state, and the
-# error box of a fatal reply.
+# and title, the colours of its label and tray icon, and a balloon for each change of state.
 # Shared by the Linux session (desktop_session.sh) and the wine session (wine_session.sh); source
 # it after lib.sh.
 #
 # go_through_states and change_state take the monitor under test as the name of an associative
-# array that the session fills in (any name but the_monitor, which these functions use for it):
+# array that watch_monitor fills in (any name but the_monitor and watched, which these functions
+# use for it):
 #   [pid]        the monitor's process id
 #   [window]     its window                     [tray_icon]  its icon's window in trayer's panel
 #   [device]     the simulated device's address [name]       the device's name, the window's title
@@ -27,49 +27,47 @@ tray_has_colour() {
 # check_window_placement WINDOW: the window's frame lies within the work area, in its lower right
 # corner.
 check_window_placement() {
-    local x y w h left right top bottom ax ay aw ah
-    read -r x y w h < <(geometry_of "$1")
+    local frame x y w h left right top bottom ax ay aw ah
+    frame=$(wait_for 10 frame_of "$1") || fail "the window manager never told the window's frame"
+    read -r x y w h <<<"$frame"
     read -r left right top bottom < <(frame_extents_of "$1")
     read -r ax ay aw ah < <(work_area)
-    local frame_x=$((x - left)) frame_y=$((y - top))
-    local frame_right=$((x + w - 1 + right)) frame_bottom=$((y + h - 1 + bottom))
-    local area_right=$((ax + aw - 1)) area_bottom=$((ay + ah - 1))
-    note "window ${w}x${h} at $x,$y, frame $frame_x,$frame_y..$frame_right,$frame_bottom," \
-        "work area $ax,$ay ${aw}x${ah}"
-    ((frame_x >= ax && frame_y >= ay && frame_right <= area_right && frame_bottom <= area_bottom)) ||
+    note "window frame ${w}x${h} at $x,$y (borders $left $right $top $bottom), work area $ax,$ay" \
+        "${aw}x${ah}"
+    ((x >= ax && y >= ay && x + w <= ax + aw && y + h <= ay + ah)) ||
         fail "the window does not lie within the work area"
     # Lower right: no more room beside or below it than its own frame takes.
-    ((area_right - frame_right <= left + right && area_bottom - frame_bottom <= top + bottom)) ||
+    ((ax + aw - x - w <= left + right && ay + ah - y - h <= top + bottom)) ||
         fail "the window is not at the lower right corner of the work area"
 }
 
-# check_window_looks WINDOW TITLE: the window stays on top and carries the title.
+# check_window_looks WINDOW TITLE [WHAT]: the window carries the title; without WHAT, at the start,
+# it stays on top as well.
 check_window_looks() {
-    xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE ||
+    [[ -n ${3-} ]] || xprop -id "$1" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE ||
         fail "the window does not stay on top: $(xprop -id "$1" _NET_WM_STATE)"
     xprop -id "$1" _NET_WM_NAME | grep -qF "= \"$2\"" ||
-        fail "window title: $(xprop -id "$1" _NET_WM_NAME)"
+        fail "${3:+$3: }window title $(xprop -id "$1" _NET_WM_NAME)"
 }
 
-# check_colours WINDOW TRAY_ICON COLOUR OUTPUT: the label and the tray icon show the state
-# colour; the tray icon's picture stays as OUTPUT/tray-RRGGBB.png.
-check_colours() {
-    local window=$1 icon=$2 colour=$3 tray_picture=$4/tray-${3#\#}.png label area text
-    label=$scratch/label.png
-    screenshot_window "$window" "$label"
+# check_state_colours MONITOR COLOUR: the label and the tray icon show the state colour, and where
+# the program paints its tray icon itself, the icon fills its slot; the tray icon's picture stays
+# as tray-RRGGBB.png in the output folder.
+check_state_colours() {
+    local -n the_monitor=$1
+    local colour=$2 tray_picture=${the_monitor[output]}/tray-${2#\#}.png label=$scratch/label.png
+    local area text
+    screenshot_window "${the_monitor[window]}" "$label"
     [[ $(main_colour "$label") == "$colour" ]] || fail "label is $(main_colour "$label"), not $colour"
     # The address is written on the colour.
     area=$("$(magick_tool convert)" "$label" -format '%[fx:w*h]' info:)
     text=$((area - $(count_colour "$label" "$colour")))
     ((text >= 30)) || fail "no text on the label ($text pixels besides the colour)"
 
-    screenshot_window "$icon" "$tray_picture"
-    local around silhouette
-    around=$(count_colour "$tray_picture" "$colour")
-    silhouette=$(count_colour "$tray_picture" 000000)
-    # 16x16 picture: about 80 pixels of colour around the silhouette, 102 black ones on its face.
-    ((around >= 60 && silhouette >= 90)) ||
+    screenshot_window "${the_monitor[tray_icon]}" "$tray_picture"
+    shows_icon "$tray_picture" "$colour" ||
         fail "tray icon: $around pixels of $colour and $silhouette black ones"
+    [[ ${the_monitor[tray]} != qt ]] || check_tray_fills_slot "$tray_picture" "$colour"
 }
 
 # check_tray_fills_slot PICTURE COLOUR: a tray icon that the program paints itself fills trayer's
@@ -95,28 +93,44 @@ screenshot_corner() {
     screenshot_area "$x" "$y" $((screen_width - x)) $((screen_height - y)) "$2"
 }
 
+# watch_monitor MONITOR TRAY: fills in the monitor under test from monitor_pid and main_window
+# (launch_monitor), device_address, device_name, output and the TRAY ("qt" or "wine"), and waits
+# for its tray icon, which it also sets as tray_icon; position is where the window's frame first
+# stands.
+watch_monitor() {
+    declare -gA "$1"
+    local -n watched=$1
+    watched=([pid]=$monitor_pid [window]=$main_window [device]=$device_address
+        [name]=$device_name [output]=$output [tray]=$2)
+    tray_icon=$(wait_for 10 tray_icon_of "$(tray_owner "$1")") ||
+        fail "the tray icon was not docked in the tray: $(balloon_candidates "$1")"
+    watched+=([tray_icon]=$tray_icon)
+    position=$(frame_position_of "$main_window")
+    note "monitor window $main_window, tray icon $tray_icon ($2)"
+}
+
+# tray_owner MONITOR: the process whose windows the tray icon and the balloons are.
+tray_owner() {
+    local -n the_monitor=$1
+    if [[ ${the_monitor[tray]} == wine ]]; then explorer_pid; else echo "${the_monitor[pid]}"; fi
+}
+
 # balloon_of MONITOR: the window of the balloon that is up for the monitor; fails while none is.
 balloon_of() {
     local -n the_monitor=$1
-    local panel window
-    case ${the_monitor[tray]} in
-    qt) # Qt's own balloon without a notification service: a tooltip-type window of the program.
-        for window in $(visible_windows_of "${the_monitor[pid]}"); do
-            if xprop -id "$window" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP; then
-                echo "$window"
-                return 0
-            fi
-        done ;;
-    wine) # Wine's explorer shows it for the program, beside the tray and outside it.
-        panel=$(tray_panel) || return 1
-        for window in $(visible_windows_of "$(explorer_pid)"); do
-            if ! is_inside "$window" "$panel"; then
-                echo "$window"
-                return 0
-            fi
-        done ;;
-    esac
-    return 1
+    local panel
+    # Qt's own balloon without a notification service: a tooltip-type window of the program.
+    if [[ ${the_monitor[tray]} == qt ]]; then
+        tooltip_window_of "${the_monitor[pid]}"
+        return
+    fi
+    # Wine's explorer shows it for the program, beside the tray and outside it.
+    panel=$(tray_panel) && first_of "$(visible_windows_of "$(explorer_pid)")" is_outside "$panel"
+}
+
+# is_outside ANCESTOR WINDOW
+is_outside() {
+    ! is_inside "$@"
 }
 
 no_balloon() {
@@ -129,14 +143,11 @@ balloon_seconds() {
     if [[ ${the_monitor[tray]} == wine ]]; then echo 15; else echo 10; fi
 }
 
-# The windows that could be the monitor's balloon, for a failure message.
+# The windows that could be the monitor's tray icon or balloon, for a failure message.
 balloon_candidates() {
     local -n the_monitor=$1
-    if [[ ${the_monitor[tray]} == wine ]]; then
-        describe_windows "${the_monitor[pid]}" "$(explorer_pid)"
-    else
-        describe_windows "${the_monitor[pid]}"
-    fi
+    describe_windows "$(tray_owner "$1")"
+    [[ ${the_monitor[tray]} == qt ]] || describe_windows "${the_monitor[pid]}"
 }
 
 # change_state MONITOR NAME COMMAND COLOUR TITLE BALLOON_TEXT: the device changes, and within one
@@ -165,19 +176,8 @@ change_state() {
     # Where the balloon covered the window, the window paints that part again once it is gone.
     wait_until 5 label_has_colour "$window" "$colour" || true
     check_state_colours "$1" "$colour"
-    xprop -id "$window" _NET_WM_NAME | grep -qF "= \"$title\"" ||
-        fail "$name: window title $(xprop -id "$window" _NET_WM_NAME)"
+    check_window_looks "$window" "$title" "$name"
     screenshot_corner "$window" "$output/state-$name.png"
-}
-
-# check_state_colours MONITOR COLOUR: check_colours, and where the program paints its tray icon
-# itself, the icon fills its slot.
-check_state_colours() {
-    local -n the_monitor=$1
-    check_colours "${the_monitor[window]}" "${the_monitor[tray_icon]}" "$2" "${the_monitor[output]}"
-    if [[ ${the_monitor[tray]} == qt ]]; then
-        check_tray_fills_slot "${the_monitor[output]}/tray-${2#\#}.png" "$2"
-    fi
 }
 
 # go_through_states MONITOR THIS_PC: the monitor, just started against a free device and found
@@ -201,18 +201,6 @@ go_through_states() {
     # Without an answer there is no name: the title falls back to "Relay Host", while the
     # balloon still names the kind of device decided at the first answer.
     change_state "$1" no-connection silent "#FF0000" "Relay Host" "No connection to captureORVANE."
-}
-
-# answer_error_box PID PICTURE: after a reply without "#", the program shows its error box (kept
-# as PICTURE, with the frame), which Return closes, and the program ends with 2.
-answer_error_box() {
-    local box x y w h
-    box=$(wait_for 25 visible_window "$1" "Error getting state") ||
-        fail "no error box after a reply without #"
-    read -r x y w h < <(geometry_of "$box")
-    screenshot_area $((x - 12)) $((y - 30)) $((w + 24)) $((h + 42)) "$2"
-    press_key_in "$box" Return
-    expect_exit "$1" 15 2 "the fatal error"
 }
 
 # montage_states OUTPUT FILE: the four state pictures of go_through_states side by side, twice the

@@ -7,23 +7,18 @@
 # usage: wayland_session.sh STAGE OUTPUT
 source "$(dirname "$0")/lib.sh"
 
-stage=${1:?usage: wayland_session.sh STAGE OUTPUT}
-output=${2:?usage: wayland_session.sh STAGE OUTPUT}
+set_up_scenario orvane-monitor "$@"
 readonly device_address=127.0.0.222
 readonly device_name="captureORVANE Wayland"
 readonly wayland_socket=orvane-e2e
 
 require_tools weston weston-screenshooter Xwayland xdotool xprop xwininfo xlsatoms
-[[ -x $(magick_tool convert) ]] || require_tools convert
-[[ -x $stage/bin/orvane-monitor ]] || fail "no installed program in $stage (run the stage test)"
+require_magick_tools convert
 [[ -n $(find /usr/lib -path '*qt6/plugins/platforms/libqwayland-generic.so' 2>/dev/null) ]] ||
     require_tools qt6-wayland
-mkdir -p "$output"
 
-use_private_home
 use_private_runtime_folder
-unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY XDG_SESSION_TYPE
-export QT_LOGGING_RULES="orvane.monitor.info=true"
+unset DISPLAY XDG_SESSION_TYPE
 
 # weston on a memory output, with XWayland, logging what its X window manager sees. --debug
 # lets the test's own screenshooter read the output.
@@ -70,9 +65,8 @@ output_shows_green() {
 # run_monitor NAME ENVIRONMENT...: starts the monitor with these changes to the environment and
 # waits for its first answer from the device.
 run_monitor() {
-    local name=$1
+    local name=$1 before after
     shift
-    local before after
     before=$(requests_seen "$device_address")
     start_monitor env "$@" "$stage/bin/orvane-monitor" "$device_address"
     monitor_pid=$!
@@ -80,10 +74,6 @@ run_monitor() {
         fail "$name: the program showed no state: $(cat "$monitor_trace")"
     after=$(requests_seen "$device_address")
     ((after > before)) || fail "$name: the device saw no request"
-}
-
-no_x_window() {
-    [[ -z $(all_windows_of "$monitor_pid") ]]
 }
 
 start_weston
@@ -112,7 +102,7 @@ for run in "user-platform QT_QPA_PLATFORM=wayland" "wayland-only -u DISPLAY"; do
     name=${name_and_settings[0]}
     run_monitor "${name_and_settings[@]}"
     sleep 2 # time enough for a window to come up on X, which it must not
-    no_x_window || fail "$name: the program has a window on X"
+    [[ -z $(all_windows_of "$monitor_pid") ]] || fail "$name: the program has a window on X"
     wait_until 10 output_shows_green "$output/wayland-$name.png" ||
         fail "$name: the compositor's output shows no green label"
     note "$name: on Wayland, no X window, the label shows green"

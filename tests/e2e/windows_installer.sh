@@ -61,15 +61,14 @@ zip_files=$(unzip -Z1 "$zip" | grep -v '/$' | sed "s|^orvane-monitor-$version-wi
     fail "the zip differs from the installation: $(diff <(echo "$zip_files") <(files_of_stage))"
 note "zip: the $(wc -l <<<"$zip_files") installed files"
 
-start_xvfb
-start_window_manager
+start_x_desktop
 start_wine
 wine_qt_messages_to_stderr
 drive_c=$WINEPREFIX/drive_c
 installed=$drive_c/Program\ Files/Orvane\ Monitor
 start_menu=$drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Orvane\ Monitor
 
-wine_run reg add "$run_key" /v "Other Program" /t REG_SZ /d 'C:\other.exe' /f >/dev/null
+registry_set "$run_key" "Other Program" REG_SZ 'C:\other.exe'
 status=0
 wine_run "$installer" /S "/ADDRESSES=${devices[0]},${devices[1]},$refused" </dev/null \
     >"$scratch/install.log" 2>&1 || status=$?
@@ -80,9 +79,8 @@ installed_files=$(cd "$installed" && find . -type f | sed 's|^\./||' | grep -vx 
     fail "installed files: $(diff <(echo "$installed_files") <(files_of_stage))"
 [[ -f $installed/Uninstall.exe ]] || fail "no uninstaller"
 [[ -f "$start_menu/Orvane Monitor.lnk" ]] || fail "no Start menu entry: $(ls -R "$start_menu" 2>&1)"
-uninstall_command=$(wine_run reg query "$uninstall_key" /v UninstallString 2>/dev/null | tr -d '\r' |
-    awk '$1 == "UninstallString" {$1 = $2 = ""; sub(/^ +/, ""); print}')
-[[ $uninstall_command == *'Orvane Monitor\Uninstall.exe'* ]] ||
+uninstall_command=$(registry_value "$uninstall_key" UninstallString)
+[[ $uninstall_command == 'REG_SZ '*'Orvane Monitor\Uninstall.exe'* ]] ||
     fail "no entry in Add/Remove Programs: '$uninstall_command'"
 note "installed: $(wc -l <<<"$installed_files") files, Start menu entry, uninstall entry"
 
@@ -94,20 +92,13 @@ note "start at login for all users: ${devices[*]}, not $refused; the other progr
 start_device "$simdevice" "${devices[0]}" "$device_name"
 command_line=$(run_values | sed -n "s/^Orvane Monitor ${devices[0]}|//p")
 [[ $command_line =~ ^\"([^\"]+)\"\ (.+)$ ]] || fail "not a command line: $command_line"
-start_monitor "$wine" "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}"
-monitor_pid=$!
-window=$(wait_for 30 visible_window "$monitor_pid" "$device_name") ||
-    fail "no monitor window from '$command_line': $(cat "$monitor_trace")"
-press_key_in "$window" Escape
-expect_exit "$monitor_pid" 15 0 "Escape in the monitor started at login"
+launch_monitor "from '$command_line'" "$wine" "${BASH_REMATCH[1]}" "${BASH_REMATCH[2]}"
+key_ends "$main_window" Escape "$monitor_pid" 0 "Escape in the monitor started at login"
 note "the login's command line '$command_line' brought up the monitor of its device"
 
 # -v shows the version in a box; closing it ends the program with 0.
 start_monitor "$wine" "$installed/bin/orvane-monitor.exe" -v
-monitor_pid=$!
-box=$(wait_for 30 visible_window "$monitor_pid" Version) || fail "no version box: $(cat "$monitor_trace")"
-press_key_in "$box" Return
-expect_exit "$monitor_pid" 15 0 "orvane-monitor.exe -v"
+answer_box 30 $! Version 0 "orvane-monitor.exe -v"
 note "the installed program shows its version and ends with 0"
 
 # The installer again, as a user runs it: on to its page of devices, which shows both; the second
@@ -126,8 +117,8 @@ note "the installer's page showed ${devices[*]}: ${devices[1]} taken out no long
 
 # A start for all users of the installed monitor that no installer wrote, switched off in the
 # startup settings: the uninstaller removes it and the note of the switch as well.
-wine_run reg add "$run_key" /v "Lab display" /d "\"$monitor_exe\" 127.0.2.63" /f >/dev/null
-wine_run reg add "$switch_key" /v "Lab display" /t REG_BINARY /d 030000000000000000000000 /f >/dev/null
+registry_set "$run_key" "Lab display" REG_SZ "\"$monitor_exe\" 127.0.2.63"
+registry_set "$switch_key" "Lab display" REG_BINARY 030000000000000000000000
 # The uninstaller copies itself away and goes on from there: the test waits for its work.
 wine_run "$installed/Uninstall.exe" /S </dev/null >"$scratch/uninstall.log" 2>&1 ||
     fail "the uninstaller failed: $(cat "$scratch/uninstall.log")"

@@ -13,16 +13,13 @@
 #              loopback)
 source "$(dirname "$0")/lib.sh"
 source "$e2e_dir/tray_states.sh"
-# shellcheck source=../lib/resolver.sh
-source "$lib_dir/resolver.sh"
 # The program and the check look up the holders the device names, through wine's resolver, which
 # asks the machine's: with a resolver of the session's own, which knows the other PC, and this
 # PC's addresses, which wine tells its programs.
 { cat /etc/hosts; echo "$other_pc labpc-07"; } >"$scratch/hosts"
 script_with_own_resolver "$scratch/hosts" local "$0" "$@"
 
-stage=${1:?usage: wine_session.sh STAGE OUTPUT SIMDEVICE}
-output=${2:?usage: wine_session.sh STAGE OUTPUT SIMDEVICE}
+set_up_scenario orvane-monitor.exe "$@"
 simdevice=${3:?usage: wine_session.sh STAGE OUTPUT SIMDEVICE}
 readonly device_address=127.0.2.50
 readonly device_name="captureORVANE E2E"
@@ -30,54 +27,24 @@ readonly settings_key='HKCU\Software\Halvorn GmbH\Orvane Monitor'
 
 require_tools Xvfb jwm trayer xdotool xprop xwininfo
 require_magick_tools import convert montage
-[[ -f $stage/bin/orvane-monitor.exe ]] || fail "no installed program in $stage (run the stage test)"
-rm -rf "$output"
-mkdir -p "$output"
-
-# The window that trayer has taken into its panel: wine's explorer shows the program's icon.
-explorer_tray_icon() {
-    tray_icon_of "$(explorer_pid)"
-}
-
-# registry_value NAME: "TYPE DATA" of a value of the monitor's key, or nothing.
-registry_value() {
-    { wine_run reg query "$settings_key" /v "$1" 2>/dev/null || true; } | tr -d '\r' |
-        awk -v name="$1" '$1 == name {$1 = ""; sub(/^ +/, ""); print}'
-}
-
-store_setting() {
-    wine_run reg add "$settings_key" /v "$1" /t REG_SZ /d "$2" /f >/dev/null ||
-        fail "reg add $1 failed"
-}
+rm -rf "${output:?}"/*
 
 # check_saved_settings POS SWITCH: what the program left in the registry, as "@Point(x y)" and
 # "true"/"false" (nothing: no value), both REG_SZ as QSettings has always written them.
 check_saved_settings() {
     local pos switch saved_pos
-    pos=$(registry_value pos) switch=$(registry_value StateChangedMessage)
+    pos=$(registry_value "$settings_key" pos)
+    switch=$(registry_value "$settings_key" StateChangedMessage)
     [[ $pos =~ ^REG_SZ\ +@Point\(([-0-9]+)\ ([-0-9]+)\)$ ]] || fail "pos in the registry: '$pos'"
     saved_pos="${BASH_REMATCH[1]} ${BASH_REMATCH[2]}"
     [[ $saved_pos == "$1" ]] || fail "saved position $saved_pos, but the window stood at $1"
     [[ $switch =~ ^${2:+REG_SZ\ +$2}$ ]] || fail "StateChangedMessage in the registry: '$switch'"
 }
 
-# check_program EXIT_CODE START ARGUMENT...: orvane-check.exe's exit code and status line.
-check_program() {
-    local expected_code=$1 expected_start=$2 status=0 line
-    shift 2
-    wine_run "$stage/bin/orvane-check.exe" "$@" </dev/null >"$scratch/check.out" 2>&1 || status=$?
-    line=$(head -n 1 "$scratch/check.out" | tr -d '\r')
-    ((status == expected_code)) || fail "orvane-check.exe $*: exit code $status ($line)"
-    [[ $line == "$expected_start"* ]] ||
-        fail "orvane-check.exe $*: exit code $status, output: $(od -c "$scratch/check.out" | head -n 8)"
-}
-
 # --- the session ---------------------------------------------------------------------------
 
-start_xvfb
-start_window_manager
+start_x_desktop
 start_tray
-xdotool mousemove 0 0
 start_wine
 wine_qt_messages_to_stderr
 start_device "$simdevice" "$device_address" "$device_name"
@@ -86,23 +53,14 @@ this_pc=$(wine_run ipconfig | tr -d '\r' |
     awk -F': ' '/IPv4 address/ && $2 !~ /^127\./ {print $2; exit}')
 this_pc=${this_pc:-127.0.0.1}
 
-start_monitor "$wine" "$stage/bin/orvane-monitor.exe" "$device_address"
-monitor_pid=$!
-main_window=$(wait_for 30 visible_window "$monitor_pid" "$device_name") ||
-    fail "no monitor window: $(cat "$monitor_trace")"
-tray_icon=$(wait_for 10 explorer_tray_icon) ||
-    fail "wine did not dock the tray icon: $(describe_windows "$monitor_pid" "$(explorer_pid)")"
-note "monitor window $main_window, tray icon $tray_icon (wine's explorer)"
-position=$(frame_position_of "$main_window")
-declare -A monitor=([pid]=$monitor_pid [window]=$main_window [tray_icon]=$tray_icon
-    [device]=$device_address [name]=$device_name [output]=$output [tray]=wine)
+launch_monitor "" "$wine" "$stage/bin/orvane-monitor.exe" "$device_address"
+watch_monitor monitor wine
 go_through_states monitor "$this_pc"
 grep -q "tooltip: $device_name ($device_address) used by another PC: labpc-07 ($other_pc)" \
     "$monitor_trace" || fail "no tooltip named the holder: $(grep -m 3 'another PC' "$monitor_trace")"
 note "the holder in the tooltip: $(grep -o 'used by another PC: labpc-07[^|]*' "$monitor_trace" | tail -n 1)"
 
-press_key_in "$main_window" Escape
-expect_exit "$monitor_pid" 15 0 Escape
+key_ends "$main_window" Escape "$monitor_pid" 0 Escape
 check_saved_settings "$position" ""
 note "Escape: exit code 0, the registry holds pos (@Point($position)) as REG_SZ and no balloon" \
     "switch, which nobody switched"
@@ -113,44 +71,35 @@ montage_states "$output" "$output/states-windows.png"
 # program through the error box.
 read -r area_x area_y _ _ < <(work_area)
 stored_pos="$((area_x + 100)) $((area_y + 120))"
-store_setting pos "@Point($stored_pos)"
-store_setting StateChangedMessage false
+registry_set "$settings_key" pos REG_SZ "@Point($stored_pos)"
+registry_set "$settings_key" StateChangedMessage REG_SZ false
 # The first run left this device a place of its own, which comes before pos: without it, the
 # device's window goes where pos says.
 wine_run reg delete "$settings_key" /v "pos-$device_address" /f >/dev/null ||
     fail "the first run left no pos-$device_address"
 device_command "$device_address" free
-start_monitor "$wine" "$stage/bin/orvane-monitor.exe" "$device_address"
-monitor_pid=$!
-main_window=$(wait_for 30 visible_window "$monitor_pid" "$device_name") ||
-    fail "no monitor window in the second run"
-tray_icon=$(wait_for 10 explorer_tray_icon) ||
-    fail "no tray icon in the second run: $(describe_windows "$monitor_pid" "$(explorer_pid)")"
-monitor+=([pid]=$monitor_pid [window]=$main_window [tray_icon]=$tray_icon)
-second_position=$(frame_position_of "$main_window")
-[[ $second_position == "$stored_pos" ]] ||
-    fail "second run at $second_position, not at the stored $stored_pos"
+launch_monitor "in the second run" "$wine" "$stage/bin/orvane-monitor.exe" "$device_address"
+watch_monitor monitor wine
+[[ $position == "$stored_pos" ]] || fail "second run at $position, not at the stored $stored_pos"
 # One monitor per device: a second start, the address written another way, hands over and ends.
-start_process "$wine" "$stage/bin/orvane-monitor.exe" "${device_address/.2./.02.}" >/dev/null \
-    2>"$scratch/handover.err"
-expect_exit $! 30 0 "a second start for the device"
-! grep -q 'state:' "$scratch/handover.err" || fail "the second start polled the device itself"
+hands_over 30 "$wine" "$stage/bin/orvane-monitor.exe" "${device_address/.2./.02.}"
 note "a second start for ${device_address/.2./.02.} ended with 0, without a poll of its own"
 device_command "$device_address" "held $other_pc"
 wait_until 25 tray_has_colour "$tray_icon" "#FFFF00" || fail "the tray icon never turned yellow"
 sleep 1
 ! balloon_of monitor >/dev/null || fail "a balloon although StateChangedMessage was stored as false"
 device_command "$device_address" nohash
-answer_error_box "$monitor_pid" "$output/error-box-windows.png"
+answer_box 25 "$monitor_pid" "Error getting state" 2 "a reply without #" \
+    "$output/error-box-windows.png"
 check_saved_settings "$stored_pos" false
 note "stored pos and StateChangedMessage=false read back and kept; reply without #: error box," \
     "exit code 2"
 
 device_command "$device_address" free
-check_program 0 "ORVANE OK" -H "$device_address"
+check_answers 0 "ORVANE OK*" wine_run "$stage/bin/orvane-check.exe" -H "$device_address"
 device_command "$device_address" "held $other_pc"
-check_program 1 "ORVANE WARNING" -H "$device_address"
-check_program 1 "{" -H "$device_address" --json
+check_answers 1 "ORVANE WARNING*" wine_run "$stage/bin/orvane-check.exe" -H "$device_address"
+check_answers 1 "{*" wine_run "$stage/bin/orvane-check.exe" -H "$device_address" --json
 note "orvane-check.exe: OK for a free device, WARNING for one held by another PC"
 
 # At 150 % (LogPixels 144, which wine's explorer reads when it starts) the docked icon is the
@@ -159,16 +108,13 @@ note "orvane-check.exe: OK for a free device, WARNING for one held by another PC
 explorer_gone() {
     [[ $(explorer_pid) == 0 ]]
 }
-wine_run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null
+registry_set 'HKCU\Control Panel\Desktop' LogPixels REG_DWORD 144
 "$wineserver" -k
 wait_until 10 explorer_gone || fail "wine's explorer outlived its server"
 start_process "$wineserver" -f -p </dev/null >>"$scratch/wineserver.log" 2>&1
 device_command "$device_address" free
-start_monitor "$wine" "$stage/bin/orvane-monitor.exe" "$device_address"
-monitor_pid=$!
-main_window=$(wait_for 30 visible_window "$monitor_pid" "$device_name") ||
-    fail "no monitor window at 150 %: $(cat "$monitor_trace")"
-tray_icon=$(wait_for 10 explorer_tray_icon) || fail "no tray icon at 150 %"
+launch_monitor "at 150 %" "$wine" "$stage/bin/orvane-monitor.exe" "$device_address"
+watch_monitor monitor wine
 # trayer gives the docked window its room only a while after it came.
 whole_silhouette_in() {
     screenshot_window "$1" "$2" 2>/dev/null && (($(count_colour "$2" 000000) == 102))
@@ -191,8 +137,7 @@ coloured=$("$(magick_tool convert)" "$output/tray-windows-150.png" -fill black +
 read -r _ _ window_width window_height < <(geometry_of "$main_window")
 ((window_width >= 180 && window_height >= 30)) ||
     fail "the window at 150 % is ${window_width}x${window_height}, less than 120x20 scaled"
-press_key_in "$main_window" Escape
-expect_exit "$monitor_pid" 15 0 "Escape at 150 %"
+key_ends "$main_window" Escape "$monitor_pid" 0 "Escape at 150 %"
 note "150 %: the docked icon is the 24 pixel picture, its silhouette whole and centred;" \
     "the window ${window_width}x${window_height}"
 

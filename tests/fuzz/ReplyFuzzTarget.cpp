@@ -10,10 +10,12 @@
 #include "OrvaneQuery.h"
 #include "Platform.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -27,10 +29,7 @@ constexpr OrvaneState STATE_NOT_WRITTEN = static_cast<OrvaneState>(0xA5A5A5A5u);
 constexpr char FREE_USER[] = "0.0.0.0";
 
 // This PC's addresses, fixed so that no input waits for an interface look-up.
-const std::vector<std::string> &localAddresses() {
-    static const std::vector<std::string> addresses = {"127.0.0.1", "198.51.100.23"};
-    return addresses;
-}
+const std::vector<std::string> LOCAL_ADDRESSES = {"127.0.0.1", "198.51.100.23"};
 
 // What the current input has done with the socket.
 struct SocketTrace {
@@ -73,7 +72,7 @@ orvane::PlatformLayer fuzzPlatform() {
     };
     layer.lastSocketError = [] { return 0; };
     layer.getLocalAddresses = [](std::vector<std::string> *addresses) {
-        *addresses = localAddresses();
+        *addresses = LOCAL_ADDRESSES;
         return std::uint32_t(0);
     };
     layer.openLogFile = [] { return static_cast<std::FILE *>(nullptr); };
@@ -102,12 +101,9 @@ Outcome expectedOutcome(const std::uint8_t *data, std::size_t size) {
     OrvaneState state = ORVANE_USED_BY_OTHER_PC;
     if (user.compare(0, sizeof FREE_USER - 1, FREE_USER) == 0) {
         state = ORVANE_AVAILABLE;
-    } else {
-        for (const std::string &address : localAddresses()) {
-            if (user == address) {
-                state = ORVANE_USED_BY_THIS_PC;
-            }
-        }
+    } else if (std::find(LOCAL_ADDRESSES.begin(), LOCAL_ADDRESSES.end(), user) !=
+               LOCAL_ADDRESSES.end()) {
+        state = ORVANE_USED_BY_THIS_PC;
     }
     return {0, state, text.substr(0, hash), user};
 }
@@ -116,52 +112,25 @@ Outcome expectedOutcome(const std::uint8_t *data, std::size_t size) {
 struct GuardedBuffer {
     GuardedBuffer() {
         std::memset(before, CANARY, sizeof before);
-        std::memset(text, 0, sizeof text);
         std::memset(after, CANARY, sizeof after);
     }
     unsigned char before[CANARY_SIZE];
-    char text[ORVANE_NAME_BUFFER_SIZE];
+    char text[ORVANE_NAME_BUFFER_SIZE] = {};
     unsigned char after[CANARY_SIZE];
 };
 
-[[noreturn]] void fail(const char *what, std::uint32_t result, std::size_t size) {
-    std::fprintf(stderr, "reply fuzzer: %s (result %u, datagram of %zu bytes)\n", what,
-                 unsigned(result), size);
-    std::abort();
-}
-
 bool guardsIntact(const GuardedBuffer &buffer) {
-    for (std::size_t i = 0; i < CANARY_SIZE; ++i) {
-        if (buffer.before[i] != CANARY || buffer.after[i] != CANARY) {
-            return false;
-        }
-    }
-    return true;
+    const auto isCanary = [](unsigned char byte) { return byte == CANARY; };
+    return std::all_of(std::begin(buffer.before), std::end(buffer.before), isCanary) &&
+           std::all_of(std::begin(buffer.after), std::end(buffer.after), isCanary);
 }
 
 // The buffer holds exactly the expected text followed by zeros up to its end, so it stays
 // terminated.
 bool holdsOnly(const GuardedBuffer &buffer, const std::string &expected) {
-    if (expected.size() >= sizeof buffer.text ||
-        std::memcmp(buffer.text, expected.data(), expected.size()) != 0) {
-        return false;
-    }
-    for (std::size_t i = expected.size(); i < sizeof buffer.text; ++i) {
-        if (buffer.text[i] != '\0') {
-            return false;
-        }
-    }
-    return true;
-}
-
-void checkSocketUse(std::uint32_t result, std::size_t size) {
-    if (trace.created != 1 || trace.closed != 1) {
-        fail("the socket was not created and closed exactly once", result, size);
-    }
-    if (trace.sends != 1 || trace.request != std::string("state", 6) ||
-        trace.destination != DEVICE_ADDRESS || trace.port != orvane::kQueryPort) {
-        fail("the request was not the one state request to the device", result, size);
-    }
+    const std::size_t size = sizeof buffer.text;
+    return expected.size() < size &&
+           std::string(buffer.text, size) == expected + std::string(size - expected.size(), '\0');
 }
 
 // Runs one query on the datagram, through the monitor's call or through the one that also hands
@@ -178,29 +147,34 @@ void queryAndCheck(const std::uint8_t *data, std::size_t size, bool withUser) {
         withUser ? dwGetOrvaneStateAndUser("127.0.0.130", 1000, name.text, &state, user.text)
                  : dwGetOrvaneState("127.0.0.130", 1000, name.text, &state);
 
-    if (result != 0 && result != ERR_QUERY_REPLY && result != ERR_QUERY_TRANSFER) {
-        fail("result outside the codes a delivered datagram can give", result, size);
-    }
-    if (!guardsIntact(name) || !guardsIntact(user)) {
-        fail("bytes written outside the caller's buffers", result, size);
-    }
-    if (result == 0 && (state < ORVANE_USED_BY_OTHER_PC || state > ORVANE_AVAILABLE)) {
-        fail("a delivered reply gave a state outside 1 to 3", result, size);
-    }
-    if (result != 0 && state != STATE_NOT_WRITTEN) {
-        fail("state written on a failure", result, size);
-    }
     const Outcome expected = expectedOutcome(data, size);
-    if (result != expected.result || state != expected.state) {
-        fail("result or state differs from what the reply layout gives", result, size);
+    // Each check with what it means when it fails; the first that fails aborts the process.
+    const std::pair<bool, const char *> checks[] = {
+        {result != 0 && result != ERR_QUERY_REPLY && result != ERR_QUERY_TRANSFER,
+         "result outside the codes a delivered datagram can give"},
+        {!guardsIntact(name) || !guardsIntact(user), "bytes written outside the caller's buffers"},
+        {result == 0 && (state < ORVANE_USED_BY_OTHER_PC || state > ORVANE_AVAILABLE),
+         "a delivered reply gave a state outside 1 to 3"},
+        {result != 0 && state != STATE_NOT_WRITTEN, "state written on a failure"},
+        {result != expected.result || state != expected.state,
+         "result or state differs from what the reply layout gives"},
+        {!holdsOnly(name, expected.name),
+         "name buffer holds more or other than the bytes before the first '#'"},
+        {!holdsOnly(user, withUser ? expected.user : std::string()),
+         "address buffer holds more or other than the bytes after the first '#'"},
+        {trace.created != 1 || trace.closed != 1,
+         "the socket was not created and closed exactly once"},
+        {trace.sends != 1 || trace.request != std::string("state", 6) ||
+             trace.destination != DEVICE_ADDRESS || trace.port != orvane::kQueryPort,
+         "the request was not the one state request to the device"},
+    };
+    for (const auto &[failed, what] : checks) {
+        if (failed) {
+            std::fprintf(stderr, "reply fuzzer: %s (result %u, datagram of %zu bytes)\n", what,
+                         unsigned(result), size);
+            std::abort();
+        }
     }
-    if (!holdsOnly(name, expected.name)) {
-        fail("name buffer holds more or other than the bytes before the first '#'", result, size);
-    }
-    if (!holdsOnly(user, withUser ? expected.user : std::string())) {
-        fail("address buffer holds more or other than the bytes after the first '#'", result, size);
-    }
-    checkSocketUse(result, size);
 }
 
 } // namespace

@@ -28,7 +28,7 @@
 #                    SKIP_RETURN_CODE)
 #   screen_width, screen_height   the X server's screen (x_server.sh)
 #   wine, wineserver              wine's loader and server (wine.sh)
-# shellcheck shell=bash
+# shellcheck shell=bash source-path=SCRIPTDIR/../lib source-path=SCRIPTDIR/../tests/lib
 
 set -euo pipefail
 exec </dev/null
@@ -39,20 +39,17 @@ readonly SKIP=77
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/orvane-$note_prefix.XXXXXX")
 
 lib_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-# shellcheck source-path=SCRIPTDIR/../lib source-path=SCRIPTDIR/../tests/lib
-{
-    source "$lib_dir/report.sh"
-    source "$lib_dir/processes.sh"
-    source "$lib_dir/waits.sh"
-    source "$lib_dir/device.sh"
-    source "$lib_dir/home.sh"
-    source "$lib_dir/x_server.sh"
-    source "$lib_dir/x_windows.sh"
-    source "$lib_dir/x_desktop.sh"
-    source "$lib_dir/pictures.sh"
-    source "$lib_dir/session_bus.sh"
-    source "$lib_dir/wine.sh"
-}
+source "$lib_dir/report.sh"
+source "$lib_dir/processes.sh"
+source "$lib_dir/waits.sh"
+source "$lib_dir/device.sh"
+source "$lib_dir/home.sh"
+source "$lib_dir/x_server.sh"
+source "$lib_dir/x_windows.sh"
+source "$lib_dir/x_desktop.sh"
+source "$lib_dir/pictures.sh"
+source "$lib_dir/session_bus.sh"
+source "$lib_dir/wine.sh"
 
 trap cleanup EXIT
 trap 'exit 130' INT TERM

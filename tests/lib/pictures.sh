@@ -26,6 +26,15 @@ screenshot_area() {
     "$(magick_tool import)" -silent -window root -crop "${3}x${4}+${1}+${2}" +repage "$5"
 }
 
+# screenshot_frame WINDOW FILE: the window with the frame that the window manager draws around it,
+# if any.
+screenshot_frame() {
+    local x y w h left right top bottom
+    read -r x y w h < <(geometry_of "$1")
+    read -r left right top bottom < <(frame_extents_of "$1")
+    screenshot_area $((x - left)) $((y - top)) $((w + left + right)) $((h + top + bottom)) "$2"
+}
+
 # count_colour FILE COLOUR: the number of pixels of exactly that colour in a picture.
 count_colour() {
     local wanted=${2^^}

@@ -33,6 +33,20 @@ newest_process() {
     echo "${started_pids[-1]}"
 }
 
+# first_of IDS TEST [ARGUMENT...]: the first of IDS (a list of process or window ids) for which
+# TEST ARGUMENT... ID succeeds; fails when there is none.
+first_of() {
+    local ids=$1 id
+    shift
+    for id in $ids; do
+        if "$@" "$id"; then
+            echo "$id"
+            return 0
+        fi
+    done
+    return 1
+}
+
 # Whether a process has ended (gone, or a zombie waiting for its exit code to be read).
 process_ended() {
     [[ ! -e /proc/$1 ]] || [[ $(awk '{print $3}' "/proc/$1/stat" 2>/dev/null) == Z ]]

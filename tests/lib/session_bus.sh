@@ -38,9 +38,3 @@ bus_has_name() {
     dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
         org.freedesktop.DBus.NameHasOwner "string:$1" 2>/dev/null | grep -q 'boolean true'
 }
-
-# The accessibility bus that screen readers read (AT-SPI); the program finds it on the session
-# bus. The launcher starts the bus and its registry and ends them when it ends.
-start_accessibility_bus() {
-    start_on_bus org.a11y.Bus /usr/libexec/at-spi-bus-launcher
-}

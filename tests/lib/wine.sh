@@ -34,9 +34,19 @@ start_wine() {
 # registry: Qt's messages go to standard error (a program under wine has no console, so they
 # would go to a debugger), and the monitor's trace names each balloon's text there.
 wine_qt_messages_to_stderr() {
-    wine_run reg add 'HKCU\Environment' /v QT_FORCE_STDERR_LOGGING /d 1 /f >/dev/null
-    wine_run reg add 'HKCU\Environment' /v QT_LOGGING_RULES /d orvane.monitor.info=true /f \
-        >/dev/null
+    registry_set 'HKCU\Environment' QT_FORCE_STDERR_LOGGING REG_SZ 1
+    registry_set 'HKCU\Environment' QT_LOGGING_RULES REG_SZ orvane.monitor.info=true
+}
+
+# registry_set KEY NAME TYPE DATA: a value in the prefix's registry, with wine's reg.
+registry_set() {
+    wine_run reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null || fail "reg add $1 /v $2 failed"
+}
+
+# registry_value KEY NAME: "TYPE DATA" of a value in the prefix's registry, or nothing.
+registry_value() {
+    { wine_run reg query "$1" /v "$2" 2>/dev/null || true; } | tr -d '\r' |
+        awk -v name="$2" '$1 == name {$1 = ""; sub(/^ +/, ""); print}'
 }
 
 # The prefix's server ends its programs; any that lost their server (it was ended from outside)
@@ -60,12 +70,5 @@ in_prefix() {
 # The pid of wine's explorer in this prefix, which shows the tray icons and balloons of its
 # programs; 0 while there is none.
 explorer_pid() {
-    local pid
-    for pid in $(pgrep -f -x 'C:\\windows\\system32\\explorer.exe /desktop'); do
-        if in_prefix "$pid"; then
-            echo "$pid"
-            return
-        fi
-    done
-    echo 0
+    first_of "$(pgrep -f -x 'C:\\windows\\system32\\explorer.exe /desktop')" in_prefix || echo 0
 }

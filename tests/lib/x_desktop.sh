@@ -16,6 +16,14 @@ JWM
     wait_until 10 window_manager_runs || fail "jwm did not start: $(cat "$scratch/jwm.log")"
 }
 
+# The X server and the window manager, with the pointer in the upper left corner, away from the
+# programs' windows, whose tooltips would cover them.
+start_x_desktop() {
+    start_xvfb
+    start_window_manager
+    xdotool mousemove 0 0
+}
+
 window_manager_runs() {
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'
 }
@@ -42,15 +50,8 @@ tray_panel() {
 
 # tray_icon_of PID: the window of that process that trayer has taken into its panel.
 tray_icon_of() {
-    local panel window
-    panel=$(tray_panel) || return 1
-    for window in $(all_windows_of "$1"); do
-        if is_inside "$window" "$panel"; then
-            echo "$window"
-            return 0
-        fi
-    done
-    return 1
+    local panel
+    panel=$(tray_panel) && first_of "$(all_windows_of "$1")" is_inside "$panel"
 }
 
 # x y width height of the work area, as the window manager publishes it.

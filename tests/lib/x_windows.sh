@@ -34,17 +34,12 @@ describe_windows() {
     done
 }
 
-# The parent of a window.
-parent_of() {
-    xwininfo -children -id "$1" | awk '/Parent window id:/ {print $4}'
-}
-
-# is_inside WINDOW ANCESTOR: whether WINDOW lies somewhere below ANCESTOR.
+# is_inside ANCESTOR WINDOW: whether WINDOW lies somewhere below ANCESTOR, parent by parent.
 is_inside() {
-    local window=$1 ancestor=$2 root
+    local ancestor=$1 window=$2 root
     root=$(xwininfo -root | awk '/Window id:/ {print $4}')
     while [[ -n $window && $window != "$root" && $window != 0x0 ]]; do
-        window=$(parent_of "$window")
+        window=$(xwininfo -children -id "$window" | awk '/Parent window id:/ {print $4}')
         (($(printf '%d' "$window") == $(printf '%d' "$ancestor"))) && return 0
     done
     return 1
@@ -56,9 +51,19 @@ geometry_of() {
         /Width:/ {w=$2} /Height:/ {h=$2} END {print x, y, w, h}'
 }
 
-# left right top bottom of the frame the window manager draws around a window.
+# left right top bottom of the frame the window manager draws around a window; an empty line
+# until it has told them, or without a window manager.
 frame_extents_of() {
-    xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g'
+    xprop -id "$1" _NET_FRAME_EXTENTS | sed 's/.*= //; s/,//g; /not found/s/.*//'
+}
+
+# frame_of WINDOW: x y width height of the window's frame; fails until the window system tells.
+frame_of() {
+    local x y w h left right top bottom
+    read -r x y w h < <(geometry_of "$1")
+    read -r left right top bottom < <(frame_extents_of "$1")
+    [[ -n $bottom && ${w:-0} -gt 0 ]] || return 1
+    echo "$((x - left)) $((y - top)) $((w + left + right)) $((h + top + bottom))"
 }
 
 # x y of a window's frame on the screen: where the user sees the window, and where the monitor
@@ -68,6 +73,16 @@ frame_position_of() {
     read -r x y _ _ < <(geometry_of "$1")
     read -r left _ top _ < <(frame_extents_of "$1")
     echo "$((x - left)) $((y - top))"
+}
+
+# tooltip_window_of PID: the process's mapped window of the tooltip type: a tooltip, or the balloon
+# that Qt draws itself where there is no notification service.
+tooltip_window_of() {
+    first_of "$(visible_windows_of "$1")" is_tooltip
+}
+
+is_tooltip() {
+    xprop -id "$1" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q TOOLTIP
 }
 
 # press_key_in WINDOW KEY: the window gets the focus, then the key.

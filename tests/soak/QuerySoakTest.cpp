@@ -10,7 +10,6 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <string>
@@ -69,16 +68,10 @@ bool waitForRequests(const simdevice::SimulatedDevice &device, std::size_t count
     return device.requestsSeen() == count;
 }
 
+// The buffer holds exactly the name followed by zeros up to its end.
 bool nameBufferHolds(const char (&buffer)[ORVANE_NAME_BUFFER_SIZE], const std::string &name) {
-    if (std::memcmp(buffer, name.data(), name.size()) != 0) {
-        return false;
-    }
-    for (std::size_t i = name.size(); i < sizeof buffer; ++i) {
-        if (buffer[i] != '\0') {
-            return false;
-        }
-    }
-    return true;
+    return name.size() < sizeof buffer && std::string(buffer, sizeof buffer) ==
+                                              name + std::string(sizeof buffer - name.size(), '\0');
 }
 
 std::size_t countLines(const std::string &text, const std::string &line) {

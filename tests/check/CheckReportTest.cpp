@@ -14,10 +14,9 @@ CheckOutcome answered(OrvaneState state, const std::string &name, const std::str
     CheckOutcome outcome;
     outcome.address = "10.0.0.1";
     outcome.timeoutMs = 500;
-    outcome.state = state;
-    outcome.replyName = name;
-    outcome.userAddressKnown = true;
-    outcome.userAddress = user;
+    outcome.answer.eState = state;
+    outcome.answer.sName = name;
+    outcome.answer.sUser = user;
     outcome.userName = userName;
     outcome.rttMs = 0.2104;
     return outcome;
@@ -29,8 +28,8 @@ CheckOutcome failed(std::uint32_t resultCode, std::vector<std::string> messages,
                     bool noRoute = false) {
     CheckOutcome outcome;
     outcome.address = "10.0.0.1";
-    outcome.resultCode = resultCode;
-    outcome.noRoute = noRoute;
+    outcome.answer.dwResult = resultCode;
+    outcome.answer.bNoRoute = noRoute;
     outcome.networkMessages = std::move(messages);
     return outcome;
 }

@@ -40,9 +40,12 @@ std::optional<std::uint32_t> readSeconds(const std::string &value, const std::st
     return std::nullopt;
 }
 
-// An answer never comes later than the time-out, so a threshold above it could never be reached:
-// refused rather than silently ignored.
-std::string thresholdError(const CheckOptions &options) {
+// What is wrong with options read in full, or "". An answer never comes later than the time-out,
+// so a threshold above it could never be reached: refused rather than silently ignored.
+std::string refusalOf(const CheckOptions &options) {
+    if (options.address.empty()) {
+        return "no device address given (-H ADDRESS)";
+    }
     const RttThresholds &limits = options.thresholds;
     for (const auto &[name, thresholdMs] :
          {std::pair{"warning", limits.warningMs}, std::pair{"critical", limits.criticalMs}}) {
@@ -61,12 +64,6 @@ std::string thresholdError(const CheckOptions &options) {
 
 std::string unknownArgument(const std::string &given) {
     return "unknown argument \"" + escapeForStatusLine(given) + "\"";
-}
-
-CheckOptions usageError(const std::string &message) {
-    CheckOptions refused; // its action says UsageError
-    refused.error = message;
-    return refused;
 }
 
 } // namespace
@@ -107,16 +104,16 @@ CheckOptions parseCheckOptions(std::vector<std::string> texts) {
     opterr = 0;
 
     CheckOptions options;
-    for (;;) {
+    std::string error;
+    for (int option = 0; option != -1 && error.empty();) {
         // The argument that the next option comes from, as written, for the reasons of refusals.
         const std::string given = texts[std::min(std::max(optind, 1), argc - 1)];
-        const int option = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr);
-        if (option == -1) {
-            break;
-        }
+        option = getopt_long(argc, argv.data(), kShortOptions, kLongOptions, nullptr);
         const std::string value = optarg != nullptr ? optarg : "";
-        std::string error;
         switch (option) {
+        case -1:
+            error = optind < argc ? unknownArgument(texts[optind]) : refusalOf(options);
+            break;
         case 'h':
         case 'V':
             options.action = option == 'h' ? CheckAction::ShowHelp : CheckAction::ShowVersion;
@@ -149,21 +146,10 @@ CheckOptions parseCheckOptions(std::vector<std::string> texts) {
         default:
             error = unknownArgument(given);
         }
-        if (!error.empty()) {
-            return usageError(error);
-        }
     }
-    if (optind < argc) {
-        return usageError(unknownArgument(texts[optind]));
-    }
-    if (options.address.empty()) {
-        return usageError("no device address given (-H ADDRESS)");
-    }
-    const std::string refusal = thresholdError(options);
-    if (!refusal.empty()) {
-        return usageError(refusal);
-    }
-    options.action = CheckAction::Run;
+    // A refused command line says why; the other values then mean nothing.
+    options.action = error.empty() ? CheckAction::Run : CheckAction::UsageError;
+    options.error = error;
     return options;
 }
 

@@ -19,7 +19,7 @@ struct CheckOptions {
     RttThresholds thresholds;                            // -w and -c, at most the time-out
     bool json = false;
     bool lookUpHolderName = true; // -n: no reverse lookup of the address of a PC that holds it
-    std::string error;            // why the command line was refused (UsageError only)
+    std::string error; // why the command line was refused; with UsageError the rest means nothing
 };
 
 // Arguments without the program name, read with getopt_long (not reentrant: its state is global).

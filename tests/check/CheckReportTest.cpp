@@ -131,13 +131,11 @@ TEST(CheckReport, JsonOfAnAnswerHoldsEveryFieldWithTheReplyBytesIntact) {
         "rtt_ms":0.21,"timeout_ms":500,"warning_ms":null,"critical_ms":null,"messages":[]})"));
 }
 
-TEST(CheckReport, JsonCarriesTheThresholdsAndTheStatusTheyGive) {
+// The thresholds and the status they give; null for what was never learned.
+TEST(CheckReport, JsonCarriesTheThresholdsAndLeavesOutWhatWasNeverLearned) {
     expectFields(slow(answered(ORVANE_USED_BY_THIS_PC, "CAPTURE-1", "10.0.0.9"), {150, 300}, 160.0),
                  R"({"status":"WARNING","exit_code":1,"state_name":"ORVANE_USED_BY_THIS_PC",
                      "warning_ms":150,"critical_ms":300})");
-}
-
-TEST(CheckReport, JsonLeavesOutWhatWasNeverLearned) {
     expectFields(answered(ORVANE_NOT_REACHABLE, "", ""),
                  R"({"status":"CRITICAL","state":0,"reply_name":null,"device_kind":null,
                      "user_address":null,"user_name":null,"rtt_ms":null,"error":null})");

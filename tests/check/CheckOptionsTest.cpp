@@ -9,13 +9,7 @@
 
 using namespace orvanecheck;
 
-namespace {
-
-CheckOptions parse(std::vector<std::string> args) {
-    return parseCheckOptions(args);
-}
-
-} // namespace
+constexpr auto parse = parseCheckOptions;
 
 // Each accepted command line with the time-out and thresholds it gives: the forms of writing
 // options; the defaults of one second and no thresholds; either threshold alone, the two equal,

@@ -11,27 +11,16 @@ namespace {
 
 CheckOutcome answered(OrvaneState state, const std::string &name, const std::string &user,
                       const std::string &userName = "") {
-    CheckOutcome outcome;
-    outcome.address = "10.0.0.1";
-    outcome.timeoutMs = 500;
-    outcome.answer.eState = state;
-    outcome.answer.sName = name;
-    outcome.answer.sUser = user;
-    outcome.userName = userName;
-    outcome.rttMs = 0.2104;
-    return outcome;
+    return {"10.0.0.1", 500, {}, {0, state, name, user, false}, userName, 0.2104, {}};
 }
 
 // A query that failed with its result code, or (0 and noRoute) a send that found no network to
 // the device.
 CheckOutcome failed(std::uint32_t resultCode, std::vector<std::string> messages,
                     bool noRoute = false) {
-    CheckOutcome outcome;
-    outcome.address = "10.0.0.1";
-    outcome.answer.dwResult = resultCode;
-    outcome.answer.bNoRoute = noRoute;
-    outcome.networkMessages = std::move(messages);
-    return outcome;
+    return {
+        "10.0.0.1",         1000, {}, {resultCode, ORVANE_NOT_REACHABLE, "", "", noRoute}, "", 0.0,
+        std::move(messages)};
 }
 
 // The line wine prints for a send without a network to the device.

@@ -1,5 +1,7 @@
 #include "RunProgram.h"
 
+#include <algorithm>
+
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -9,12 +11,11 @@ extern char **environ;
 
 namespace {
 
+// The texts as a null-terminated vector of C strings.
 std::vector<char *> pointersTo(std::vector<std::string> &texts) {
-    std::vector<char *> pointers;
-    for (std::string &text : texts) {
-        pointers.push_back(text.data());
-    }
-    pointers.push_back(nullptr);
+    std::vector<char *> pointers(texts.size() + 1);
+    std::transform(texts.begin(), texts.end(), pointers.begin(),
+                   [](std::string &text) { return text.data(); });
     return pointers;
 }
 

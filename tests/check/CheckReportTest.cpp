@@ -18,9 +18,8 @@ CheckOutcome answered(OrvaneState state, const std::string &name, const std::str
 // the device.
 CheckOutcome failed(std::uint32_t resultCode, std::vector<std::string> messages,
                     bool noRoute = false) {
-    return {
-        "10.0.0.1",         1000, {}, {resultCode, ORVANE_NOT_REACHABLE, "", "", noRoute}, "", 0.0,
-        std::move(messages)};
+    const OrvaneAnswer answer = {resultCode, ORVANE_NOT_REACHABLE, "", "", noRoute};
+    return {"10.0.0.1", 1000, {}, answer, "", 0.0, std::move(messages)};
 }
 
 // The line wine prints for a send without a network to the device.

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <optional>
 #include <regex>
+#include <tuple>
 
 namespace {
 
@@ -44,14 +45,8 @@ std::string performanceData(const std::string &thresholds, const std::string &ti
 // line early or forge performance data, and the network layer's own lines follow the status line.
 // The holder's name is not looked up here (-n): holder_names.sh does so with a resolver of its own.
 TEST_F(CheckProgram, EachAnswerGivesItsOutputAndExitCode) {
-    struct Answer {
-        std::string address;
-        std::optional<std::string> reply;
-        unsigned delayMs;
-        std::vector<std::string> options;
-        int exitCode;
-        std::string output;
-    };
+    using Answer = std::tuple<std::string, std::optional<std::string>, unsigned,
+                              std::vector<std::string>, int, std::string>;
     const std::string took300 = R"(, but the answer took [3-9][0-9]{2}\.[0-9] ms )";
     // clang-format off
     const Answer answers[] = {
@@ -94,19 +89,18 @@ TEST_F(CheckProgram, EachAnswerGivesItsOutputAndExitCode) {
          R"("user_address":"192\.0\.2\.44 ","user_name":null,"rtt_ms":[0-9]+\.[0-9]{3},)"
          R"("timeout_ms":750,"warning_ms":null,"critical_ms":null,"messages":\[\]\}\n)"}};
     // clang-format on
-    for (const Answer &answer : answers) {
-        SCOPED_TRACE(answer.output);
+    for (const auto &[address, reply, delayMs, options, exitCode, output] : answers) {
+        SCOPED_TRACE(output);
         simdevice::SimulatedDevice device;
         std::string error;
-        ASSERT_TRUE(device.start(answer.address, 9758, &error)) << error;
-        answer.reply ? device.answerRaw(*answer.reply) : device.beSilent();
-        device.answerAfter(answer.delayMs);
-        std::vector<std::string> arguments = {"-H", answer.address};
-        arguments.insert(arguments.end(), answer.options.begin(), answer.options.end());
+        ASSERT_TRUE(device.start(address, 9758, &error)) << error;
+        reply ? device.answerRaw(*reply) : device.beSilent();
+        device.answerAfter(delayMs);
+        std::vector<std::string> arguments = {"-H", address};
+        arguments.insert(arguments.end(), options.begin(), options.end());
         const ProgramRun run = check(arguments);
-        EXPECT_EQ(run.exitCode, answer.exitCode);
-        EXPECT_TRUE(std::regex_match(run.standardOutput, std::regex(answer.output)))
-            << run.standardOutput;
+        EXPECT_EQ(run.exitCode, exitCode);
+        EXPECT_TRUE(std::regex_match(run.standardOutput, std::regex(output))) << run.standardOutput;
         EXPECT_EQ(device.requestsSeen(), 1U);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -46,18 +47,16 @@ void drain(int outFd, int errFd, ProgramRun &run) {
 ProgramRun runProgram(const std::string &path, const std::vector<std::string> &arguments,
                       const std::vector<std::string> &environment) {
     ProgramRun run;
+    // Closed on exec: the child keeps only the ends that become its standard output and error.
     int outPipe[2];
     int errPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
+    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) {
         return run;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-    for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
-        posix_spawn_file_actions_addclose(&actions, fd);
-    }
 
     std::vector<std::string> argv = {path};
     argv.insert(argv.end(), arguments.begin(), arguments.end());

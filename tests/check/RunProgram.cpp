@@ -44,7 +44,7 @@ void drain(int outFd, int errFd, ProgramRun &run) {
 
 } // namespace
 
-ProgramRun runProgram(const std::string &path, const std::vector<std::string> &arguments,
+ProgramRun runProgram(const std::string &path, std::vector<std::string> arguments,
                       const std::vector<std::string> &environment) {
     ProgramRun run;
     // Closed on exec: the child keeps only the ends that become its standard output and error.
@@ -58,18 +58,14 @@ ProgramRun runProgram(const std::string &path, const std::vector<std::string> &a
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
 
-    std::vector<std::string> argv = {path};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    arguments.insert(arguments.begin(), path);
     std::vector<std::string> envp(environment);
     for (char **entry = environ; *entry != nullptr; ++entry) {
         envp.emplace_back(*entry); // earlier entries win in getenv
     }
-    std::vector<char *> argvPointers = pointersTo(argv);
-    std::vector<char *> envpPointers = pointersTo(envp);
-
     pid_t child = -1;
-    const int spawned = posix_spawn(&child, path.c_str(), &actions, nullptr, argvPointers.data(),
-                                    envpPointers.data());
+    const int spawned = posix_spawn(&child, path.c_str(), &actions, nullptr,
+                                    pointersTo(arguments).data(), pointersTo(envp).data());
     posix_spawn_file_actions_destroy(&actions);
     close(outPipe[1]);
     close(errPipe[1]);

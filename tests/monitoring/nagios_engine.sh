@@ -73,14 +73,13 @@ printf '$USER1$=%s\n' "$(cd "$(dirname "$check_program")" && pwd)" >"$scratch/re
 # Around the README's definitions, the objects of the sample configuration that Nagios installs,
 # as the README says: its commands, contacts, time periods and the templates generic-host and
 # generic-service. Nagios would look its vendor's update server up at start: not from a test.
-sample=/etc/nagios4/objects
 # The engine's files in the temporary directory, and what it would do unasked switched off.
 files=(log_file=nagios.log status_file=status.dat object_cache_file=objects.cache
     precached_object_file=objects.precache temp_file=nagios.tmp lock_file=nagios.lock
     state_retention_file=retention.dat command_file=nagios.cmd check_result_path=checkresults
     query_socket=nagios.qh)
 {
-    printf 'cfg_file=%s\n' "$sample"/{commands,contacts,timeperiods,templates}.cfg \
+    printf 'cfg_file=%s\n' /etc/nagios4/objects/{commands,contacts,timeperiods,templates}.cfg \
         "$scratch"/{readme,hosts}.cfg
     printf '%s\n' "${files[@]/=/=$scratch/}"
     printf '%s=0\n' retain_state_information use_syslog check_for_updates enable_notifications \

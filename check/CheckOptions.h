@@ -1,7 +1,8 @@
-// The command line of orvane-check, read into plain values so that main only acts on them.
+// The command line of orvane-check, read into plain values so that main only acts on them, and
+// the texts of -h and -V.
 #pragma once
 
-#include "CheckOutcome.h"
+#include "CheckReport.h"
 
 #include <cstdint>
 #include <string>
@@ -18,12 +19,12 @@ struct CheckOptions {
     RttThresholds thresholds;                            // -w and -c, at most the time-out
     bool json = false;
     bool lookUpHolderName = true; // -n: no reverse lookup of the address of a PC that holds it
-    std::string error;            // why the command line was refused (UsageError only)
+    std::string error; // why the command line was refused; with UsageError the rest means nothing
 };
 
 // Arguments without the program name, read with getopt_long (not reentrant: its state is global).
 // -h and -V answer at once, whatever follows them.
-CheckOptions parseCheckOptions(const std::vector<std::string> &args);
+CheckOptions parseCheckOptions(std::vector<std::string> args);
 
 // "0.5" -> 500. Plain decimal notation only (no sign, exponent, hex, "inf" or locale comma).
 // Returns false for text that is no such number or lies outside the accepted range.
@@ -31,5 +32,9 @@ bool parseSeconds(const std::string &text, std::uint32_t &milliseconds);
 
 // "0.001 to 3600": the seconds that parseSeconds accepts, as the help and the refusals say it.
 std::string acceptedSecondsText();
+
+std::string usageSynopsis(); // the one "Usage:" line
+std::string helpText();
+std::string versionText(); // "orvane-check 1.0.13503"
 
 } // namespace orvanecheck

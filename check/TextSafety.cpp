@@ -2,23 +2,7 @@
 
 #include "ByteText.h"
 
-#include <cstdio>
-
 namespace orvanecheck {
-
-namespace {
-
-std::string hexEscape(const char *format, unsigned char byte) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, format, static_cast<unsigned>(byte));
-    return buffer;
-}
-
-bool isPrintableAscii(unsigned char byte) {
-    return byte >= 0x20 && byte < 0x7f;
-}
-
-} // namespace
 
 std::string trimTrailingWhitespace(const std::string &text) {
     const std::size_t end = text.find_last_not_of(" \t\r\n\v\f");
@@ -31,16 +15,11 @@ std::string escapeForStatusLine(const std::string &bytes) {
 
 std::string jsonString(const std::string &bytes) {
     std::string json = "\"";
-    for (char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            json += '\\';
-            json += c;
-        } else if (isPrintableAscii(byte)) {
-            json += c;
-        } else {
-            json += hexEscape("\\u%04x", byte);
-        }
+    for (const char c : bytes) {
+        // The byte escaper doubles a backslash, as JSON does, and its "\xNN" for a byte outside
+        // printable ASCII is JSON's "\u00NN".
+        const std::string escaped = orvane::escapeBytes(std::string(1, c));
+        json += c == '"' ? "\\\"" : escaped.size() == 4 ? "\\u00" + escaped.substr(2) : escaped;
     }
     return json + "\"";
 }

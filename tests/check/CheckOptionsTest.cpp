@@ -9,17 +9,12 @@
 
 using namespace orvanecheck;
 
-namespace {
-
-CheckOptions parse(std::vector<std::string> args) {
-    return parseCheckOptions(args);
-}
-
-} // namespace
+constexpr auto parse = parseCheckOptions;
 
 // Each accepted command line with the time-out and thresholds it gives: the forms of writing
 // options; the defaults of one second and no thresholds; either threshold alone, the two equal,
-// equal to the time-out, or above the default time-out when -t (given later) makes room.
+// equal to the time-out, or above the default time-out when -t (given later) makes room. Then
+// --json, -n, and the command lines that ask for help or the version.
 TEST(CheckOptions, AcceptedInEveryWrittenForm) {
     using Milliseconds = std::optional<std::uint32_t>;
     using Accepted =
@@ -51,6 +46,11 @@ TEST(CheckOptions, AcceptedInEveryWrittenForm) {
     EXPECT_TRUE(parse({"--json", "-H", "127.0.0.1"}).json);
     EXPECT_FALSE(parse({"-n", "-H", "127.0.0.1"}).lookUpHolderName);
     EXPECT_FALSE(parse({"-H", "127.0.0.1", "--no-names"}).lookUpHolderName);
+    // Help and version answer at once, whatever else is given.
+    EXPECT_EQ(parse({"-h"}).action, CheckAction::ShowHelp);
+    EXPECT_EQ(parse({"--help"}).action, CheckAction::ShowHelp);
+    EXPECT_EQ(parse({"-V"}).action, CheckAction::ShowVersion);
+    EXPECT_EQ(parse({"-H", "10.0.0.1", "--version", "-x"}).action, CheckAction::ShowVersion);
 }
 
 // Every refusal is a usage error whose reason names what was given as written, made safe.
@@ -90,13 +90,6 @@ TEST(CheckOptions, RefusalsAreUsageErrorsWithTheirReason) {
         EXPECT_EQ(options.action, CheckAction::UsageError) << ::testing::PrintToString(args);
         EXPECT_EQ(options.error, reason);
     }
-}
-
-TEST(CheckOptions, HelpAndVersionAnswerWhateverElseIsGiven) {
-    EXPECT_EQ(parse({"-h"}).action, CheckAction::ShowHelp);
-    EXPECT_EQ(parse({"--help"}).action, CheckAction::ShowHelp);
-    EXPECT_EQ(parse({"-V"}).action, CheckAction::ShowVersion);
-    EXPECT_EQ(parse({"-H", "10.0.0.1", "--version", "-x"}).action, CheckAction::ShowVersion);
 }
 
 TEST(CheckOptions, SecondsArePlainDecimalsRoundedToMilliseconds) {

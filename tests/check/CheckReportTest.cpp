@@ -11,28 +11,15 @@ namespace {
 
 CheckOutcome answered(OrvaneState state, const std::string &name, const std::string &user,
                       const std::string &userName = "") {
-    CheckOutcome outcome;
-    outcome.address = "10.0.0.1";
-    outcome.timeoutMs = 500;
-    outcome.state = state;
-    outcome.replyName = name;
-    outcome.userAddressKnown = true;
-    outcome.userAddress = user;
-    outcome.userName = userName;
-    outcome.rttMs = 0.2104;
-    return outcome;
+    return {"10.0.0.1", 500, {}, {0, state, name, user, false}, userName, 0.2104, {}};
 }
 
 // A query that failed with its result code, or (0 and noRoute) a send that found no network to
 // the device.
 CheckOutcome failed(std::uint32_t resultCode, std::vector<std::string> messages,
                     bool noRoute = false) {
-    CheckOutcome outcome;
-    outcome.address = "10.0.0.1";
-    outcome.resultCode = resultCode;
-    outcome.noRoute = noRoute;
-    outcome.networkMessages = std::move(messages);
-    return outcome;
+    const OrvaneAnswer answer = {resultCode, ORVANE_NOT_REACHABLE, "", "", noRoute};
+    return {"10.0.0.1", 1000, {}, answer, "", 0.0, std::move(messages)};
 }
 
 // The line wine prints for a send without a network to the device.
@@ -132,13 +119,11 @@ TEST(CheckReport, JsonOfAnAnswerHoldsEveryFieldWithTheReplyBytesIntact) {
         "rtt_ms":0.21,"timeout_ms":500,"warning_ms":null,"critical_ms":null,"messages":[]})"));
 }
 
-TEST(CheckReport, JsonCarriesTheThresholdsAndTheStatusTheyGive) {
+// The thresholds and the status they give; null for what was never learned.
+TEST(CheckReport, JsonCarriesTheThresholdsAndLeavesOutWhatWasNeverLearned) {
     expectFields(slow(answered(ORVANE_USED_BY_THIS_PC, "CAPTURE-1", "10.0.0.9"), {150, 300}, 160.0),
                  R"({"status":"WARNING","exit_code":1,"state_name":"ORVANE_USED_BY_THIS_PC",
                      "warning_ms":150,"critical_ms":300})");
-}
-
-TEST(CheckReport, JsonLeavesOutWhatWasNeverLearned) {
     expectFields(answered(ORVANE_NOT_REACHABLE, "", ""),
                  R"({"status":"CRITICAL","state":0,"reply_name":null,"device_kind":null,
                      "user_address":null,"user_name":null,"rtt_ms":null,"error":null})");

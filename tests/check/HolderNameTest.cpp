@@ -6,16 +6,14 @@
 
 using namespace orvane;
 
-TEST(HolderName, OnlyTheAddressOfAnotherPcIsLookedUp) {
+// Only the address of another PC is looked up, and only a valid host name is taken.
+TEST(HolderName, WhatIsLookedUpAndWhatIsTaken) {
     EXPECT_EQ(holderAddress("192.0.2.7"), 0xC0000207U);
     EXPECT_EQ(holderAddress("192.0.2.07 \t\r\n"), 0xC0000207U);
     for (const char *text : {"0.0.0.0", "255.255.255.255", "", "labpc-07", "192.0.2.7 x",
                              " 192.0.2.7", "192.0.2", "192.0.2.007", "192.0.2.7\n#"}) {
         EXPECT_FALSE(holderAddress(text).has_value()) << text;
     }
-}
-
-TEST(HolderName, OnlyValidHostNamesAreTaken) {
     const std::string label(63, 'a');
     const std::string longest = label + "." + label + "." + label + "." + label.substr(2);
     using Names = std::initializer_list<std::string>;

@@ -1,5 +1,8 @@
 #include "RunProgram.h"
 
+#include <algorithm>
+
+#include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -9,12 +12,11 @@ extern char **environ;
 
 namespace {
 
+// The texts as a null-terminated vector of C strings.
 std::vector<char *> pointersTo(std::vector<std::string> &texts) {
-    std::vector<char *> pointers;
-    for (std::string &text : texts) {
-        pointers.push_back(text.data());
-    }
-    pointers.push_back(nullptr);
+    std::vector<char *> pointers(texts.size() + 1);
+    std::transform(texts.begin(), texts.end(), pointers.begin(),
+                   [](std::string &text) { return text.data(); });
     return pointers;
 }
 
@@ -42,34 +44,28 @@ void drain(int outFd, int errFd, ProgramRun &run) {
 
 } // namespace
 
-ProgramRun runProgram(const std::string &path, const std::vector<std::string> &arguments,
+ProgramRun runProgram(const std::string &path, std::vector<std::string> arguments,
                       const std::vector<std::string> &environment) {
     ProgramRun run;
+    // Closed on exec: the child keeps only the ends that become its standard output and error.
     int outPipe[2];
     int errPipe[2];
-    if (pipe(outPipe) != 0 || pipe(errPipe) != 0) {
+    if (pipe2(outPipe, O_CLOEXEC) != 0 || pipe2(errPipe, O_CLOEXEC) != 0) {
         return run;
     }
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, outPipe[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, errPipe[1], STDERR_FILENO);
-    for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) {
-        posix_spawn_file_actions_addclose(&actions, fd);
-    }
 
-    std::vector<std::string> argv = {path};
-    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    arguments.insert(arguments.begin(), path);
     std::vector<std::string> envp(environment);
     for (char **entry = environ; *entry != nullptr; ++entry) {
         envp.emplace_back(*entry); // earlier entries win in getenv
     }
-    std::vector<char *> argvPointers = pointersTo(argv);
-    std::vector<char *> envpPointers = pointersTo(envp);
-
     pid_t child = -1;
-    const int spawned = posix_spawn(&child, path.c_str(), &actions, nullptr, argvPointers.data(),
-                                    envpPointers.data());
+    const int spawned = posix_spawn(&child, path.c_str(), &actions, nullptr,
+                                    pointersTo(arguments).data(), pointersTo(envp).data());
     posix_spawn_file_actions_destroy(&actions);
     close(outPipe[1]);
     close(errPipe[1]);

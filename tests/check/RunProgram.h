@@ -11,5 +11,5 @@ struct ProgramRun {
 };
 
 // environment holds extra "NAME=value" entries on top of the test's own environment.
-ProgramRun runProgram(const std::string &path, const std::vector<std::string> &arguments,
+ProgramRun runProgram(const std::string &path, std::vector<std::string> arguments,
                       const std::vector<std::string> &environment = {});

@@ -27,9 +27,8 @@ for directory in "${directories[@]}"; do
     mkdir -p "$scratch/${directory#*=}"
     defines+=(--define "${directory%%=*}=$scratch/${directory#*=}")
 done
+ICINGA2_USER=$(id -un) ICINGA2_GROUP=$(id -gn)
 export ICINGA2_USER ICINGA2_GROUP
-ICINGA2_USER=$(id -un)
-ICINGA2_GROUP=$(id -gn)
 
 icinga2 daemon -C --config "$scratch/icinga2.conf" "${defines[@]}" >"$scratch/validate.txt" 2>&1 ||
     fail "icinga2 daemon -C refuses the README's objects: $(cat "$scratch/validate.txt")"
@@ -43,9 +42,8 @@ command_name=$(sed -n 's/^object CheckCommand "\(.*\)" {$/\1/p' "$scratch/readme
 [[ -n $command_name ]] || fail "the README's Icinga 2 block defines no CheckCommand"
 grep -q "^Object '.*' of type 'Service':" "$scratch/services.txt" ||
     fail "the apply rule made no service: $(cat "$scratch/services.txt")"
-if grep '^  \* check_command = ' "$scratch/services.txt" | grep -vq "= \"$command_name\"\$"; then
+! grep '^  \* check_command = ' "$scratch/services.txt" | grep -vq "= \"$command_name\"\$" ||
     fail "a service uses another command: $(grep check_command "$scratch/services.txt")"
-fi
 
 help=$("$check_program" --help)
 arguments=$(awk '/^  arguments = \{/ { inside = 1; next } inside && /^  \}/ { exit }

@@ -3,9 +3,7 @@
 #include "OM_Balloon.h"
 #include "Platform.h"
 
-#include <QAbstractButton>
 #include <QAbstractEventDispatcher>
-#include <QDialog>
 #include <QIcon>
 #include <QImage>
 #include <QMenu>
@@ -78,6 +76,18 @@ std::unique_ptr<TestDevice> startDevice(const QString &sAddress, const char *psz
     return poDevice;
 }
 
+MonitoredDevice::MonitoredDevice(const QString &sAddress,
+                                 const std::optional<std::string> &oFirstReply)
+    : poDevice(startDevice(sAddress)) {
+    if (!poDevice)
+        return;
+    if (oFirstReply)
+        poDevice->answerRaw(*oFirstReply);
+    else
+        poDevice->beSilent();
+    poMain = std::make_unique<OM_Main>(sAddress, nullptr, OM_Main::kWindowFlags);
+}
+
 OM_Label *stateLabel(OM_Main &oMain) {
     return oMain.findChild<OM_Label *>();
 }
@@ -124,28 +134,6 @@ bool pollNow(OM_Main &oMain) {
     QTimerEvent oEvent(iId);
     QCoreApplication::sendEvent(&oMain, &oEvent);
     return true;
-}
-
-BoxCloser::BoxCloser(std::function<void(QDialog *)> fnAction)
-    : fnDialogAction(std::move(fnAction)) {
-    connect(&oTimer, &QTimer::timeout, this, &BoxCloser::closeActiveModal);
-    oTimer.start(10);
-}
-
-void BoxCloser::closeActiveModal() {
-    auto *poDialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-    if (!poDialog || !poDialog->isVisible())
-        return;
-    if (auto *poBox = qobject_cast<QMessageBox *>(poDialog)) {
-        oSeen.append({poBox->windowTitle(), poBox->text(), poBox->icon()});
-        poBox->buttons().constFirst()->click();
-        return;
-    }
-    oSeen.append({poDialog->windowTitle(), QString(), QMessageBox::NoIcon});
-    if (fnDialogAction)
-        fnDialogAction(poDialog);
-    else
-        poDialog->reject();
 }
 
 BalloonRecorder::BalloonRecorder() {

@@ -6,7 +6,6 @@
 #include <QAccessible>
 #include <QThread>
 
-#include <QLineEdit>
 #include <atomic>
 
 using namespace monitortest;
@@ -18,10 +17,10 @@ const char *const kRelayReply = "#0.0.0.0";
 
 // Whether the Help box names the device by this kind, as the monitor holds it for the address.
 bool helpNamesKind(OM_Main &oMain, const QString &sKind) {
-    BoxCloser oCloser;
+    ModalDriver oDriver;
     menuEntry(oMain, "Help")->trigger();
-    return oCloser.oSeen.size() == 1 &&
-           oCloser.oSeen[0].sText.contains(" - green:\t" + sKind + " is available");
+    return oDriver.records().size() == 1 &&
+           oDriver.seen("text")[0].contains(" - green:\t" + sKind + " is available");
 }
 
 } // namespace
@@ -46,10 +45,7 @@ private slots:
     void longestNameKeepsAddressAndStateInTheToolTip();
     void holderIsNamedWhenTheResolverAnswers();
     void switchedOffBalloonsStillRecordTheState();
-    void addressChangeComparesWithThePreviousDevicesState();
-
-    void acceptedAddressChangeRefreshesAtOnce();
-    void cancelledAddressChangeKeepsEverything();
+    void addressChangeMovesToTheNewDeviceOnlyWhenAccepted();
 };
 
 void TestOMMainState::eachStateShowsItsSigns_data() {
@@ -80,16 +76,11 @@ void TestOMMainState::eachStateShowsItsSigns() {
     QFETCH(QString, title);
     QFETCH(QString, toolTip);
     QFETCH(bool, webInterface);
-    auto poDevice = startDevice(deviceAddress(0));
-    QVERIFY(poDevice);
-    if (reply.isEmpty())
-        poDevice->beSilent();
-    else
-        poDevice->answerRaw(reply.toStdString());
+    const MonitoredDevice oMain(deviceAddress(0),
+                                reply.isEmpty() ? kSilent : std::optional(reply.toStdString()));
+    QVERIFY(oMain);
 
-    OM_Main oMain(deviceAddress(0), nullptr, OM_Main::kWindowFlags);
-
-    QVERIFY(!oMain.hasFailed());
+    QVERIFY(!oMain->hasFailed());
     QCOMPARE(labelColour(oMain), colour);
     QCOMPARE(stateLabel(oMain)->text(), deviceAddress(0));
     // No tray can ever take the icon on this platform: it is not shown, which would only make the
@@ -100,7 +91,7 @@ void TestOMMainState::eachStateShowsItsSigns() {
     QCOMPARE(trayIconPixel(oMain, 15, 15), colour);
     QCOMPARE(trayIconPixel(oMain, 5, 10), QColor(0x00, 0x00, 0x00));
     QCOMPARE(trayIconPixel(oMain, 10, 4), QColor(0x1a, 0x1a, 0x1a));
-    QCOMPARE(oMain.windowTitle(), title);
+    QCOMPARE(oMain->windowTitle(), title);
     QCOMPARE(trayIcon(oMain)->toolTip(), toolTip);
     // A screen reader, which cannot tell the colour, reads the same words from the label.
     QCOMPARE(
@@ -137,32 +128,29 @@ void TestOMMainState::deviceKindNameFollowsTheFirstReply() {
     QFETCH(QString, firstName);
     QFETCH(QString, laterName);
     QFETCH(QString, kind);
-    auto poDevice = startDevice(deviceAddress(1), firstName.toLatin1().constData());
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(1), nullptr, OM_Main::kWindowFlags);
+    const MonitoredDevice oMain(deviceAddress(1), firstName.toStdString() + "#0.0.0.0");
+    QVERIFY(oMain);
     const QString sAt = " (" + deviceAddress(1) + ") available";
     QCOMPARE(trayIcon(oMain)->toolTip(),
              (firstName.startsWith(kind) ? firstName : kind + ' ' + firstName) + sAt);
 
-    poDevice->answerWith(laterName.toStdString(), "0.0.0.0");
+    oMain.device().answerWith(laterName.toStdString(), "0.0.0.0");
     QVERIFY(pollNow(oMain));
 
-    QCOMPARE(oMain.windowTitle(), laterName);
+    QCOMPARE(oMain->windowTitle(), laterName);
     QVERIFY(trayIcon(oMain)->toolTip().endsWith(' ' + laterName + sAt));
     QVERIFY(helpNamesKind(oMain, kind));
 }
 
 void TestOMMainState::relayHostSticksUntilTheAddressChanges() {
-    auto poDevice = startDevice(deviceAddress(2));
-    QVERIFY(poDevice);
-    poDevice->beSilent();
-    OM_Main oMain(deviceAddress(2), nullptr, OM_Main::kWindowFlags);
+    const MonitoredDevice oMain(deviceAddress(2), kSilent);
+    QVERIFY(oMain);
     const QString sAt = " (" + deviceAddress(2) + ")";
     QCOMPARE(trayIcon(oMain)->toolTip(), "Cannot connect to Relay Host" + sAt);
 
-    poDevice->answerWith("captureORVANE demo", "0.0.0.0");
+    oMain.device().answerWith("captureORVANE demo", "0.0.0.0");
     QVERIFY(pollNow(oMain));
-    QCOMPARE(oMain.windowTitle(), QStringLiteral("captureORVANE demo"));
+    QCOMPARE(oMain->windowTitle(), QStringLiteral("captureORVANE demo"));
     // The tooltip names the device as it answers now; the kind stays for the address.
     QVERIFY(
         trayIcon(oMain)->toolTip().startsWith("captureORVANE demo" + sAt + " available since "));
@@ -170,26 +158,25 @@ void TestOMMainState::relayHostSticksUntilTheAddressChanges() {
     QVERIFY(helpNamesKind(oMain, "Relay Host"));
 
     {
-        BoxCloser oCloser([](QDialog *poDialog) { poDialog->accept(); }); // the same address again
+        ModalDriver oDriver({deviceAddress(2)}); // the same address again
         menuEntry(oMain, "Change IP address")->trigger();
-        QCOMPARE(oCloser.oSeen.size(), 1);
+        QCOMPARE(oDriver.records().size(), 1);
     }
     QVERIFY(helpNamesKind(oMain, "captureORVANE"));
 }
 
 void TestOMMainState::deviceThatStopsAnsweringTurnsRedAndNamesNoDevice() {
     BalloonRecorder oRecorder;
-    auto poDevice = startDevice(deviceAddress(3));
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(3), nullptr, OM_Main::kWindowFlags);
+    const MonitoredDevice oMain(deviceAddress(3));
+    QVERIFY(oMain);
     QVERIFY(menuEntry(oMain, "Open Web interface")->isEnabled());
 
-    poDevice->beSilent();
+    oMain.device().beSilent();
     QVERIFY(pollNow(oMain));
 
-    QVERIFY(!oMain.hasFailed());
+    QVERIFY(!oMain->hasFailed());
     QCOMPARE(labelColour(oMain), QColor(0xff, 0x00, 0x00));
-    QCOMPARE(oMain.windowTitle(), QStringLiteral("Relay Host"));
+    QCOMPARE(oMain->windowTitle(), QStringLiteral("Relay Host"));
     QVERIFY(!menuEntry(oMain, "Open Web interface")->isEnabled());
     QCOMPARE(oRecorder.oBalloons.size(), 1);
     QCOMPARE(oRecorder.oBalloons[0].sTitle, QStringLiteral("Relay Host"));
@@ -198,13 +185,12 @@ void TestOMMainState::deviceThatStopsAnsweringTurnsRedAndNamesNoDevice() {
 
 void TestOMMainState::noBalloonOnTheFirstRefreshOrForAnUnchangedState() {
     BalloonRecorder oRecorder;
-    auto poDevice = startDevice(deviceAddress(4));
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(4), nullptr, OM_Main::kWindowFlags);
+    const MonitoredDevice oMain(deviceAddress(4));
+    QVERIFY(oMain);
     const qint64 iIconKey = trayIcon(oMain)->icon().cacheKey();
     QVERIFY(pollNow(oMain));
     QVERIFY(pollNow(oMain));
-    QCOMPARE(poDevice->requestsSeen(), std::size_t(3));
+    QCOMPARE(oMain.device().requestsSeen(), std::size_t(3));
     QVERIFY(oRecorder.oBalloons.isEmpty());
     // The state found at start has no known beginning.
     QVERIFY(!trayIcon(oMain)->toolTip().contains(" since "));
@@ -214,14 +200,13 @@ void TestOMMainState::noBalloonOnTheFirstRefreshOrForAnUnchangedState() {
 
 void TestOMMainState::changeShowsInformationBalloonForFiveSeconds() {
     BalloonRecorder oRecorder;
-    auto poDevice = startDevice(deviceAddress(5));
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(5), nullptr, OM_Main::kWindowFlags);
+    const MonitoredDevice oMain(deviceAddress(5));
+    QVERIFY(oMain);
 
     // A new holder is a change of the tooltip's holder and time, but no new state: no balloon.
     const QStringList oUsers = {thisPCAddress(), "192.0.2.7", "192.0.2.8", "0.0.0.0"};
     for (const QString &sUser : oUsers) {
-        poDevice->answerWith("captureORVANE demo", sUser.toStdString());
+        oMain.device().answerWith("captureORVANE demo", sUser.toStdString());
         const QDateTime oBefore = QDateTime::currentDateTime();
         QVERIFY(pollNow(oMain));
         const QString sToolTip = trayIcon(oMain)->toolTip();
@@ -322,10 +307,8 @@ void TestOMMainState::toolTipTellsDeviceHolderAndSince() {
 void TestOMMainState::longestNameKeepsAddressAndStateInTheToolTip() {
     if (OM_System::trayToolTipLimit() == 0)
         QSKIP("this system's tray shows any tooltip whole");
-    auto poDevice = startDevice(deviceAddress(12));
-    QVERIFY(poDevice);
-    poDevice->answerRaw(std::string(127, 'n') + "#");
-    OM_Main oMain(deviceAddress(12), nullptr, OM_Main::kWindowFlags);
+    const MonitoredDevice oMain(deviceAddress(12), std::string(127, 'n') + "#");
+    QVERIFY(oMain);
     const QString sToolTip = trayIcon(oMain)->toolTip();
     QVERIFY2(sToolTip.endsWith(" (" + deviceAddress(12) + ") used by another PC"),
              qPrintable(sToolTip));
@@ -343,20 +326,19 @@ void TestOMMainState::holderIsNamedWhenTheResolverAnswers() {
         return dwAddress == 0xC0000207 ? "labpc-07" : "";
     };
     orvane::testing::ScopedPlatform oGuard(oResolver);
-    auto poDevice = startDevice(deviceAddress(11), "captureORVANE demo", "192.0.2.7");
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(11), nullptr, OM_Main::kWindowFlags);
+    const MonitoredDevice oMain(deviceAddress(11), "captureORVANE demo#192.0.2.7");
+    QVERIFY(oMain);
     const QString sHeld = "captureORVANE demo (" + deviceAddress(11) + ") used by another PC: ";
     QCOMPARE(trayIcon(oMain)->toolTip(), sHeld + "192.0.2.7");
     QVERIFY(pollNow(oMain));
-    QCOMPARE(poDevice->requestsSeen(), std::size_t(2));
+    QCOMPARE(oMain.device().requestsSeen(), std::size_t(2));
 
     bAnswer = true;
     QTRY_COMPARE(trayIcon(oMain)->toolTip(), sHeld + "labpc-07 (192.0.2.7)");
     QCOMPARE(
         QAccessible::queryAccessibleInterface(stateLabel(oMain))->text(QAccessible::Description),
         sHeld + "labpc-07 (192.0.2.7)");
-    poDevice->answerWith("captureORVANE demo", "192.0.2.8"); // no name: its address
+    oMain.device().answerWith("captureORVANE demo", "192.0.2.8"); // no name: its address
     QVERIFY(pollNow(oMain));
     QTest::qWait(100);
     QVERIFY(trayIcon(oMain)->toolTip().startsWith(sHeld + "192.0.2.8 since "));
@@ -364,15 +346,14 @@ void TestOMMainState::holderIsNamedWhenTheResolverAnswers() {
 
 void TestOMMainState::switchedOffBalloonsStillRecordTheState() {
     BalloonRecorder oRecorder;
-    auto poDevice = startDevice(deviceAddress(6));
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(6), nullptr, OM_Main::kWindowFlags);
+    const MonitoredDevice oMain(deviceAddress(6));
+    QVERIFY(oMain);
     QAction *poSwitch = menuEntry(oMain, "Show Status Messages");
     QVERIFY(poSwitch->isChecked());
 
     poSwitch->trigger();
     QVERIFY(!poSwitch->isChecked());
-    poDevice->answerWith("captureORVANE demo", "192.0.2.7");
+    oMain.device().answerWith("captureORVANE demo", "192.0.2.7");
     QVERIFY(pollNow(oMain));
     QVERIFY(oRecorder.oBalloons.isEmpty());
 
@@ -381,74 +362,46 @@ void TestOMMainState::switchedOffBalloonsStillRecordTheState() {
     QVERIFY(pollNow(oMain));
     QVERIFY(oRecorder.oBalloons.isEmpty());
 
-    poDevice->answerWith("captureORVANE demo", "0.0.0.0");
+    oMain.device().answerWith("captureORVANE demo", "0.0.0.0");
     QVERIFY(pollNow(oMain));
     QCOMPARE(oRecorder.oBalloons.size(), 1);
     QCOMPARE(oRecorder.oBalloons[0].sText, QStringLiteral("captureORVANE is now available."));
 }
 
-void TestOMMainState::addressChangeComparesWithThePreviousDevicesState() {
+// "Change IP address" cancelled leaves the typed address untaken; accepted, it polls the new device
+// at once and from then on, and a balloon compares its state with the previous device's.
+void TestOMMainState::addressChangeMovesToTheNewDeviceOnlyWhenAccepted() {
     BalloonRecorder oRecorder;
-    auto poFirst = startDevice(deviceAddress(7));
+    const MonitoredDevice oMain(deviceAddress(7));
     auto poSecond = startDevice(deviceAddress(8), "out 66", "192.0.2.7");
-    QVERIFY(poFirst && poSecond);
-    OM_Main oMain(deviceAddress(7), nullptr, OM_Main::kWindowFlags);
+    QVERIFY(oMain && poSecond);
+    {
+        ModalDriver oDriver({deviceAddress(8) + " reject"});
+        menuEntry(oMain, "Change IP address")->trigger();
+        QCOMPARE(oDriver.seen("typed"), QStringList{deviceAddress(8)});
+    }
+    QCOMPARE(oMain.device().requestsSeen(), std::size_t(1));
+    QCOMPARE(stateLabel(oMain)->text(), deviceAddress(7));
+    QVERIFY(pollNow(oMain));
+    QCOMPARE(oMain.device().requestsSeen(), std::size_t(2));
 
-    BoxCloser oCloser([](QDialog *poDialog) {
-        poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"))->setText(deviceAddress(8));
-        poDialog->accept();
-    });
+    ModalDriver oDriver({deviceAddress(8)});
     menuEntry(oMain, "Change IP address")->trigger();
 
+    QCOMPARE(oDriver.seen("field"), QStringList{deviceAddress(7)});
+    QCOMPARE(poSecond->requestsSeen(), std::size_t(1));
+    QCOMPARE(stateLabel(oMain)->text(), deviceAddress(8));
+    QCOMPARE(oMain->windowTitle(), QStringLiteral("out 66"));
+    QCOMPARE(trayIcon(oMain)->toolTip(),
+             "sourceORVANE out 66 (" + deviceAddress(8) + ") used by another PC: 192.0.2.7");
     QCOMPARE(oRecorder.oBalloons.size(), 1);
     QCOMPARE(oRecorder.oBalloons[0].sTitle, QStringLiteral("out 66"));
     QCOMPARE(oRecorder.oBalloons[0].sText,
              QStringLiteral("sourceORVANE is now used by another PC."));
-}
-
-void TestOMMainState::acceptedAddressChangeRefreshesAtOnce() {
-    auto poFirst = startDevice(deviceAddress(9));
-    auto poSecond = startDevice(deviceAddress(10), "second 66");
-    QVERIFY(poFirst && poSecond);
-    OM_Main oMain(deviceAddress(9), nullptr, OM_Main::kWindowFlags);
-    QString sFieldText;
-    BoxCloser oCloser([&sFieldText](QDialog *poDialog) {
-        auto *poField = poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"));
-        sFieldText = poField->text();
-        poField->setText(deviceAddress(10));
-        poDialog->accept();
-    });
-
-    menuEntry(oMain, "Change IP address")->trigger();
-
-    QCOMPARE(sFieldText, deviceAddress(9));
-    QCOMPARE(poSecond->requestsSeen(), std::size_t(1));
-    QCOMPARE(stateLabel(oMain)->text(), deviceAddress(10));
-    QCOMPARE(oMain.windowTitle(), QStringLiteral("second 66"));
-    QCOMPARE(trayIcon(oMain)->toolTip(),
-             "sourceORVANE second 66 (" + deviceAddress(10) + ") available");
     QVERIFY(hasPollTimer(oMain));
     QVERIFY(pollNow(oMain));
     QCOMPARE(poSecond->requestsSeen(), std::size_t(2));
-    QCOMPARE(poFirst->requestsSeen(), std::size_t(1));
-}
-
-void TestOMMainState::cancelledAddressChangeKeepsEverything() {
-    auto poDevice = startDevice(deviceAddress(11));
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(11), nullptr, OM_Main::kWindowFlags);
-    BoxCloser oCloser([](QDialog *poDialog) {
-        poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"))->setText(deviceAddress(12));
-        poDialog->reject();
-    });
-
-    menuEntry(oMain, "Change IP address")->trigger();
-
-    QCOMPARE(oCloser.oSeen.size(), 1);
-    QCOMPARE(poDevice->requestsSeen(), std::size_t(1));
-    QCOMPARE(stateLabel(oMain)->text(), deviceAddress(11));
-    QVERIFY(pollNow(oMain));
-    QCOMPARE(poDevice->requestsSeen(), std::size_t(2));
+    QCOMPARE(oMain.device().requestsSeen(), std::size_t(2));
 }
 
 ORVANE_MONITOR_TEST_MAIN(TestOMMainState)

@@ -96,11 +96,7 @@ struct Sight {
     bool bFailed = false;
     QStringList oBoxes;
     QStringList oBalloons;
-    bool operator==(const Sight &o) const {
-        return oLabel == o.oLabel && sTitle == o.sTitle && sToolTip == o.sToolTip &&
-               bTrayVisible == o.bTrayVisible && bWindowVisible == o.bWindowVisible &&
-               bFailed == o.bFailed && oBoxes == o.oBoxes && oBalloons == o.oBalloons;
-    }
+    bool operator==(const Sight &) const = default;
 };
 
 Sight sightOf(OM_Main &oMain) {
@@ -135,34 +131,33 @@ private:
 };
 
 void TestMonitorUnderFault::manyPollsThroughEveryStateShowEachOne() {
-    auto poDevice = startDevice("127.0.0.131", "unit A", "0.0.0.0");
-    QVERIFY(poDevice);
     orvane::testing::ScopedPlatform oGuard(shortSilencePlatform());
     BalloonRecorder oBalloons;
-    OM_Main oMain(QStringLiteral("127.0.0.131"), nullptr, OM_Main::kWindowFlags);
-    oMain.show();
-    QVERIFY(!oMain.hasFailed());
+    const MonitoredDevice oMain(QStringLiteral("127.0.0.131"), "unit A#0.0.0.0");
+    QVERIFY(oMain);
+    oMain->show();
+    QVERIFY(!oMain->hasFailed());
     const int iPolls = pollsToRun();
 
     for (int iPoll = 0; iPoll < iPolls; ++iPoll) {
         const Answer &oAnswer = kCycle[std::size_t(iPoll) % std::size(kCycle)];
         bDeviceSilent = oAnswer.pszReply == nullptr;
         if (bDeviceSilent)
-            poDevice->beSilent();
+            oMain.device().beSilent();
         else
-            poDevice->answerRaw(oAnswer.pszReply);
+            oMain.device().answerRaw(oAnswer.pszReply);
         QVERIFY(pollNow(oMain));
         // The refresh of the construction made the first request.
-        QVERIFY(waitForRequests(*poDevice, std::size_t(iPoll) + 2));
+        QVERIFY(waitForRequests(oMain.device(), std::size_t(iPoll) + 2));
         QCOMPARE(labelColour(oMain), oAnswer.oColour);
         QCOMPARE(trayIconPixel(oMain, 0, 0), oAnswer.oColour);
-        QCOMPARE(oMain.windowTitle(), QString::fromLatin1(oAnswer.pszTitle));
+        QCOMPARE(oMain->windowTitle(), QString::fromLatin1(oAnswer.pszTitle));
         QCOMPARE(oBalloons.oBalloons.size(), iPoll + 1);
         QCOMPARE(oBalloons.oBalloons.constLast().sText, QString::fromLatin1(oAnswer.pszBalloon));
     }
     bDeviceSilent = false;
-    QVERIFY(!oMain.hasFailed());
-    QVERIFY(oMain.isVisible());
+    QVERIFY(!oMain->hasFailed());
+    QVERIFY(oMain->isVisible());
 }
 
 void TestMonitorUnderFault::garbageSettingsFileGivesTheDefaults_data() {
@@ -266,23 +261,22 @@ void TestMonitorUnderFault::unwritableLogChangesNothingTheUserSees() {
 }
 
 Sight TestMonitorUnderFault::pollsEndingInASendFailure(const char *pszAddress) {
-    auto poDevice = startDevice(pszAddress, "unit B", "0.0.0.0");
-    if (!poDevice)
-        return {};
     clearMonitorSettings();
     BalloonRecorder oBalloons;
-    BoxCloser oCloser;
-    OM_Main oMain(QString::fromLatin1(pszAddress), nullptr, OM_Main::kWindowFlags);
-    oMain.show();
-    poDevice->answerWith("unit B", "192.0.2.7");
+    ModalDriver oDriver;
+    const MonitoredDevice oMain(QString::fromLatin1(pszAddress), "unit B#0.0.0.0");
+    if (!oMain)
+        return {};
+    oMain->show();
+    oMain.device().answerWith("unit B", "192.0.2.7");
     pollNow(oMain);
     {
         orvane::testing::ScopedPlatform oGuard(failingSendPlatform());
         pollNow(oMain);
     }
     Sight oSight = sightOf(oMain);
-    for (const SeenBox &oBox : oCloser.oSeen)
-        oSight.oBoxes.append(oBox.sTitle + QLatin1Char('|') + oBox.sText);
+    for (const QJsonObject &oBox : oDriver.records())
+        oSight.oBoxes.append(oBox["title"].toString() + QLatin1Char('|') + oBox["text"].toString());
     for (const Balloon &oBalloon : oBalloons.oBalloons)
         oSight.oBalloons.append(oBalloon.sTitle + QLatin1Char('|') + oBalloon.sText);
     return oSight;

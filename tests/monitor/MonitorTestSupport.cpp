@@ -32,16 +32,13 @@ constexpr int kFirstHost = 70;
 
 } // namespace
 
-SettingsSandbox::SettingsSandbox() {
-    qputenv("XDG_CONFIG_HOME", oDir.path().toLocal8Bit());
-    qputenv("HOME", oDir.path().toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", oDir.path().toLocal8Bit()); // the monitors' lock files
-}
-
-NoHostNames::NoHostNames() {
+TestSession::TestSession() {
+    qputenv("XDG_CONFIG_HOME", oSettingsDir.path().toLocal8Bit());
+    qputenv("HOME", oSettingsDir.path().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", oSettingsDir.path().toLocal8Bit()); // the monitors' lock files
     orvane::PlatformLayer oLayer = orvane::platform();
     oLayer.hostNameOf = [](std::uint32_t) { return std::string(); };
-    poGuard = std::make_unique<orvane::testing::ScopedPlatform>(oLayer);
+    poNoHostNames = std::make_unique<orvane::testing::ScopedPlatform>(oLayer);
 }
 
 void clearMonitorSettings() {

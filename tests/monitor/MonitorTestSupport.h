@@ -28,24 +28,17 @@
 
 namespace monitortest {
 
-// Points the per-user settings at a fresh directory; must exist before the application object.
-// (On Windows the settings are in the registry of the wine prefix, which is the test run's own.)
-class SettingsSandbox {
-public:
-    SettingsSandbox();
-
-private:
-    QTemporaryDir oDir;
-};
-
-// A resolver that knows no host names, so that no test's holder is ever looked up beyond this
+// What each monitor test runs in; must exist before the application object. The per-user settings
+// are in a fresh directory (on Windows in the registry of the wine prefix, the test run's own),
+// and the resolver knows no host names, so that no test's holder is ever looked up beyond this
 // machine; a test that wants names installs a resolver of its own.
-class NoHostNames {
+class TestSession {
 public:
-    NoHostNames();
+    TestSession();
 
 private:
-    std::unique_ptr<orvane::testing::ScopedPlatform> poGuard;
+    QTemporaryDir oSettingsDir;
+    std::unique_ptr<orvane::testing::ScopedPlatform> poNoHostNames;
 };
 
 // The monitor's own store and group, for checking and preparing what it reads and writes.
@@ -123,11 +116,10 @@ void endEventLoopSoon(int iCode);
 
 } // namespace monitortest
 
-// A test main that gives the tests a settings store of their own.
+// A test main that runs the tests in a session of their own.
 #define ORVANE_MONITOR_TEST_MAIN(TestClass)                                                        \
     int main(int argc, char **argv) {                                                              \
-        monitortest::SettingsSandbox oSandbox;                                                     \
-        monitortest::NoHostNames oNoHostNames;                                                     \
+        monitortest::TestSession oSession;                                                         \
         QApplication oApplication(argc, argv);                                                     \
         QApplication::setApplicationVersion(QString::fromLatin1(orvane::kVersion));                \
         TestClass oTest;                                                                           \

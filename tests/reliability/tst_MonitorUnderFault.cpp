@@ -122,7 +122,6 @@ private slots:
     void manyPollsThroughEveryStateShowEachOne();
     void garbageSettingsFileGivesTheDefaults_data();
     void garbageSettingsFileGivesTheDefaults();
-    void settingsFileIsReadAtAll();
     void unwritableLogChangesNothingTheUserSees_data();
     void unwritableLogChangesNothingTheUserSees();
 
@@ -162,20 +161,28 @@ void TestMonitorUnderFault::manyPollsThroughEveryStateShowEachOne() {
 
 void TestMonitorUnderFault::garbageSettingsFileGivesTheDefaults_data() {
     QTest::addColumn<QByteArray>("content"); // empty: a directory stands where the file goes
+    QTest::addColumn<bool>("balloons");
     QByteArray oRandom(4096, '\0');
     QRandomGenerator oGenerator(20240607);
     for (char &c : oRandom)
         c = char(oGenerator.bounded(256));
-    QTest::newRow("random bytes") << oRandom;
+    QTest::newRow("random bytes") << oRandom << true;
     QTest::newRow("broken lines") << QByteArray("[[[[\n=\n\xff\xfe\x00junk\n[Orvane%20Monitor\n"
-                                                "pos\n\\\n=StateChangedMessage\n[]\n");
+                                                "pos\n\\\n=StateChangedMessage\n[]\n")
+                                  << true;
     QTest::newRow("other group only")
-        << QByteArray("[Orvane%20Monitorx]\npos=@Point(5 5)\nStateChangedMessage=false\n");
-    QTest::newRow("directory instead of file") << QByteArray();
+        << QByteArray("[Orvane%20Monitorx]\npos=@Point(5 5)\nStateChangedMessage=false\n") << true;
+    QTest::newRow("directory instead of file") << QByteArray() << true;
+    // The cases above mean something only if the file is read: a valid switch among broken lines
+    // takes effect.
+    QTest::newRow("valid switch among broken lines")
+        << QByteArray("[[[[\n\xff\xfe junk\n[Orvane%20Monitor]\nStateChangedMessage=false\n")
+        << false;
 }
 
 void TestMonitorUnderFault::garbageSettingsFileGivesTheDefaults() {
     QFETCH(QByteArray, content);
+    QFETCH(bool, balloons);
     auto poDevice = startDevice("127.0.0.133");
     QVERIFY(poDevice);
     QPoint oDefaultPosition;
@@ -197,28 +204,15 @@ void TestMonitorUnderFault::garbageSettingsFileGivesTheDefaults() {
         oMain.show();
         QVERIFY(!oMain.hasFailed());
         QCOMPARE(oMain.pos(), oDefaultPosition);
-        QVERIFY(menuEntry(oMain, QStringLiteral("Show Status Messages"))->isChecked());
+        QCOMPARE(menuEntry(oMain, QStringLiteral("Show Status Messages"))->isChecked(), balloons);
         QCOMPARE(labelColour(oMain), kGreen);
-        // Balloons are on: a change of state shows one.
+        // With balloons on, a change of state shows one.
         poDevice->answerWith("captureORVANE demo", "192.0.2.7");
         QVERIFY(pollNow(oMain));
-        QCOMPARE(oBalloons.oBalloons.size(), 1);
+        QCOMPARE(oBalloons.oBalloons.size(), balloons ? 1 : 0);
     }
     if (content.isEmpty())
         QVERIFY(QDir(sPath).removeRecursively());
-}
-
-// The garbage cases mean something only if the file is read: a valid switch among broken lines
-// takes effect.
-void TestMonitorUnderFault::settingsFileIsReadAtAll() {
-    auto poDevice = startDevice("127.0.0.134");
-    QVERIFY(poDevice);
-    { OM_Main oMain(QStringLiteral("127.0.0.134"), nullptr, OM_Main::kWindowFlags); }
-    writeFile(settingsFilePath(), QByteArray("[[[[\n\xff\xfe junk\n[Orvane%20Monitor]\n"
-                                             "StateChangedMessage=false\n"));
-
-    OM_Main oMain(QStringLiteral("127.0.0.134"), nullptr, OM_Main::kWindowFlags);
-    QVERIFY(!menuEntry(oMain, QStringLiteral("Show Status Messages"))->isChecked());
 }
 
 void TestMonitorUnderFault::unwritableLogChangesNothingTheUserSees_data() {

@@ -36,10 +36,8 @@ private slots:
     void deviceKindNameFollowsTheFirstReply_data();
     void deviceKindNameFollowsTheFirstReply();
     void relayHostSticksUntilTheAddressChanges();
-    void deviceThatStopsAnsweringTurnsRedAndNamesNoDevice();
 
-    void noBalloonOnTheFirstRefreshOrForAnUnchangedState();
-    void changeShowsInformationBalloonForFiveSeconds();
+    void eachChangeOfStateShowsABalloon();
     void toolTipTellsDeviceHolderAndSince_data();
     void toolTipTellsDeviceHolderAndSince();
     void longestNameKeepsAddressAndStateInTheToolTip();
@@ -104,24 +102,16 @@ void TestOMMainState::deviceKindNameFollowsTheFirstReply_data() {
     QTest::addColumn<QString>("firstName");
     QTest::addColumn<QString>("laterName");
     QTest::addColumn<QString>("kind");
-    QTest::newRow("plain name") << "captureORVANE demo"
-                                << "x66"
-                                << "captureORVANE";
-    QTest::newRow("66 at the start") << "66 out"
-                                     << "plain"
-                                     << "sourceORVANE";
-    QTest::newRow("66 in the middle") << "src66x"
-                                      << "plain"
-                                      << "sourceORVANE";
-    QTest::newRow("66 at the end") << "source 66"
-                                   << "plain"
-                                   << "sourceORVANE";
-    QTest::newRow("separate sixes") << "6 and 6"
-                                    << "66"
-                                    << "captureORVANE";
-    QTest::newRow("one six") << "unit 6"
-                             << "66"
-                             << "captureORVANE";
+    const char *const kRows[][4] = {
+        {"plain name", "captureORVANE demo", "x66", "captureORVANE"},
+        {"66 at the start", "66 out", "plain", "sourceORVANE"},
+        {"66 in the middle", "src66x", "plain", "sourceORVANE"},
+        {"66 at the end", "source 66", "plain", "sourceORVANE"},
+        {"separate sixes", "6 and 6", "66", "captureORVANE"},
+        {"one six", "unit 6", "66", "captureORVANE"},
+    };
+    for (const auto &oRow : kRows)
+        QTest::newRow(oRow[0]) << QString(oRow[1]) << QString(oRow[2]) << QString(oRow[3]);
 }
 
 void TestOMMainState::deviceKindNameFollowsTheFirstReply() {
@@ -165,25 +155,9 @@ void TestOMMainState::relayHostSticksUntilTheAddressChanges() {
     QVERIFY(helpNamesKind(oMain, "captureORVANE"));
 }
 
-void TestOMMainState::deviceThatStopsAnsweringTurnsRedAndNamesNoDevice() {
-    BalloonRecorder oRecorder;
-    const MonitoredDevice oMain(deviceAddress(3));
-    QVERIFY(oMain);
-    QVERIFY(menuEntry(oMain, "Open Web interface")->isEnabled());
-
-    oMain.device().beSilent();
-    QVERIFY(pollNow(oMain));
-
-    QVERIFY(!oMain->hasFailed());
-    QCOMPARE(labelColour(oMain), QColor(0xff, 0x00, 0x00));
-    QCOMPARE(oMain->windowTitle(), QStringLiteral("Relay Host"));
-    QVERIFY(!menuEntry(oMain, "Open Web interface")->isEnabled());
-    QCOMPARE(oRecorder.oBalloons.size(), 1);
-    QCOMPARE(oRecorder.oBalloons[0].sTitle, QStringLiteral("Relay Host"));
-    QCOMPARE(oRecorder.oBalloons[0].sText, QStringLiteral("No connection to captureORVANE."));
-}
-
-void TestOMMainState::noBalloonOnTheFirstRefreshOrForAnUnchangedState() {
+// No balloon and no new icon for the state found at start or an unchanged one; a balloon of five
+// seconds for each new state, under the name of no device for one that stops answering.
+void TestOMMainState::eachChangeOfStateShowsABalloon() {
     BalloonRecorder oRecorder;
     const MonitoredDevice oMain(deviceAddress(4));
     QVERIFY(oMain);
@@ -196,12 +170,7 @@ void TestOMMainState::noBalloonOnTheFirstRefreshOrForAnUnchangedState() {
     QVERIFY(!trayIcon(oMain)->toolTip().contains(" since "));
     // Nor a new icon: each state's is drawn once, and the polls set that one again.
     QCOMPARE(trayIcon(oMain)->icon().cacheKey(), iIconKey);
-}
-
-void TestOMMainState::changeShowsInformationBalloonForFiveSeconds() {
-    BalloonRecorder oRecorder;
-    const MonitoredDevice oMain(deviceAddress(5));
-    QVERIFY(oMain);
+    QVERIFY(menuEntry(oMain, "Open Web interface")->isEnabled());
 
     // A new holder is a change of the tooltip's holder and time, but no new state: no balloon.
     const QStringList oUsers = {thisPCAddress(), "192.0.2.7", "192.0.2.8", "0.0.0.0"};
@@ -229,6 +198,16 @@ void TestOMMainState::changeShowsInformationBalloonForFiveSeconds() {
         QCOMPARE(oBalloon.eIcon, QSystemTrayIcon::Information);
         QCOMPARE(oBalloon.iMilliseconds, 5000);
     }
+
+    oMain.device().beSilent();
+    QVERIFY(pollNow(oMain));
+    QVERIFY(!oMain->hasFailed());
+    QCOMPARE(labelColour(oMain), QColor(0xff, 0x00, 0x00));
+    QCOMPARE(oMain->windowTitle(), QStringLiteral("Relay Host"));
+    QVERIFY(!menuEntry(oMain, "Open Web interface")->isEnabled());
+    QCOMPARE(oRecorder.oBalloons.size(), 4);
+    QCOMPARE(oRecorder.oBalloons[3].sTitle, QStringLiteral("Relay Host"));
+    QCOMPARE(oRecorder.oBalloons[3].sText, QStringLiteral("No connection to captureORVANE."));
 }
 
 // The tooltip's words for each state, the holder and the time of the change, and what gives way

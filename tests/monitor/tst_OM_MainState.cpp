@@ -222,44 +222,33 @@ void TestOMMainState::toolTipTellsDeviceHolderAndSince_data() {
     QTest::addColumn<QString>("toolTip");
     const QDate oToday(2026, 12, 9);
     const QDateTime oAt1402(oToday, QTime(14, 2)), oYesterday(oToday.addDays(-1), QTime(8, 55));
-    const QString sLab = "captureORVANE lab1", sLong(127, 'n');
-    QTest::newRow("held, named") << 1 << sLab << "192.168.1.23"
-                                 << "labpc-07" << oAt1402 << 0
-                                 << sLab + " (192.168.1.10) used by another PC: labpc-07 "
-                                           "(192.168.1.23) since 14:02";
-    QTest::newRow("held, no name") << 1 << sLab << "192.168.1.23"
-                                   << "" << oAt1402 << 0
-                                   << sLab + " (192.168.1.10) used by another PC: 192.168.1.23 "
-                                             "since 14:02";
-    QTest::newRow("held, device's own text") << 1 << sLab << "bench <b>7</b>"
-                                             << "" << QDateTime() << 0
-                                             << sLab + " (192.168.1.10) used by another PC: "
-                                                       "bench <b>7</b>";
-    QTest::newRow("held, nobody said")
-        << 1 << sLab << ""
-        << "" << QDateTime() << 0 << sLab + " (192.168.1.10) used by another PC";
-    QTest::newRow("this PC") << 2 << sLab << ""
-                             << "" << oAt1402 << 0
-                             << sLab + " (192.168.1.10) used by this PC since 14:02";
+    const QString sLab = "captureORVANE lab1", sLong(127, 'n'), sAt = " (192.168.1.10) ";
+    const QString sHeld = sAt + "used by another PC: ", sHolder = QStringLiteral("192.168.1.23");
+    QTest::newRow("held, named") << 1 << sLab << sHolder << QStringLiteral("labpc-07") << oAt1402
+                                 << 0 << sLab + sHeld + "labpc-07 (192.168.1.23) since 14:02";
+    QTest::newRow("held, no name") << 1 << sLab << sHolder << QString() << oAt1402 << 0
+                                   << sLab + sHeld + "192.168.1.23 since 14:02";
+    QTest::newRow("held, device's own text")
+        << 1 << sLab << QStringLiteral("bench <b>7</b>") << QString() << QDateTime() << 0
+        << sLab + sHeld + "bench <b>7</b>";
+    QTest::newRow("held, nobody said") << 1 << sLab << QString() << QString() << QDateTime() << 0
+                                       << sLab + sAt + "used by another PC";
+    QTest::newRow("this PC") << 2 << sLab << QString() << QString() << oAt1402 << 0
+                             << sLab + sAt + "used by this PC since 14:02";
     QTest::newRow("free, found at start")
-        << 3 << sLab << ""
-        << "" << QDateTime() << 0 << sLab + " (192.168.1.10) available";
+        << 3 << sLab << QString() << QString() << QDateTime() << 0 << sLab + sAt + "available";
     QTest::newRow("silent since yesterday")
-        << 0 << sLab << ""
-        << "" << oYesterday << 0
-        << "Cannot connect to " + sLab + " (192.168.1.10) since 08.12.26 08:55";
-    QTest::newRow("short enough") << 3 << sLab << ""
-                                  << "" << oAt1402 << 127
-                                  << sLab + " (192.168.1.10) available since 14:02";
-    QTest::newRow("longest name, cut") << 1 << sLong << "192.168.1.23"
-                                       << "" << oAt1402 << 127
-                                       << QString(66, 'n') + QChar(0x2026) +
-                                              " (192.168.1.10) used by another PC: 192.168.1.23 "
-                                              "since 14:02";
+        << 0 << sLab << QString() << QString() << oYesterday << 0
+        << "Cannot connect to " + sLab + sAt + "since 08.12.26 08:55";
+    QTest::newRow("short enough") << 3 << sLab << QString() << QString() << oAt1402 << 127
+                                  << sLab + sAt + "available since 14:02";
+    QTest::newRow("longest name, cut")
+        << 1 << sLong << sHolder << QString() << oAt1402 << 127
+        << QString(66, 'n') + QChar(0x2026) + sHeld + "192.168.1.23 since 14:02";
     QTest::newRow("names cut, device's first")
-        << 1 << sLong << "192.168.1.23" << QString(100, 'h') << oAt1402 << 127
-        << QString(QChar(0x2026)) + " (192.168.1.10) used by another PC: " + QString(62, 'h') +
-               QChar(0x2026) + " (192.168.1.23) since 14:02";
+        << 1 << sLong << sHolder << QString(100, 'h') << oAt1402 << 127
+        << QString(QChar(0x2026)) + sHeld + QString(62, 'h') + QChar(0x2026) +
+               " (192.168.1.23) since 14:02";
 }
 
 void TestOMMainState::toolTipTellsDeviceHolderAndSince() {

@@ -92,18 +92,6 @@ struct Sight {
     bool operator==(const Sight &) const = default;
 };
 
-Sight sightOf(OM_Main &oMain) {
-    Sight oSight;
-    oSight.oLabel = labelColour(oMain);
-    oSight.sTitle = oMain.windowTitle();
-    // The time of the change in the tooltip is each run's own.
-    oSight.sToolTip = trayIcon(oMain)->toolTip().section(QLatin1String(" since "), 0, 0);
-    oSight.bTrayVisible = trayIcon(oMain)->isVisible();
-    oSight.bWindowVisible = oMain.isVisible();
-    oSight.bFailed = oMain.hasFailed();
-    return oSight;
-}
-
 } // namespace
 
 class TestMonitorUnderFault : public QObject {
@@ -261,12 +249,20 @@ Sight TestMonitorUnderFault::pollsEndingInASendFailure(const char *pszAddress) {
         orvane::testing::ScopedPlatform oGuard(failingSendPlatform());
         pollNow(oMain);
     }
-    Sight oSight = sightOf(oMain);
+    QStringList oBoxes, oBalloonTexts;
     for (const QJsonObject &oBox : oDriver.records())
-        oSight.oBoxes.append(oBox["title"].toString() + QLatin1Char('|') + oBox["text"].toString());
+        oBoxes.append(oBox["title"].toString() + QLatin1Char('|') + oBox["text"].toString());
     for (const Balloon &oBalloon : oBalloons.oBalloons)
-        oSight.oBalloons.append(oBalloon.sTitle + QLatin1Char('|') + oBalloon.sText);
-    return oSight;
+        oBalloonTexts.append(oBalloon.sTitle + QLatin1Char('|') + oBalloon.sText);
+    // The time of the change in the tooltip is each run's own.
+    return {.oLabel = labelColour(oMain),
+            .sTitle = oMain->windowTitle(),
+            .sToolTip = trayIcon(oMain)->toolTip().section(QLatin1String(" since "), 0, 0),
+            .bTrayVisible = trayIcon(oMain)->isVisible(),
+            .bWindowVisible = oMain->isVisible(),
+            .bFailed = oMain->hasFailed(),
+            .oBoxes = oBoxes,
+            .oBalloons = oBalloonTexts};
 }
 
 ORVANE_MONITOR_TEST_MAIN(TestMonitorUnderFault)

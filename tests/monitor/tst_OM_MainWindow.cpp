@@ -45,17 +45,15 @@ private slots:
     void init() { clearMonitorSettings(); }
 
     void metaObjectListsSignalAndSlotsInOrder();
-    void trayMenuHoldsTheEntriesInOrder();
+    void trayMenuHoldsTheEntriesAndOpensOnTheWindow();
 
     void settingsSurviveTheProgram();
     void eachDeviceKeepsItsOwnPlace();
     void oneMonitorPerDevice();
     void savedPositionIsUsedOnlyOnAScreen_data();
     void savedPositionIsUsedOnlyOnAScreen();
-    void failedStartKeepsTheSavedPosition();
 
     void showAndHideEntriesFollowTheWindow();
-    void rightClickOnTheWindowOpensTheTrayMenu();
     void trayActivationTogglesOnlyForClicks_data();
     void trayActivationTogglesOnlyForClicks();
     void escapeClosesAndF1ShowsHelpWhateverTheModifiers_data();
@@ -95,7 +93,7 @@ void TestOMMainWindow::metaObjectListsSignalAndSlotsInOrder() {
     }
 }
 
-void TestOMMainWindow::trayMenuHoldsTheEntriesInOrder() {
+void TestOMMainWindow::trayMenuHoldsTheEntriesAndOpensOnTheWindow() {
     OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     QStringList oCaptions;
     const QList<QAction *> oActions = trayIcon(oMain)->contextMenu()->actions();
@@ -107,6 +105,18 @@ void TestOMMainWindow::trayMenuHoldsTheEntriesInOrder() {
     QCOMPARE(menuEntry(oMain, "Help")->shortcut(), QKeySequence(Qt::Key_F1));
     QVERIFY(menuEntry(oMain, "Show Status Messages")->isCheckable());
     QVERIFY(!menuEntry(oMain, "Show")->isCheckable());
+
+    oMain.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&oMain));
+    QMenu *poMenu = trayIcon(oMain)->contextMenu();
+    QVERIFY(!poMenu->isVisible());
+    // On the label, which fills the window; it leaves the click to the window.
+    OM_Label *poLabel = stateLabel(oMain);
+    const QPoint oAt = poLabel->rect().center();
+    QContextMenuEvent oClick(QContextMenuEvent::Mouse, oAt, poLabel->mapToGlobal(oAt));
+    QApplication::sendEvent(poLabel, &oClick);
+    QVERIFY(poMenu->isVisible());
+    poMenu->hide();
 }
 
 void TestOMMainWindow::settingsSurviveTheProgram() {
@@ -134,6 +144,13 @@ void TestOMMainWindow::settingsSurviveTheProgram() {
     QVERIFY(!menuEntry(oMain, "Show Status Messages")->isChecked());
     oMain.show();
     QCOMPARE(oMain.pos(), oPlace);
+    {
+        ModalDriver oDriver; // a monitor that fails at start keeps the saved position
+        const MonitoredDevice oFailed(deviceAddress(21), "no separator");
+        QVERIFY(oFailed);
+        QVERIFY(oFailed->hasFailed());
+    }
+    QCOMPARE(MonitorSettings().oSettings.value("pos").toPoint(), oPlace);
 }
 
 // Two monitors for two devices on one PC: each comes back at its own place, whichever ended last;
@@ -232,18 +249,6 @@ void TestOMMainWindow::savedPositionIsUsedOnlyOnAScreen() {
     QCOMPARE(oMain.pos(), oPlace);
 }
 
-void TestOMMainWindow::failedStartKeepsTheSavedPosition() {
-    const QPoint oSaved(primaryArea().topLeft() + QPoint(50, 60));
-    MonitorSettings().oSettings.setValue("pos", oSaved);
-    {
-        ModalDriver oDriver;
-        const MonitoredDevice oMain(deviceAddress(21), "no separator");
-        QVERIFY(oMain);
-        QVERIFY(oMain->hasFailed());
-    }
-    QCOMPARE(MonitorSettings().oSettings.value("pos").toPoint(), oSaved);
-}
-
 // The offscreen platform has no system tray, like a desktop without one: "Hide" is never offered,
 // and a window hidden as a tray that has gone away left it comes back with the next poll. The
 // desktop tests see "Hide" offered where a tray is.
@@ -273,21 +278,6 @@ void TestOMMainWindow::showAndHideEntriesFollowTheWindow() {
     poShow->trigger();
     QVERIFY(!oMain.isMinimized());
     QVERIFY(!poShow->isEnabled());
-}
-
-void TestOMMainWindow::rightClickOnTheWindowOpensTheTrayMenu() {
-    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
-    oMain.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&oMain));
-    QMenu *poMenu = trayIcon(oMain)->contextMenu();
-    QVERIFY(!poMenu->isVisible());
-    // On the label, which fills the window; it leaves the click to the window.
-    OM_Label *poLabel = stateLabel(oMain);
-    const QPoint oAt = poLabel->rect().center();
-    QContextMenuEvent oClick(QContextMenuEvent::Mouse, oAt, poLabel->mapToGlobal(oAt));
-    QApplication::sendEvent(poLabel, &oClick);
-    QVERIFY(poMenu->isVisible());
-    poMenu->hide();
 }
 
 void TestOMMainWindow::trayActivationTogglesOnlyForClicks_data() {

@@ -111,18 +111,14 @@ void TestOMMainLifecycle::failedLaterQueryEndsWithTwo() {
     oMain.device().answerRaw("no separator");
     ModalDriver oDriver;
     bool bPolled = false;
-    auto fnPoll = [&] {
-        bPolled = pollNow(oMain);
-        endEventLoopSoon(kStillRunning);
-    };
 
     const int iResult = runEventLoop([&] {
-        if (openBox.isEmpty()) {
-            fnPoll();
-            return;
-        }
-        QTimer::singleShot(0, &*oMain, fnPoll);
-        menuEntry(oMain, openBox)->trigger();
+        QTimer::singleShot(0, &*oMain, [&] {
+            bPolled = pollNow(oMain);
+            endEventLoopSoon(kStillRunning);
+        });
+        if (!openBox.isEmpty())
+            menuEntry(oMain, openBox)->trigger();
     });
 
     QVERIFY(bPolled);

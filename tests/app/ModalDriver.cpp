@@ -13,6 +13,10 @@ namespace {
 
 constexpr int kPollIntervalMs = 20;
 
+// The ways a dialog can be left other than with OK.
+const QStringList kEndings = {QStringLiteral("reject"), QStringLiteral("escape"),
+                              QStringLiteral("close")};
+
 QWidget *visibleMonitorWindow() {
     for (QWidget *poWidget : QApplication::topLevelWidgets()) {
         if (poWidget->isVisible() && poWidget->inherits("OM_Main")) {
@@ -33,8 +37,9 @@ QString monitorLabelText(QWidget *poWindow) {
 
 } // namespace
 
-ModalDriver::ModalDriver(const QStringList &oDialogActions, QObject *parent)
-    : QObject(parent), m_oDialogActions(oDialogActions) {
+ModalDriver::ModalDriver(const QStringList &oDialogActions, MonitorWindow eMonitorWindow,
+                         QObject *parent)
+    : QObject(parent), m_oDialogActions(oDialogActions), m_eMonitorWindow(eMonitorWindow) {
     connect(&m_oTimer, &QTimer::timeout, this, &ModalDriver::poll);
     m_oTimer.start(kPollIntervalMs);
 }
@@ -45,9 +50,17 @@ void ModalDriver::poll() {
         answerMessageBox(poBox);
     } else if (auto *poDialog = qobject_cast<QDialog *>(poModal)) {
         answerAddressDialog(poDialog);
-    } else if (QWidget *poWindow = visibleMonitorWindow()) {
-        closeMonitorWindow(poWindow);
+    } else if (m_eMonitorWindow == CloseMonitorWindow) {
+        if (QWidget *poWindow = visibleMonitorWindow())
+            closeMonitorWindow(poWindow);
     }
+}
+
+QStringList ModalDriver::seen(const QString &sKey) const {
+    QStringList oValues;
+    for (const QJsonObject &oRecord : m_oRecords)
+        oValues << oRecord[sKey].toVariant().toString();
+    return oValues;
 }
 
 void ModalDriver::answerMessageBox(QMessageBox *poBox) {
@@ -77,21 +90,26 @@ void ModalDriver::answerAddressDialog(QDialog *poDialog) {
                         {"hasParent", poDialog->parentWidget() != nullptr},
                         {"action", sAction}};
     QPushButton *poOk = poButtons ? poButtons->button(QDialogButtonBox::Ok) : nullptr;
+    const QString sLastWord = sAction.section(QLatin1Char(' '), -1);
+    const bool bOk = !kEndings.contains(sLastWord);
+    const QString sTyped = bOk ? sAction : sAction.section(QLatin1Char(' '), 0, -2);
 
-    if (sAction == QLatin1String("escape")) {
-        QKeyEvent oEscape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
-        QApplication::sendEvent(poDialog, &oEscape);
-    } else if (sAction == QLatin1String("close")) {
-        poDialog->close();
-    } else if (sAction != QLatin1String("reject") && poEdit && poOk) {
+    if (!sTyped.isEmpty() && poEdit && poOk) {
         // Character by character, as typed: each one passes the field's validator.
         poEdit->selectAll();
-        for (const QChar cTyped : sAction) {
+        for (const QChar cTyped : sTyped) {
             poEdit->insert(QString(cTyped));
         }
         oRecord.insert("typed", poEdit->text());
         oRecord.insert("okEnabled", poOk->isEnabled());
-        poOk->isEnabled() ? poOk->click() : poDialog->reject();
+    }
+    if (sLastWord == QLatin1String("escape")) {
+        QKeyEvent oEscape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QApplication::sendEvent(poDialog, &oEscape);
+    } else if (sLastWord == QLatin1String("close")) {
+        poDialog->close();
+    } else if (bOk && poOk && poOk->isEnabled()) {
+        poOk->click();
     } else {
         poDialog->reject();
     }

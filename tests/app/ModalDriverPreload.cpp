@@ -14,7 +14,8 @@ void startModalDriver() {
     const QStringList oActions = qEnvironmentVariable("ORVANE_TEST_DIALOG_ACTIONS")
                                      .split(QLatin1Char(','), Qt::SkipEmptyParts);
     const QString sRecordFile = qEnvironmentVariable("ORVANE_TEST_RECORD_FILE");
-    auto *poDriver = new ModalDriver(oActions, QCoreApplication::instance());
+    auto *poDriver =
+        new ModalDriver(oActions, ModalDriver::CloseMonitorWindow, QCoreApplication::instance());
     QObject::connect(poDriver, &ModalDriver::recorded, [sRecordFile](const QJsonObject &oRecord) {
         QFile oFile(sRecordFile);
         if (oFile.open(QIODevice::Append | QIODevice::Text)) {

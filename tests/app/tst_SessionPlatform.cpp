@@ -2,28 +2,10 @@
 // offers it, unless the user named one.
 #include "SessionPlatform.h"
 
+#include <QScopeGuard>
 #include <QtTest>
 
 #include <vector>
-
-namespace {
-
-// Sets or (for a null value) removes an environment variable while it lives.
-class ScopedVariable {
-public:
-    ScopedVariable(const char *pszName, const QByteArray &oValue) : pszName(pszName) {
-        if (oValue.isNull())
-            qunsetenv(pszName);
-        else
-            qputenv(pszName, oValue);
-    }
-    ~ScopedVariable() { qunsetenv(pszName); }
-
-private:
-    const char *pszName;
-};
-
-} // namespace
 
 class TestSessionPlatform : public QObject {
     Q_OBJECT
@@ -62,9 +44,19 @@ void TestSessionPlatform::x11OnlyWhereAWaylandSessionOffersIt() {
     QFETCH(QByteArray, platform);
     QFETCH(QStringList, arguments);
     QFETCH(bool, x11);
-    const ScopedVariable oWayland("WAYLAND_DISPLAY", wayland);
-    const ScopedVariable oDisplay("DISPLAY", display);
-    const ScopedVariable oPlatform("QT_QPA_PLATFORM", platform);
+    // Each variable set, or removed for a null value, while the test runs.
+    const std::pair<const char *, QByteArray> oVariables[] = {
+        {"WAYLAND_DISPLAY", wayland}, {"DISPLAY", display}, {"QT_QPA_PLATFORM", platform}};
+    for (const auto &[pszName, oValue] : oVariables) {
+        if (oValue.isNull())
+            qunsetenv(pszName);
+        else
+            qputenv(pszName, oValue);
+    }
+    const auto oRestore = qScopeGuard([&oVariables] {
+        for (const auto &oVariable : oVariables)
+            qunsetenv(oVariable.first);
+    });
     std::vector<QByteArray> oStorage{QByteArray("orvane-monitor")};
     for (const QString &sArgument : arguments)
         oStorage.push_back(sArgument.toLatin1());

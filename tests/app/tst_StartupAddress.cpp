@@ -46,17 +46,12 @@ class TestStartupAddress : public QObject {
 private slots:
     void initTestCase() { orvane::applyApplicationIdentity(); }
     void helpTextListsProgramAndOptions();
-    void helpOptionsShowHelpAndEnd_data();
-    void helpOptionsShowHelpAndEnd();
-    void versionOptionsShowVersionAndEnd_data();
-    void versionOptionsShowVersionAndEnd();
-    void acceptedArgumentIsHandedOnUnchanged_data();
-    void acceptedArgumentIsHandedOnUnchanged();
-    void rejectedArgumentOpensDialogAndCancelEnds_data();
-    void rejectedArgumentOpensDialogAndCancelEnds();
-    void missingArgumentOpensDialog_data();
-    void missingArgumentOpensDialog();
-    void addressTypedIntoDialogIsUsed();
+    void helpAndVersionOptionsShowTheirBoxAndEnd_data();
+    void helpAndVersionOptionsShowTheirBoxAndEnd();
+    void addressComesFromTheArgumentOrTheDialog_data();
+    void addressComesFromTheArgumentOrTheDialog();
+    void dialogWithoutAnAddressEndsWithOne_data();
+    void dialogWithoutAnAddressEndsWithOne();
 };
 
 void TestStartupAddress::helpTextListsProgramAndOptions() {
@@ -72,106 +67,92 @@ void TestStartupAddress::helpTextListsProgramAndOptions() {
     QCOMPARE(orvane::versionText(), QStringLiteral("1.0.13503"));
 }
 
-void TestStartupAddress::helpOptionsShowHelpAndEnd_data() {
+void TestStartupAddress::helpAndVersionOptionsShowTheirBoxAndEnd_data() {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("/?") << QStringList{"/?"};
-    QTest::newRow("-h") << QStringList{"-h"};
-    QTest::newRow("--help then address") << QStringList{"--help", "127.0.0.50"};
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    const QString sHelp = orvane::helpText(kProgram), sVersion = QStringLiteral("1.0.13503");
+    QTest::newRow("/?") << QStringList{"/?"} << "Help" << sHelp;
+    QTest::newRow("-h") << QStringList{"-h"} << "Help" << sHelp;
+    QTest::newRow("--help then address") << QStringList{"--help", "127.0.0.50"} << "Help" << sHelp;
+    QTest::newRow("-v") << QStringList{"-v"} << "Version" << sVersion;
+    QTest::newRow("--version") << QStringList{"--version"} << "Version" << sVersion;
+    QTest::newRow("-v then address") << QStringList{"-v", "127.0.0.50"} << "Version" << sVersion;
 }
 
-void TestStartupAddress::helpOptionsShowHelpAndEnd() {
+void TestStartupAddress::helpAndVersionOptionsShowTheirBoxAndEnd() {
     QFETCH(QStringList, arguments);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
     const StartupRun oRun = runStartup(arguments, {});
     QCOMPARE(oRun.exitCode.value_or(-1), 0);
     QCOMPARE(oRun.oRecords.size(), 1);
     const QJsonObject &oBox = oRun.oRecords.first();
     QCOMPARE(oBox["kind"].toString(), QStringLiteral("messagebox"));
-    QCOMPARE(oBox["title"].toString(), QStringLiteral("Help"));
-    QCOMPARE(oBox["text"].toString(), orvane::helpText(kProgram));
+    QCOMPARE(oBox["title"].toString(), title);
+    QCOMPARE(oBox["text"].toString(), text);
     QCOMPARE(oBox["icon"].toInt(), int(QMessageBox::Information));
     QCOMPARE(oBox["buttons"].toInt(), int(QMessageBox::Ok));
     QCOMPARE(oBox["hasParent"].toBool(), false);
 }
 
-void TestStartupAddress::versionOptionsShowVersionAndEnd_data() {
+// An address on the command line is handed on unchanged; one typed into the dialog, after an
+// argument that was none or without one, is used as typed.
+void TestStartupAddress::addressComesFromTheArgumentOrTheDialog_data() {
     QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("-v") << QStringList{"-v"};
-    QTest::newRow("--version") << QStringList{"--version"};
-    QTest::newRow("-v then address") << QStringList{"-v", "127.0.0.50"};
+    QTest::addColumn<QStringList>("dialogActions");
+    QTest::addColumn<QString>("address");
+    for (const char *szAddress : {"0.0.0.0", "255.255.255.255", "01.2.3.4"})
+        QTest::newRow(szAddress) << QStringList{szAddress} << QStringList() << szAddress;
+    QTest::newRow("address then -v")
+        << QStringList{"127.0.0.50", "-v"} << QStringList() << "127.0.0.50";
+    QTest::newRow("typed after an argument that is none")
+        << QStringList{"not.an.address"} << QStringList{"127.0.0.51"} << "127.0.0.51";
+    QTest::newRow("typed without an argument")
+        << QStringList() << QStringList{"01.02.03.04"} << "01.02.03.04";
 }
 
-void TestStartupAddress::versionOptionsShowVersionAndEnd() {
+void TestStartupAddress::addressComesFromTheArgumentOrTheDialog() {
     QFETCH(QStringList, arguments);
-    const StartupRun oRun = runStartup(arguments, {});
-    QCOMPARE(oRun.exitCode.value_or(-1), 0);
-    QCOMPARE(oRun.oRecords.size(), 1);
-    QCOMPARE(oRun.oRecords.first()["title"].toString(), QStringLiteral("Version"));
-    QCOMPARE(oRun.oRecords.first()["text"].toString(), QStringLiteral("1.0.13503"));
-}
-
-void TestStartupAddress::acceptedArgumentIsHandedOnUnchanged_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::newRow("0.0.0.0") << QStringList{"0.0.0.0"};
-    QTest::newRow("255.255.255.255") << QStringList{"255.255.255.255"};
-    QTest::newRow("leading zero") << QStringList{"01.2.3.4"};
-    QTest::newRow("address then -v") << QStringList{"127.0.0.50", "-v"};
-}
-
-void TestStartupAddress::acceptedArgumentIsHandedOnUnchanged() {
-    QFETCH(QStringList, arguments);
-    const StartupRun oRun = runStartup(arguments, {});
+    QFETCH(QStringList, dialogActions);
+    QFETCH(QString, address);
+    const StartupRun oRun = runStartup(arguments, dialogActions);
     QVERIFY(!oRun.exitCode.has_value());
-    QCOMPARE(oRun.sIPAddress, arguments.first());
-    QVERIFY(oRun.oRecords.isEmpty());
+    QCOMPARE(oRun.sIPAddress, address);
+    QCOMPARE(oRun.oRecords.size(), dialogActions.size());
+    for (const QJsonObject &oDialog : oRun.oRecords)
+        QVERIFY(oDialog["okEnabled"].toBool());
 }
 
-void TestStartupAddress::rejectedArgumentOpensDialogAndCancelEnds_data() {
-    QTest::addColumn<QString>("argument");
+// An argument that is no address, or none, opens the dialog with the reason; leaving it in any way
+// ends with 1.
+void TestStartupAddress::dialogWithoutAnAddressEndsWithOne_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("message");
     for (const char *szArgument : {"-H", "/h", "-help", "-V", "", "192.168.1", " 1.2.3.4",
                                    "1.2.3.4 ", "256.1.1.1", "1.2.3.4.5", "001.2.3.4"}) {
-        QTest::newRow(*szArgument ? szArgument : "(empty)") << QString::fromLatin1(szArgument);
+        QTest::newRow(*szArgument ? szArgument : "(empty)")
+            << QStringList{QString::fromLatin1(szArgument)} << "reject" << kInvalid;
     }
+    for (const char *szAction : {"reject", "escape", "close"})
+        QTest::addRow("none, %s", szAction) << QStringList() << szAction << kMissing;
 }
 
-void TestStartupAddress::rejectedArgumentOpensDialogAndCancelEnds() {
-    QFETCH(QString, argument);
-    const StartupRun oRun = runStartup({argument}, {"reject"});
+void TestStartupAddress::dialogWithoutAnAddressEndsWithOne() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, action);
+    QFETCH(QString, message);
+    const StartupRun oRun = runStartup(arguments, {action});
     QCOMPARE(oRun.exitCode.value_or(-1), 1);
     QCOMPARE(oRun.oRecords.size(), 1);
     const QJsonObject &oDialog = oRun.oRecords.first();
     QCOMPARE(oDialog["class"].toString(), QStringLiteral("OM_IPDialog"));
-    QCOMPARE(oDialog["message"].toString(), kInvalid);
+    QCOMPARE(oDialog["message"].toString(), message);
     QVERIFY(oDialog["messageVisible"].toBool());
     // The rejected argument is not offered for editing.
     QCOMPARE(oDialog["field"].toString(), QStringLiteral("Enter IP address"));
     QCOMPARE(oDialog["hasParent"].toBool(), false);
-}
-
-void TestStartupAddress::missingArgumentOpensDialog_data() {
-    QTest::addColumn<QString>("action");
-    QTest::newRow("Cancel") << "reject";
-    QTest::newRow("Escape") << "escape";
-    QTest::newRow("closed") << "close";
-}
-
-void TestStartupAddress::missingArgumentOpensDialog() {
-    QFETCH(QString, action);
-    const StartupRun oRun = runStartup({}, {action});
-    QCOMPARE(oRun.exitCode.value_or(-1), 1);
-    QCOMPARE(oRun.oRecords.size(), 1);
-    QCOMPARE(oRun.oRecords.first()["message"].toString(), kMissing);
-}
-
-void TestStartupAddress::addressTypedIntoDialogIsUsed() {
-    const StartupRun oRun = runStartup({"not.an.address"}, {"127.0.0.51"});
-    QVERIFY(!oRun.exitCode.has_value());
-    QCOMPARE(oRun.sIPAddress, QStringLiteral("127.0.0.51"));
-    QCOMPARE(oRun.oRecords.size(), 1);
-    QVERIFY(oRun.oRecords.first()["okEnabled"].toBool());
-
-    const StartupRun oMissing = runStartup({}, {"01.02.03.04"});
-    QVERIFY(!oMissing.exitCode.has_value());
-    QCOMPARE(oMissing.sIPAddress, QStringLiteral("01.02.03.04"));
 }
 
 QTEST_MAIN(TestStartupAddress)

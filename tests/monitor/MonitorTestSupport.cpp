@@ -3,9 +3,7 @@
 #include "OM_Balloon.h"
 #include "Platform.h"
 
-#include <QAbstractButton>
 #include <QAbstractEventDispatcher>
-#include <QDialog>
 #include <QIcon>
 #include <QImage>
 #include <QMenu>
@@ -34,16 +32,13 @@ constexpr int kFirstHost = 70;
 
 } // namespace
 
-SettingsSandbox::SettingsSandbox() {
-    qputenv("XDG_CONFIG_HOME", oDir.path().toLocal8Bit());
-    qputenv("HOME", oDir.path().toLocal8Bit());
-    qputenv("XDG_RUNTIME_DIR", oDir.path().toLocal8Bit()); // the monitors' lock files
-}
-
-NoHostNames::NoHostNames() {
+TestSession::TestSession() {
+    qputenv("XDG_CONFIG_HOME", oSettingsDir.path().toLocal8Bit());
+    qputenv("HOME", oSettingsDir.path().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", oSettingsDir.path().toLocal8Bit()); // the monitors' lock files
     orvane::PlatformLayer oLayer = orvane::platform();
     oLayer.hostNameOf = [](std::uint32_t) { return std::string(); };
-    poGuard = std::make_unique<orvane::testing::ScopedPlatform>(oLayer);
+    poNoHostNames = std::make_unique<orvane::testing::ScopedPlatform>(oLayer);
 }
 
 void clearMonitorSettings() {
@@ -76,6 +71,18 @@ std::unique_ptr<TestDevice> startDevice(const QString &sAddress, const char *psz
     }
     poDevice->answerWith(pszName, pszUser);
     return poDevice;
+}
+
+MonitoredDevice::MonitoredDevice(const QString &sAddress,
+                                 const std::optional<std::string> &oFirstReply)
+    : poDevice(startDevice(sAddress)) {
+    if (!poDevice)
+        return;
+    if (oFirstReply)
+        poDevice->answerRaw(*oFirstReply);
+    else
+        poDevice->beSilent();
+    poMain = std::make_unique<OM_Main>(sAddress, nullptr, OM_Main::kWindowFlags);
 }
 
 OM_Label *stateLabel(OM_Main &oMain) {
@@ -124,28 +131,6 @@ bool pollNow(OM_Main &oMain) {
     QTimerEvent oEvent(iId);
     QCoreApplication::sendEvent(&oMain, &oEvent);
     return true;
-}
-
-BoxCloser::BoxCloser(std::function<void(QDialog *)> fnAction)
-    : fnDialogAction(std::move(fnAction)) {
-    connect(&oTimer, &QTimer::timeout, this, &BoxCloser::closeActiveModal);
-    oTimer.start(10);
-}
-
-void BoxCloser::closeActiveModal() {
-    auto *poDialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-    if (!poDialog || !poDialog->isVisible())
-        return;
-    if (auto *poBox = qobject_cast<QMessageBox *>(poDialog)) {
-        oSeen.append({poBox->windowTitle(), poBox->text(), poBox->icon()});
-        poBox->buttons().constFirst()->click();
-        return;
-    }
-    oSeen.append({poDialog->windowTitle(), QString(), QMessageBox::NoIcon});
-    if (fnDialogAction)
-        fnDialogAction(poDialog);
-    else
-        poDialog->reject();
 }
 
 BalloonRecorder::BalloonRecorder() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ModalDriver.h"
 #include "OM_Main.h"
 #include "OM_Settings.h"
 #include "OrvaneIdentity.h"
@@ -22,27 +23,22 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace monitortest {
 
-// Points the per-user settings at a fresh directory; must exist before the application object.
-// (On Windows the settings are in the registry of the wine prefix, which is the test run's own.)
-class SettingsSandbox {
-public:
-    SettingsSandbox();
-
-private:
-    QTemporaryDir oDir;
-};
-
-// A resolver that knows no host names, so that no test's holder is ever looked up beyond this
+// What each monitor test runs in; must exist before the application object. The per-user settings
+// are in a fresh directory (on Windows in the registry of the wine prefix, the test run's own),
+// and the resolver knows no host names, so that no test's holder is ever looked up beyond this
 // machine; a test that wants names installs a resolver of its own.
-class NoHostNames {
+class TestSession {
 public:
-    NoHostNames();
+    TestSession();
 
 private:
-    std::unique_ptr<orvane::testing::ScopedPlatform> poGuard;
+    QTemporaryDir oSettingsDir;
+    std::unique_ptr<orvane::testing::ScopedPlatform> poNoHostNames;
 };
 
 // The monitor's own store and group, for checking and preparing what it reads and writes.
@@ -65,6 +61,27 @@ std::unique_ptr<TestDevice> startDevice(const QString &sAddress,
                                         const char *pszName = "captureORVANE demo",
                                         const char *pszUser = "0.0.0.0");
 
+// A simulated device on a loopback address and a monitor started for it once the device gives
+// its first answer (the datagram given, or none for kSilent): the set-up of most tests here.
+// Stands for the monitor like a pointer; false when the device could not start, with no monitor.
+class MonitoredDevice {
+public:
+    static constexpr const char *kFreeDemoReply = "captureORVANE demo#0.0.0.0";
+    explicit MonitoredDevice(const QString &sAddress,
+                             const std::optional<std::string> &oFirstReply = kFreeDemoReply);
+
+    explicit operator bool() const { return poMain != nullptr; }
+    operator OM_Main &() const { return *poMain; }
+    OM_Main &operator*() const { return *poMain; }
+    OM_Main *operator->() const { return poMain.get(); }
+    TestDevice &device() const { return *poDevice; }
+
+private:
+    std::unique_ptr<TestDevice> poDevice;
+    std::unique_ptr<OM_Main> poMain;
+};
+constexpr std::nullopt_t kSilent = std::nullopt;
+
 // The window's parts, found as a user would: the label, the tray icon and its menu entries.
 OM_Label *stateLabel(OM_Main &oMain);
 QColor labelColour(OM_Main &oMain);
@@ -75,26 +92,6 @@ QColor trayIconPixel(OM_Main &oMain, int iX, int iY);
 // Makes the ten-second poll timer fire now; false when the window runs no such timer.
 bool pollNow(OM_Main &oMain);
 bool hasPollTimer(OM_Main &oMain);
-
-// A box seen by the BoxCloser.
-struct SeenBox {
-    QString sTitle;
-    QString sText;
-    QMessageBox::Icon eIcon = QMessageBox::NoIcon;
-};
-
-// Watches for modal boxes and dialogs while it lives, records each and ends it: message boxes
-// through their button, other dialogs through the given action or else by rejecting them.
-class BoxCloser : public QObject {
-public:
-    explicit BoxCloser(std::function<void(QDialog *)> fnDialogAction = {});
-    QList<SeenBox> oSeen;
-
-private:
-    void closeActiveModal();
-    std::function<void(QDialog *)> fnDialogAction;
-    QTimer oTimer;
-};
 
 // Records the balloons of all monitors while it lives.
 struct Balloon {
@@ -119,11 +116,10 @@ void endEventLoopSoon(int iCode);
 
 } // namespace monitortest
 
-// A test main that gives the tests a settings store of their own.
+// A test main that runs the tests in a session of their own.
 #define ORVANE_MONITOR_TEST_MAIN(TestClass)                                                        \
     int main(int argc, char **argv) {                                                              \
-        monitortest::SettingsSandbox oSandbox;                                                     \
-        monitortest::NoHostNames oNoHostNames;                                                     \
+        monitortest::TestSession oSession;                                                         \
         QApplication oApplication(argc, argv);                                                     \
         QApplication::setApplicationVersion(QString::fromLatin1(orvane::kVersion));                \
         TestClass oTest;                                                                           \

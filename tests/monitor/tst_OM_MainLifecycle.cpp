@@ -8,6 +8,9 @@ namespace {
 
 constexpr int kStillRunning = 42;
 
+// The window before the action: never shown, shown and hidden again, or shown.
+constexpr int kNeverShown = 0, kHiddenAfterShow = 1, kShown = 2;
+
 const char *const kErrorTitle = "Error getting state";
 const char *const kErrorText =
     "Error occured during determination of orvane state.\nThis program will be closed.";
@@ -20,98 +23,71 @@ class TestOMMainLifecycle : public QObject {
 private slots:
     void init() { clearMonitorSettings(); }
 
-    void closingABoxWhileHiddenKeepsTheProgramRunning_data();
-    void closingABoxWhileHiddenKeepsTheProgramRunning();
-    void hidingKeepsTheProgramRunning();
-    void quitAndEscapeEndTheProgramWithZero_data();
-    void quitAndEscapeEndTheProgramWithZero();
+    void onlyQuitAndEscapeEndTheProgram_data();
+    void onlyQuitAndEscapeEndTheProgram();
 
     void failedFirstQueryEndsBeforeTheWindowShows();
     void failedLaterQueryEndsWithTwo_data();
     void failedLaterQueryEndsWithTwo();
 };
 
-void TestOMMainLifecycle::closingABoxWhileHiddenKeepsTheProgramRunning_data() {
-    QTest::addColumn<QString>("entry");
-    QTest::addColumn<bool>("everShown");
-    QTest::newRow("Help, hidden after show") << "Help" << true;
-    QTest::newRow("About, hidden after show") << "About" << true;
-    QTest::newRow("address dialog, hidden after show") << "Change IP address" << true;
-    QTest::newRow("Help, never shown") << "Help" << false;
-    QTest::newRow("address dialog, never shown") << "Change IP address" << false;
+// A box closed while the window sits hidden in the tray, or the window hidden, keeps the program
+// running; Quit and Escape end it with 0.
+void TestOMMainLifecycle::onlyQuitAndEscapeEndTheProgram_data() {
+    QTest::addColumn<int>("window");
+    QTest::addColumn<QString>("action"); // a menu entry, "Escape" or "tray click"
+    QTest::addColumn<int>("boxes");
+    QTest::addColumn<int>("result");
+    QTest::newRow("Help, hidden after show") << kHiddenAfterShow << "Help" << 1 << kStillRunning;
+    QTest::newRow("About, hidden after show") << kHiddenAfterShow << "About" << 1 << kStillRunning;
+    QTest::newRow("address dialog, hidden after show")
+        << kHiddenAfterShow << "Change IP address" << 1 << kStillRunning;
+    QTest::newRow("Help, never shown") << kNeverShown << "Help" << 1 << kStillRunning;
+    QTest::newRow("address dialog, never shown")
+        << kNeverShown << "Change IP address" << 1 << kStillRunning;
+    QTest::newRow("hidden by a tray click") << kShown << "tray click" << 0 << kStillRunning;
+    QTest::newRow("Quit while hidden") << kNeverShown << "Quit" << 0 << 0;
+    QTest::newRow("Escape on the shown window") << kShown << "Escape" << 0 << 0;
 }
 
-void TestOMMainLifecycle::closingABoxWhileHiddenKeepsTheProgramRunning() {
-    QFETCH(QString, entry);
-    QFETCH(bool, everShown);
-    auto poDevice = startDevice(deviceAddress(30));
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(30), nullptr, OM_Main::kWindowFlags);
-    if (everShown) {
-        oMain.show();
-        oMain.hide(); // as through the tray; the offscreen platform has none, so "Hide" is off
-    }
-    BoxCloser oCloser;
+void TestOMMainLifecycle::onlyQuitAndEscapeEndTheProgram() {
+    QFETCH(int, window);
+    QFETCH(QString, action);
+    QFETCH(int, boxes);
+    QFETCH(int, result);
+    const MonitoredDevice oMain(deviceAddress(30));
+    QVERIFY(oMain);
+    if (window != kNeverShown)
+        oMain->show();
+    if (window == kHiddenAfterShow)
+        oMain->hide(); // as through the tray; the offscreen platform has none, so "Hide" is off
+    ModalDriver oDriver;
 
     const int iResult = runEventLoop([&] {
-        menuEntry(oMain, entry)->trigger();
-        endEventLoopSoon(kStillRunning);
-    });
-
-    QCOMPARE(oCloser.oSeen.size(), 1);
-    QCOMPARE(iResult, kStillRunning);
-}
-
-void TestOMMainLifecycle::hidingKeepsTheProgramRunning() {
-    auto poDevice = startDevice(deviceAddress(31));
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(31), nullptr, OM_Main::kWindowFlags);
-    oMain.show();
-    const int iResult = runEventLoop([&] {
-        emit trayIcon(oMain)->activated(QSystemTrayIcon::Trigger);
-        endEventLoopSoon(kStillRunning);
-    });
-    QCOMPARE(iResult, kStillRunning);
-    QVERIFY(!oMain.isVisible());
-}
-
-void TestOMMainLifecycle::quitAndEscapeEndTheProgramWithZero_data() {
-    QTest::addColumn<bool>("escape");
-    QTest::newRow("Quit while hidden") << false;
-    QTest::newRow("Escape on the shown window") << true;
-}
-
-void TestOMMainLifecycle::quitAndEscapeEndTheProgramWithZero() {
-    QFETCH(bool, escape);
-    auto poDevice = startDevice(deviceAddress(32));
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(32), nullptr, OM_Main::kWindowFlags);
-    if (escape)
-        oMain.show();
-    const int iResult = runEventLoop([&] {
-        if (escape)
-            QTest::keyClick(&oMain, Qt::Key_Escape);
+        if (action == QLatin1String("Escape"))
+            QTest::keyClick(&*oMain, Qt::Key_Escape);
+        else if (action == QLatin1String("tray click"))
+            emit trayIcon(oMain)->activated(QSystemTrayIcon::Trigger);
         else
-            menuEntry(oMain, "Quit")->trigger();
+            menuEntry(oMain, action)->trigger();
         endEventLoopSoon(kStillRunning);
     });
-    QCOMPARE(iResult, 0);
+
+    QCOMPARE(oDriver.records().size(), boxes);
+    QCOMPARE(iResult, result);
+    QVERIFY(!oMain->isVisible());
 }
 
 void TestOMMainLifecycle::failedFirstQueryEndsBeforeTheWindowShows() {
-    auto poDevice = startDevice(deviceAddress(33));
-    QVERIFY(poDevice);
-    poDevice->answerRaw("captureORVANE without separator");
-    BoxCloser oCloser;
+    ModalDriver oDriver;
+    const MonitoredDevice oMain(deviceAddress(33), "captureORVANE without separator");
+    QVERIFY(oMain);
 
-    OM_Main oMain(deviceAddress(33), nullptr, OM_Main::kWindowFlags);
-
-    QVERIFY(oMain.hasFailed());
-    QCOMPARE(oCloser.oSeen.size(), 1);
-    QCOMPARE(oCloser.oSeen[0].sTitle, QString::fromLatin1(kErrorTitle));
-    QCOMPARE(oCloser.oSeen[0].sText, QString::fromLatin1(kErrorText));
-    QCOMPARE(oCloser.oSeen[0].eIcon, QMessageBox::Critical);
-    QVERIFY(!oMain.isVisible());
+    QVERIFY(oMain->hasFailed());
+    QCOMPARE(oDriver.seen("title"), QStringList{kErrorTitle});
+    QCOMPARE(oDriver.seen("text"), QStringList{kErrorText});
+    QCOMPARE(oDriver.records()[0]["icon"].toInt(), int(QMessageBox::Critical));
+    QVERIFY(!oMain->isVisible());
     QVERIFY(!trayIcon(oMain)->isVisible());
     QVERIFY(!hasPollTimer(oMain));
 }
@@ -127,35 +103,30 @@ void TestOMMainLifecycle::failedLaterQueryEndsWithTwo_data() {
 void TestOMMainLifecycle::failedLaterQueryEndsWithTwo() {
     QFETCH(bool, shown);
     QFETCH(QString, openBox);
-    auto poDevice = startDevice(deviceAddress(34));
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(34), nullptr, OM_Main::kWindowFlags);
-    QVERIFY(!oMain.hasFailed());
+    const MonitoredDevice oMain(deviceAddress(34));
+    QVERIFY(oMain);
+    QVERIFY(!oMain->hasFailed());
     if (shown)
-        oMain.show();
-    poDevice->answerRaw("no separator");
-    BoxCloser oCloser;
+        oMain->show();
+    oMain.device().answerRaw("no separator");
+    ModalDriver oDriver;
     bool bPolled = false;
-    auto fnPoll = [&] {
-        bPolled = pollNow(oMain);
-        endEventLoopSoon(kStillRunning);
-    };
 
     const int iResult = runEventLoop([&] {
-        if (openBox.isEmpty()) {
-            fnPoll();
-            return;
-        }
-        QTimer::singleShot(0, &oMain, fnPoll);
-        menuEntry(oMain, openBox)->trigger();
+        QTimer::singleShot(0, &*oMain, [&] {
+            bPolled = pollNow(oMain);
+            endEventLoopSoon(kStillRunning);
+        });
+        if (!openBox.isEmpty())
+            menuEntry(oMain, openBox)->trigger();
     });
 
     QVERIFY(bPolled);
     QCOMPARE(iResult, OM_Main::kExitQueryFailed);
-    QVERIFY(oMain.hasFailed());
-    QVERIFY(!oMain.isVisible());
-    QVERIFY(!oCloser.oSeen.isEmpty());
-    QCOMPARE(oCloser.oSeen.constLast().sTitle, QString::fromLatin1(kErrorTitle));
+    QVERIFY(oMain->hasFailed());
+    QVERIFY(!oMain->isVisible());
+    QVERIFY(!oDriver.records().isEmpty());
+    QCOMPARE(oDriver.seen("title").constLast(), QString::fromLatin1(kErrorTitle));
 }
 
 ORVANE_MONITOR_TEST_MAIN(TestOMMainLifecycle)

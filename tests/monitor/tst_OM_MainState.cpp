@@ -6,7 +6,6 @@
 #include <QAccessible>
 #include <QThread>
 
-#include <QLineEdit>
 #include <atomic>
 
 using namespace monitortest;
@@ -18,10 +17,10 @@ const char *const kRelayReply = "#0.0.0.0";
 
 // Whether the Help box names the device by this kind, as the monitor holds it for the address.
 bool helpNamesKind(OM_Main &oMain, const QString &sKind) {
-    BoxCloser oCloser;
+    ModalDriver oDriver;
     menuEntry(oMain, "Help")->trigger();
-    return oCloser.oSeen.size() == 1 &&
-           oCloser.oSeen[0].sText.contains(" - green:\t" + sKind + " is available");
+    return oDriver.records().size() == 1 &&
+           oDriver.seen("text")[0].contains(" - green:\t" + sKind + " is available");
 }
 
 } // namespace
@@ -37,19 +36,13 @@ private slots:
     void deviceKindNameFollowsTheFirstReply_data();
     void deviceKindNameFollowsTheFirstReply();
     void relayHostSticksUntilTheAddressChanges();
-    void deviceThatStopsAnsweringTurnsRedAndNamesNoDevice();
 
-    void noBalloonOnTheFirstRefreshOrForAnUnchangedState();
-    void changeShowsInformationBalloonForFiveSeconds();
+    void eachChangeOfStateShowsABalloon();
     void toolTipTellsDeviceHolderAndSince_data();
     void toolTipTellsDeviceHolderAndSince();
     void longestNameKeepsAddressAndStateInTheToolTip();
     void holderIsNamedWhenTheResolverAnswers();
-    void switchedOffBalloonsStillRecordTheState();
-    void addressChangeComparesWithThePreviousDevicesState();
-
-    void acceptedAddressChangeRefreshesAtOnce();
-    void cancelledAddressChangeKeepsEverything();
+    void addressChangeMovesToTheNewDeviceOnlyWhenAccepted();
 };
 
 void TestOMMainState::eachStateShowsItsSigns_data() {
@@ -80,16 +73,11 @@ void TestOMMainState::eachStateShowsItsSigns() {
     QFETCH(QString, title);
     QFETCH(QString, toolTip);
     QFETCH(bool, webInterface);
-    auto poDevice = startDevice(deviceAddress(0));
-    QVERIFY(poDevice);
-    if (reply.isEmpty())
-        poDevice->beSilent();
-    else
-        poDevice->answerRaw(reply.toStdString());
+    const MonitoredDevice oMain(deviceAddress(0),
+                                reply.isEmpty() ? kSilent : std::optional(reply.toStdString()));
+    QVERIFY(oMain);
 
-    OM_Main oMain(deviceAddress(0), nullptr, OM_Main::kWindowFlags);
-
-    QVERIFY(!oMain.hasFailed());
+    QVERIFY(!oMain->hasFailed());
     QCOMPARE(labelColour(oMain), colour);
     QCOMPARE(stateLabel(oMain)->text(), deviceAddress(0));
     // No tray can ever take the icon on this platform: it is not shown, which would only make the
@@ -100,7 +88,7 @@ void TestOMMainState::eachStateShowsItsSigns() {
     QCOMPARE(trayIconPixel(oMain, 15, 15), colour);
     QCOMPARE(trayIconPixel(oMain, 5, 10), QColor(0x00, 0x00, 0x00));
     QCOMPARE(trayIconPixel(oMain, 10, 4), QColor(0x1a, 0x1a, 0x1a));
-    QCOMPARE(oMain.windowTitle(), title);
+    QCOMPARE(oMain->windowTitle(), title);
     QCOMPARE(trayIcon(oMain)->toolTip(), toolTip);
     // A screen reader, which cannot tell the colour, reads the same words from the label.
     QCOMPARE(
@@ -113,56 +101,45 @@ void TestOMMainState::deviceKindNameFollowsTheFirstReply_data() {
     QTest::addColumn<QString>("firstName");
     QTest::addColumn<QString>("laterName");
     QTest::addColumn<QString>("kind");
-    QTest::newRow("plain name") << "captureORVANE demo"
-                                << "x66"
-                                << "captureORVANE";
-    QTest::newRow("66 at the start") << "66 out"
-                                     << "plain"
-                                     << "sourceORVANE";
-    QTest::newRow("66 in the middle") << "src66x"
-                                      << "plain"
-                                      << "sourceORVANE";
-    QTest::newRow("66 at the end") << "source 66"
-                                   << "plain"
-                                   << "sourceORVANE";
-    QTest::newRow("separate sixes") << "6 and 6"
-                                    << "66"
-                                    << "captureORVANE";
-    QTest::newRow("one six") << "unit 6"
-                             << "66"
-                             << "captureORVANE";
+    const char *const kRows[][4] = {
+        {"plain name", "captureORVANE demo", "x66", "captureORVANE"},
+        {"66 at the start", "66 out", "plain", "sourceORVANE"},
+        {"66 in the middle", "src66x", "plain", "sourceORVANE"},
+        {"66 at the end", "source 66", "plain", "sourceORVANE"},
+        {"separate sixes", "6 and 6", "66", "captureORVANE"},
+        {"one six", "unit 6", "66", "captureORVANE"},
+    };
+    for (const auto &oRow : kRows)
+        QTest::newRow(oRow[0]) << QString(oRow[1]) << QString(oRow[2]) << QString(oRow[3]);
 }
 
 void TestOMMainState::deviceKindNameFollowsTheFirstReply() {
     QFETCH(QString, firstName);
     QFETCH(QString, laterName);
     QFETCH(QString, kind);
-    auto poDevice = startDevice(deviceAddress(1), firstName.toLatin1().constData());
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(1), nullptr, OM_Main::kWindowFlags);
+    const MonitoredDevice oMain(deviceAddress(1), firstName.toStdString() + "#0.0.0.0");
+    QVERIFY(oMain);
     const QString sAt = " (" + deviceAddress(1) + ") available";
     QCOMPARE(trayIcon(oMain)->toolTip(),
              (firstName.startsWith(kind) ? firstName : kind + ' ' + firstName) + sAt);
 
-    poDevice->answerWith(laterName.toStdString(), "0.0.0.0");
+    oMain.device().answerWith(laterName.toStdString(), "0.0.0.0");
     QVERIFY(pollNow(oMain));
 
-    QCOMPARE(oMain.windowTitle(), laterName);
+    QCOMPARE(oMain->windowTitle(), laterName);
     QVERIFY(trayIcon(oMain)->toolTip().endsWith(' ' + laterName + sAt));
     QVERIFY(helpNamesKind(oMain, kind));
 }
 
 void TestOMMainState::relayHostSticksUntilTheAddressChanges() {
-    auto poDevice = startDevice(deviceAddress(2));
-    QVERIFY(poDevice);
-    poDevice->beSilent();
-    OM_Main oMain(deviceAddress(2), nullptr, OM_Main::kWindowFlags);
+    const MonitoredDevice oMain(deviceAddress(2), kSilent);
+    QVERIFY(oMain);
     const QString sAt = " (" + deviceAddress(2) + ")";
     QCOMPARE(trayIcon(oMain)->toolTip(), "Cannot connect to Relay Host" + sAt);
 
-    poDevice->answerWith("captureORVANE demo", "0.0.0.0");
+    oMain.device().answerWith("captureORVANE demo", "0.0.0.0");
     QVERIFY(pollNow(oMain));
-    QCOMPARE(oMain.windowTitle(), QStringLiteral("captureORVANE demo"));
+    QCOMPARE(oMain->windowTitle(), QStringLiteral("captureORVANE demo"));
     // The tooltip names the device as it answers now; the kind stays for the address.
     QVERIFY(
         trayIcon(oMain)->toolTip().startsWith("captureORVANE demo" + sAt + " available since "));
@@ -170,58 +147,35 @@ void TestOMMainState::relayHostSticksUntilTheAddressChanges() {
     QVERIFY(helpNamesKind(oMain, "Relay Host"));
 
     {
-        BoxCloser oCloser([](QDialog *poDialog) { poDialog->accept(); }); // the same address again
+        ModalDriver oDriver({deviceAddress(2)}); // the same address again
         menuEntry(oMain, "Change IP address")->trigger();
-        QCOMPARE(oCloser.oSeen.size(), 1);
+        QCOMPARE(oDriver.records().size(), 1);
     }
     QVERIFY(helpNamesKind(oMain, "captureORVANE"));
 }
 
-void TestOMMainState::deviceThatStopsAnsweringTurnsRedAndNamesNoDevice() {
+// No balloon and no new icon for the state found at start or an unchanged one; a balloon of five
+// seconds for each new state, under the name of no device for one that stops answering; none
+// while switched off.
+void TestOMMainState::eachChangeOfStateShowsABalloon() {
     BalloonRecorder oRecorder;
-    auto poDevice = startDevice(deviceAddress(3));
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(3), nullptr, OM_Main::kWindowFlags);
-    QVERIFY(menuEntry(oMain, "Open Web interface")->isEnabled());
-
-    poDevice->beSilent();
-    QVERIFY(pollNow(oMain));
-
-    QVERIFY(!oMain.hasFailed());
-    QCOMPARE(labelColour(oMain), QColor(0xff, 0x00, 0x00));
-    QCOMPARE(oMain.windowTitle(), QStringLiteral("Relay Host"));
-    QVERIFY(!menuEntry(oMain, "Open Web interface")->isEnabled());
-    QCOMPARE(oRecorder.oBalloons.size(), 1);
-    QCOMPARE(oRecorder.oBalloons[0].sTitle, QStringLiteral("Relay Host"));
-    QCOMPARE(oRecorder.oBalloons[0].sText, QStringLiteral("No connection to captureORVANE."));
-}
-
-void TestOMMainState::noBalloonOnTheFirstRefreshOrForAnUnchangedState() {
-    BalloonRecorder oRecorder;
-    auto poDevice = startDevice(deviceAddress(4));
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(4), nullptr, OM_Main::kWindowFlags);
+    const MonitoredDevice oMain(deviceAddress(4));
+    QVERIFY(oMain);
     const qint64 iIconKey = trayIcon(oMain)->icon().cacheKey();
     QVERIFY(pollNow(oMain));
     QVERIFY(pollNow(oMain));
-    QCOMPARE(poDevice->requestsSeen(), std::size_t(3));
+    QCOMPARE(oMain.device().requestsSeen(), std::size_t(3));
     QVERIFY(oRecorder.oBalloons.isEmpty());
     // The state found at start has no known beginning.
     QVERIFY(!trayIcon(oMain)->toolTip().contains(" since "));
     // Nor a new icon: each state's is drawn once, and the polls set that one again.
     QCOMPARE(trayIcon(oMain)->icon().cacheKey(), iIconKey);
-}
-
-void TestOMMainState::changeShowsInformationBalloonForFiveSeconds() {
-    BalloonRecorder oRecorder;
-    auto poDevice = startDevice(deviceAddress(5));
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(5), nullptr, OM_Main::kWindowFlags);
+    QVERIFY(menuEntry(oMain, "Open Web interface")->isEnabled());
 
     // A new holder is a change of the tooltip's holder and time, but no new state: no balloon.
     const QStringList oUsers = {thisPCAddress(), "192.0.2.7", "192.0.2.8", "0.0.0.0"};
     for (const QString &sUser : oUsers) {
-        poDevice->answerWith("captureORVANE demo", sUser.toStdString());
+        oMain.device().answerWith("captureORVANE demo", sUser.toStdString());
         const QDateTime oBefore = QDateTime::currentDateTime();
         QVERIFY(pollNow(oMain));
         const QString sToolTip = trayIcon(oMain)->toolTip();
@@ -244,6 +198,33 @@ void TestOMMainState::changeShowsInformationBalloonForFiveSeconds() {
         QCOMPARE(oBalloon.eIcon, QSystemTrayIcon::Information);
         QCOMPARE(oBalloon.iMilliseconds, 5000);
     }
+
+    oMain.device().beSilent();
+    QVERIFY(pollNow(oMain));
+    QVERIFY(!oMain->hasFailed());
+    QCOMPARE(labelColour(oMain), QColor(0xff, 0x00, 0x00));
+    QCOMPARE(oMain->windowTitle(), QStringLiteral("Relay Host"));
+    QVERIFY(!menuEntry(oMain, "Open Web interface")->isEnabled());
+    QCOMPARE(oRecorder.oBalloons.size(), 4);
+    QCOMPARE(oRecorder.oBalloons[3].sTitle, QStringLiteral("Relay Host"));
+    QCOMPARE(oRecorder.oBalloons[3].sText, QStringLiteral("No connection to captureORVANE."));
+
+    // Switched off, a change shows no balloon, nor later once switched on again.
+    QAction *poSwitch = menuEntry(oMain, "Show Status Messages");
+    QVERIFY(poSwitch->isChecked());
+    poSwitch->trigger();
+    QVERIFY(!poSwitch->isChecked());
+    oMain.device().answerWith("captureORVANE demo", "192.0.2.7");
+    QVERIFY(pollNow(oMain));
+    QCOMPARE(oRecorder.oBalloons.size(), 4);
+    poSwitch->trigger();
+    QVERIFY(poSwitch->isChecked());
+    QVERIFY(pollNow(oMain));
+    QCOMPARE(oRecorder.oBalloons.size(), 4);
+    oMain.device().answerWith("captureORVANE demo", "0.0.0.0");
+    QVERIFY(pollNow(oMain));
+    QCOMPARE(oRecorder.oBalloons.size(), 5);
+    QCOMPARE(oRecorder.oBalloons[4].sText, QStringLiteral("captureORVANE is now available."));
 }
 
 // The tooltip's words for each state, the holder and the time of the change, and what gives way
@@ -258,44 +239,33 @@ void TestOMMainState::toolTipTellsDeviceHolderAndSince_data() {
     QTest::addColumn<QString>("toolTip");
     const QDate oToday(2026, 12, 9);
     const QDateTime oAt1402(oToday, QTime(14, 2)), oYesterday(oToday.addDays(-1), QTime(8, 55));
-    const QString sLab = "captureORVANE lab1", sLong(127, 'n');
-    QTest::newRow("held, named") << 1 << sLab << "192.168.1.23"
-                                 << "labpc-07" << oAt1402 << 0
-                                 << sLab + " (192.168.1.10) used by another PC: labpc-07 "
-                                           "(192.168.1.23) since 14:02";
-    QTest::newRow("held, no name") << 1 << sLab << "192.168.1.23"
-                                   << "" << oAt1402 << 0
-                                   << sLab + " (192.168.1.10) used by another PC: 192.168.1.23 "
-                                             "since 14:02";
-    QTest::newRow("held, device's own text") << 1 << sLab << "bench <b>7</b>"
-                                             << "" << QDateTime() << 0
-                                             << sLab + " (192.168.1.10) used by another PC: "
-                                                       "bench <b>7</b>";
-    QTest::newRow("held, nobody said")
-        << 1 << sLab << ""
-        << "" << QDateTime() << 0 << sLab + " (192.168.1.10) used by another PC";
-    QTest::newRow("this PC") << 2 << sLab << ""
-                             << "" << oAt1402 << 0
-                             << sLab + " (192.168.1.10) used by this PC since 14:02";
+    const QString sLab = "captureORVANE lab1", sLong(127, 'n'), sAt = " (192.168.1.10) ";
+    const QString sHeld = sAt + "used by another PC: ", sHolder = QStringLiteral("192.168.1.23");
+    QTest::newRow("held, named") << 1 << sLab << sHolder << QStringLiteral("labpc-07") << oAt1402
+                                 << 0 << sLab + sHeld + "labpc-07 (192.168.1.23) since 14:02";
+    QTest::newRow("held, no name") << 1 << sLab << sHolder << QString() << oAt1402 << 0
+                                   << sLab + sHeld + "192.168.1.23 since 14:02";
+    QTest::newRow("held, device's own text")
+        << 1 << sLab << QStringLiteral("bench <b>7</b>") << QString() << QDateTime() << 0
+        << sLab + sHeld + "bench <b>7</b>";
+    QTest::newRow("held, nobody said") << 1 << sLab << QString() << QString() << QDateTime() << 0
+                                       << sLab + sAt + "used by another PC";
+    QTest::newRow("this PC") << 2 << sLab << QString() << QString() << oAt1402 << 0
+                             << sLab + sAt + "used by this PC since 14:02";
     QTest::newRow("free, found at start")
-        << 3 << sLab << ""
-        << "" << QDateTime() << 0 << sLab + " (192.168.1.10) available";
+        << 3 << sLab << QString() << QString() << QDateTime() << 0 << sLab + sAt + "available";
     QTest::newRow("silent since yesterday")
-        << 0 << sLab << ""
-        << "" << oYesterday << 0
-        << "Cannot connect to " + sLab + " (192.168.1.10) since 08.12.26 08:55";
-    QTest::newRow("short enough") << 3 << sLab << ""
-                                  << "" << oAt1402 << 127
-                                  << sLab + " (192.168.1.10) available since 14:02";
-    QTest::newRow("longest name, cut") << 1 << sLong << "192.168.1.23"
-                                       << "" << oAt1402 << 127
-                                       << QString(66, 'n') + QChar(0x2026) +
-                                              " (192.168.1.10) used by another PC: 192.168.1.23 "
-                                              "since 14:02";
+        << 0 << sLab << QString() << QString() << oYesterday << 0
+        << "Cannot connect to " + sLab + sAt + "since 08.12.26 08:55";
+    QTest::newRow("short enough") << 3 << sLab << QString() << QString() << oAt1402 << 127
+                                  << sLab + sAt + "available since 14:02";
+    QTest::newRow("longest name, cut")
+        << 1 << sLong << sHolder << QString() << oAt1402 << 127
+        << QString(66, 'n') + QChar(0x2026) + sHeld + "192.168.1.23 since 14:02";
     QTest::newRow("names cut, device's first")
-        << 1 << sLong << "192.168.1.23" << QString(100, 'h') << oAt1402 << 127
-        << QString(QChar(0x2026)) + " (192.168.1.10) used by another PC: " + QString(62, 'h') +
-               QChar(0x2026) + " (192.168.1.23) since 14:02";
+        << 1 << sLong << sHolder << QString(100, 'h') << oAt1402 << 127
+        << QString(QChar(0x2026)) + sHeld + QString(62, 'h') + QChar(0x2026) +
+               " (192.168.1.23) since 14:02";
 }
 
 void TestOMMainState::toolTipTellsDeviceHolderAndSince() {
@@ -322,10 +292,8 @@ void TestOMMainState::toolTipTellsDeviceHolderAndSince() {
 void TestOMMainState::longestNameKeepsAddressAndStateInTheToolTip() {
     if (OM_System::trayToolTipLimit() == 0)
         QSKIP("this system's tray shows any tooltip whole");
-    auto poDevice = startDevice(deviceAddress(12));
-    QVERIFY(poDevice);
-    poDevice->answerRaw(std::string(127, 'n') + "#");
-    OM_Main oMain(deviceAddress(12), nullptr, OM_Main::kWindowFlags);
+    const MonitoredDevice oMain(deviceAddress(12), std::string(127, 'n') + "#");
+    QVERIFY(oMain);
     const QString sToolTip = trayIcon(oMain)->toolTip();
     QVERIFY2(sToolTip.endsWith(" (" + deviceAddress(12) + ") used by another PC"),
              qPrintable(sToolTip));
@@ -343,112 +311,58 @@ void TestOMMainState::holderIsNamedWhenTheResolverAnswers() {
         return dwAddress == 0xC0000207 ? "labpc-07" : "";
     };
     orvane::testing::ScopedPlatform oGuard(oResolver);
-    auto poDevice = startDevice(deviceAddress(11), "captureORVANE demo", "192.0.2.7");
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(11), nullptr, OM_Main::kWindowFlags);
+    const MonitoredDevice oMain(deviceAddress(11), "captureORVANE demo#192.0.2.7");
+    QVERIFY(oMain);
     const QString sHeld = "captureORVANE demo (" + deviceAddress(11) + ") used by another PC: ";
     QCOMPARE(trayIcon(oMain)->toolTip(), sHeld + "192.0.2.7");
     QVERIFY(pollNow(oMain));
-    QCOMPARE(poDevice->requestsSeen(), std::size_t(2));
+    QCOMPARE(oMain.device().requestsSeen(), std::size_t(2));
 
     bAnswer = true;
     QTRY_COMPARE(trayIcon(oMain)->toolTip(), sHeld + "labpc-07 (192.0.2.7)");
     QCOMPARE(
         QAccessible::queryAccessibleInterface(stateLabel(oMain))->text(QAccessible::Description),
         sHeld + "labpc-07 (192.0.2.7)");
-    poDevice->answerWith("captureORVANE demo", "192.0.2.8"); // no name: its address
+    oMain.device().answerWith("captureORVANE demo", "192.0.2.8"); // no name: its address
     QVERIFY(pollNow(oMain));
     QTest::qWait(100);
     QVERIFY(trayIcon(oMain)->toolTip().startsWith(sHeld + "192.0.2.8 since "));
 }
 
-void TestOMMainState::switchedOffBalloonsStillRecordTheState() {
+// "Change IP address" cancelled leaves the typed address untaken; accepted, it polls the new device
+// at once and from then on, and a balloon compares its state with the previous device's.
+void TestOMMainState::addressChangeMovesToTheNewDeviceOnlyWhenAccepted() {
     BalloonRecorder oRecorder;
-    auto poDevice = startDevice(deviceAddress(6));
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(6), nullptr, OM_Main::kWindowFlags);
-    QAction *poSwitch = menuEntry(oMain, "Show Status Messages");
-    QVERIFY(poSwitch->isChecked());
-
-    poSwitch->trigger();
-    QVERIFY(!poSwitch->isChecked());
-    poDevice->answerWith("captureORVANE demo", "192.0.2.7");
-    QVERIFY(pollNow(oMain));
-    QVERIFY(oRecorder.oBalloons.isEmpty());
-
-    poSwitch->trigger(); // on again: the change made while off is not announced late
-    QVERIFY(poSwitch->isChecked());
-    QVERIFY(pollNow(oMain));
-    QVERIFY(oRecorder.oBalloons.isEmpty());
-
-    poDevice->answerWith("captureORVANE demo", "0.0.0.0");
-    QVERIFY(pollNow(oMain));
-    QCOMPARE(oRecorder.oBalloons.size(), 1);
-    QCOMPARE(oRecorder.oBalloons[0].sText, QStringLiteral("captureORVANE is now available."));
-}
-
-void TestOMMainState::addressChangeComparesWithThePreviousDevicesState() {
-    BalloonRecorder oRecorder;
-    auto poFirst = startDevice(deviceAddress(7));
+    const MonitoredDevice oMain(deviceAddress(7));
     auto poSecond = startDevice(deviceAddress(8), "out 66", "192.0.2.7");
-    QVERIFY(poFirst && poSecond);
-    OM_Main oMain(deviceAddress(7), nullptr, OM_Main::kWindowFlags);
+    QVERIFY(oMain && poSecond);
+    {
+        ModalDriver oDriver({deviceAddress(8) + " reject"});
+        menuEntry(oMain, "Change IP address")->trigger();
+        QCOMPARE(oDriver.seen("typed"), QStringList{deviceAddress(8)});
+    }
+    QCOMPARE(oMain.device().requestsSeen(), std::size_t(1));
+    QCOMPARE(stateLabel(oMain)->text(), deviceAddress(7));
+    QVERIFY(pollNow(oMain));
+    QCOMPARE(oMain.device().requestsSeen(), std::size_t(2));
 
-    BoxCloser oCloser([](QDialog *poDialog) {
-        poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"))->setText(deviceAddress(8));
-        poDialog->accept();
-    });
+    ModalDriver oDriver({deviceAddress(8)});
     menuEntry(oMain, "Change IP address")->trigger();
 
+    QCOMPARE(oDriver.seen("field"), QStringList{deviceAddress(7)});
+    QCOMPARE(poSecond->requestsSeen(), std::size_t(1));
+    QCOMPARE(stateLabel(oMain)->text(), deviceAddress(8));
+    QCOMPARE(oMain->windowTitle(), QStringLiteral("out 66"));
+    QCOMPARE(trayIcon(oMain)->toolTip(),
+             "sourceORVANE out 66 (" + deviceAddress(8) + ") used by another PC: 192.0.2.7");
     QCOMPARE(oRecorder.oBalloons.size(), 1);
     QCOMPARE(oRecorder.oBalloons[0].sTitle, QStringLiteral("out 66"));
     QCOMPARE(oRecorder.oBalloons[0].sText,
              QStringLiteral("sourceORVANE is now used by another PC."));
-}
-
-void TestOMMainState::acceptedAddressChangeRefreshesAtOnce() {
-    auto poFirst = startDevice(deviceAddress(9));
-    auto poSecond = startDevice(deviceAddress(10), "second 66");
-    QVERIFY(poFirst && poSecond);
-    OM_Main oMain(deviceAddress(9), nullptr, OM_Main::kWindowFlags);
-    QString sFieldText;
-    BoxCloser oCloser([&sFieldText](QDialog *poDialog) {
-        auto *poField = poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"));
-        sFieldText = poField->text();
-        poField->setText(deviceAddress(10));
-        poDialog->accept();
-    });
-
-    menuEntry(oMain, "Change IP address")->trigger();
-
-    QCOMPARE(sFieldText, deviceAddress(9));
-    QCOMPARE(poSecond->requestsSeen(), std::size_t(1));
-    QCOMPARE(stateLabel(oMain)->text(), deviceAddress(10));
-    QCOMPARE(oMain.windowTitle(), QStringLiteral("second 66"));
-    QCOMPARE(trayIcon(oMain)->toolTip(),
-             "sourceORVANE second 66 (" + deviceAddress(10) + ") available");
     QVERIFY(hasPollTimer(oMain));
     QVERIFY(pollNow(oMain));
     QCOMPARE(poSecond->requestsSeen(), std::size_t(2));
-    QCOMPARE(poFirst->requestsSeen(), std::size_t(1));
-}
-
-void TestOMMainState::cancelledAddressChangeKeepsEverything() {
-    auto poDevice = startDevice(deviceAddress(11));
-    QVERIFY(poDevice);
-    OM_Main oMain(deviceAddress(11), nullptr, OM_Main::kWindowFlags);
-    BoxCloser oCloser([](QDialog *poDialog) {
-        poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"))->setText(deviceAddress(12));
-        poDialog->reject();
-    });
-
-    menuEntry(oMain, "Change IP address")->trigger();
-
-    QCOMPARE(oCloser.oSeen.size(), 1);
-    QCOMPARE(poDevice->requestsSeen(), std::size_t(1));
-    QCOMPARE(stateLabel(oMain)->text(), deviceAddress(11));
-    QVERIFY(pollNow(oMain));
-    QCOMPARE(poDevice->requestsSeen(), std::size_t(2));
+    QCOMPARE(oMain.device().requestsSeen(), std::size_t(2));
 }
 
 ORVANE_MONITOR_TEST_MAIN(TestOMMainState)

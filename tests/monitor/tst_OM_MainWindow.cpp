@@ -8,7 +8,6 @@
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QGuiApplication>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMetaMethod>
 #include <QScreen>
@@ -46,28 +45,19 @@ private slots:
     void init() { clearMonitorSettings(); }
 
     void metaObjectListsSignalAndSlotsInOrder();
-    void trayMenuHoldsTheEntriesInOrder();
+    void trayMenuHoldsTheEntriesAndOpensOnTheWindow();
 
-    void firstRunUsesDefaultsAndTheCorner();
     void settingsSurviveTheProgram();
     void eachDeviceKeepsItsOwnPlace();
     void oneMonitorPerDevice();
     void savedPositionIsUsedOnlyOnAScreen_data();
     void savedPositionIsUsedOnlyOnAScreen();
-    void garbagePositionReadsAsOrigin();
-    void laterShowsKeepThePlace();
-    void failedStartKeepsTheSavedPosition();
 
     void showAndHideEntriesFollowTheWindow();
-    void withoutTrayTheWindowStaysReachable();
-    void rightClickOnTheWindowOpensTheTrayMenu();
     void trayActivationTogglesOnlyForClicks_data();
     void trayActivationTogglesOnlyForClicks();
-    void escapeStopsPollingAndCloses_data();
-    void escapeStopsPollingAndCloses();
-    void f1ShowsHelpWhateverTheModifiers_data();
-    void f1ShowsHelpWhateverTheModifiers();
-    void otherKeysDoNothing();
+    void escapeClosesAndF1ShowsHelpWhateverTheModifiers_data();
+    void escapeClosesAndF1ShowsHelpWhateverTheModifiers();
 
     void webInterfaceOpensTheDeviceAddress();
     void helpNamesTheDeviceKind();
@@ -103,7 +93,7 @@ void TestOMMainWindow::metaObjectListsSignalAndSlotsInOrder() {
     }
 }
 
-void TestOMMainWindow::trayMenuHoldsTheEntriesInOrder() {
+void TestOMMainWindow::trayMenuHoldsTheEntriesAndOpensOnTheWindow() {
     OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     QStringList oCaptions;
     const QList<QAction *> oActions = trayIcon(oMain)->contextMenu()->actions();
@@ -115,14 +105,18 @@ void TestOMMainWindow::trayMenuHoldsTheEntriesInOrder() {
     QCOMPARE(menuEntry(oMain, "Help")->shortcut(), QKeySequence(Qt::Key_F1));
     QVERIFY(menuEntry(oMain, "Show Status Messages")->isCheckable());
     QVERIFY(!menuEntry(oMain, "Show")->isCheckable());
-}
 
-void TestOMMainWindow::firstRunUsesDefaultsAndTheCorner() {
-    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
-    QVERIFY(menuEntry(oMain, "Show Status Messages")->isChecked());
     oMain.show();
-    QCOMPARE(oMain.pos(), cornerFor(oMain));
-    QVERIFY(oMain.width() >= 120 && oMain.height() >= 20);
+    QVERIFY(QTest::qWaitForWindowExposed(&oMain));
+    QMenu *poMenu = trayIcon(oMain)->contextMenu();
+    QVERIFY(!poMenu->isVisible());
+    // On the label, which fills the window; it leaves the click to the window.
+    OM_Label *poLabel = stateLabel(oMain);
+    const QPoint oAt = poLabel->rect().center();
+    QContextMenuEvent oClick(QContextMenuEvent::Mouse, oAt, poLabel->mapToGlobal(oAt));
+    QApplication::sendEvent(poLabel, &oClick);
+    QVERIFY(poMenu->isVisible());
+    poMenu->hide();
 }
 
 void TestOMMainWindow::settingsSurviveTheProgram() {
@@ -150,6 +144,13 @@ void TestOMMainWindow::settingsSurviveTheProgram() {
     QVERIFY(!menuEntry(oMain, "Show Status Messages")->isChecked());
     oMain.show();
     QCOMPARE(oMain.pos(), oPlace);
+    {
+        ModalDriver oDriver; // a monitor that fails at start keeps the saved position
+        const MonitoredDevice oFailed(deviceAddress(21), "no separator");
+        QVERIFY(oFailed);
+        QVERIFY(oFailed->hasFailed());
+    }
+    QCOMPARE(MonitorSettings().oSettings.value("pos").toPoint(), oPlace);
 }
 
 // Two monitors for two devices on one PC: each comes back at its own place, whichever ended last;
@@ -204,49 +205,43 @@ void TestOMMainWindow::oneMonitorPerDevice() {
 
     QVERIFY(oOther.claim(deviceAddress(22)));
     QSignalSpy oShowRequests(&oOther, &OM_Instance::sigShowRequested);
-    BoxCloser oCloser([](QDialog *poDialog) {
-        poDialog->findChild<QLineEdit *>(QStringLiteral("poLineEdit"))->setText(deviceAddress(22));
-        poDialog->accept();
-    });
+    ModalDriver oDriver({deviceAddress(22)});
     menuEntry(oMain, "Change IP address")->trigger();
-    QCOMPARE(oCloser.oSeen.size(), 2); // the address dialog, then the box that says why not
-    QCOMPARE(oCloser.oSeen[1].eIcon, QMessageBox::Information);
-    QVERIFY(oCloser.oSeen[1].sText.contains(deviceAddress(22)));
+    QCOMPARE(oDriver.records().size(), 2); // the address dialog, then the box that says why not
+    QCOMPARE(oDriver.records()[1]["icon"].toInt(), int(QMessageBox::Information));
+    QVERIFY(oDriver.seen("text")[1].contains(deviceAddress(22)));
     QCOMPARE(stateLabel(oMain)->text(), deviceAddress(20));
     QTRY_COMPARE(oShowRequests.size(), 1);
     QVERIFY(!oOther.claim(deviceAddress(20))); // still this monitor's
 }
 
+// The first run, with nothing saved, takes the defaults and the lower right corner; a saved
+// position counts only on a screen, and one that is no point reads as the origin.
 void TestOMMainWindow::savedPositionIsUsedOnlyOnAScreen_data() {
-    QTest::addColumn<QPoint>("saved");
-    QTest::addColumn<bool>("used");
+    QTest::addColumn<QVariant>("saved"); // none: the first run
+    QTest::addColumn<QVariant>("place"); // none: the corner
     const QRect oArea = primaryArea();
-    QTest::newRow("inside") << oArea.center() << true;
-    QTest::newRow("top left edge") << oArea.topLeft() << true;
-    QTest::newRow("bottom right edge") << oArea.bottomRight() << true;
-    QTest::newRow("just beyond") << oArea.bottomRight() + QPoint(1, 0) << false;
-    QTest::newRow("detached screen") << QPoint(-5000, 300) << false;
+    QTest::newRow("first run") << QVariant() << QVariant();
+    QTest::newRow("inside") << QVariant(oArea.center()) << QVariant(oArea.center());
+    QTest::newRow("top left edge") << QVariant(oArea.topLeft()) << QVariant(oArea.topLeft());
+    QTest::newRow("bottom right edge")
+        << QVariant(oArea.bottomRight()) << QVariant(oArea.bottomRight());
+    QTest::newRow("just beyond") << QVariant(oArea.bottomRight() + QPoint(1, 0)) << QVariant();
+    QTest::newRow("detached screen") << QVariant(QPoint(-5000, 300)) << QVariant();
+    QTest::newRow("no point") << QVariant("not a point") << QVariant(QPoint(0, 0));
 }
 
 void TestOMMainWindow::savedPositionIsUsedOnlyOnAScreen() {
-    QFETCH(QPoint, saved);
-    QFETCH(bool, used);
-    MonitorSettings().oSettings.setValue("pos", saved);
+    QFETCH(QVariant, saved);
+    QFETCH(QVariant, place);
+    if (saved.isValid())
+        MonitorSettings().oSettings.setValue("pos", saved);
     OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
+    QVERIFY(menuEntry(oMain, "Show Status Messages")->isChecked());
     oMain.show();
-    QCOMPARE(oMain.pos(), used ? saved : cornerFor(oMain));
-}
-
-void TestOMMainWindow::garbagePositionReadsAsOrigin() {
-    MonitorSettings().oSettings.setValue("pos", "not a point");
-    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
-    oMain.show();
-    QCOMPARE(oMain.pos(), QPoint(0, 0));
-}
-
-void TestOMMainWindow::laterShowsKeepThePlace() {
-    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
-    oMain.show();
+    QCOMPARE(oMain.pos(), place.isValid() ? place.toPoint() : cornerFor(oMain));
+    QVERIFY(oMain.width() >= 120 && oMain.height() >= 20);
+    // Later shows keep the place the window has.
     const QPoint oPlace(primaryArea().topLeft() + QPoint(10, 10));
     oMain.move(oPlace);
     oMain.hide();
@@ -254,33 +249,27 @@ void TestOMMainWindow::laterShowsKeepThePlace() {
     QCOMPARE(oMain.pos(), oPlace);
 }
 
-void TestOMMainWindow::failedStartKeepsTheSavedPosition() {
-    const QPoint oSaved(primaryArea().topLeft() + QPoint(50, 60));
-    MonitorSettings().oSettings.setValue("pos", oSaved);
-    auto poFaulty = startDevice(deviceAddress(21));
-    QVERIFY(poFaulty);
-    poFaulty->answerRaw("no separator");
-    {
-        BoxCloser oCloser;
-        OM_Main oMain(deviceAddress(21), nullptr, OM_Main::kWindowFlags);
-        QVERIFY(oMain.hasFailed());
-    }
-    QCOMPARE(MonitorSettings().oSettings.value("pos").toPoint(), oSaved);
-}
-
-// The offscreen platform has no system tray, like a desktop without one: "Hide" is never offered.
-// The desktop tests see it offered where a tray is.
+// The offscreen platform has no system tray, like a desktop without one: "Hide" is never offered,
+// and a window hidden as a tray that has gone away left it comes back with the next poll. The
+// desktop tests see "Hide" offered where a tray is.
 void TestOMMainWindow::showAndHideEntriesFollowTheWindow() {
     QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
     OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     QAction *poShow = menuEntry(oMain, "Show");
     QAction *poHide = menuEntry(oMain, "Hide");
+    QVERIFY(pollNow(oMain));
+    QVERIFY(!oMain.isVisible()); // the program shows it first; a poll does not
     QVERIFY(poShow->isEnabled() && !poHide->isEnabled());
     poShow->trigger();
     QVERIFY(oMain.isVisible());
     QVERIFY(!poShow->isEnabled() && !poHide->isEnabled());
     poHide->trigger();
     QVERIFY(oMain.isVisible());
+    oMain.hide();
+    QVERIFY(poShow->isEnabled());
+    QVERIFY(pollNow(oMain));
+    QVERIFY(oMain.isVisible());
+    QVERIFY(!poShow->isEnabled());
     // Minimised, the window still counts as visible, but is gone from the screen: "Show" brings it
     // back, also after a poll.
     oMain.setWindowState(Qt::WindowMinimized);
@@ -289,33 +278,6 @@ void TestOMMainWindow::showAndHideEntriesFollowTheWindow() {
     poShow->trigger();
     QVERIFY(!oMain.isMinimized());
     QVERIFY(!poShow->isEnabled());
-}
-
-void TestOMMainWindow::withoutTrayTheWindowStaysReachable() {
-    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
-    QVERIFY(pollNow(oMain));
-    QVERIFY(!oMain.isVisible()); // the program shows it first; a poll does not
-    oMain.show();
-    oMain.hide(); // as a tray that has gone away left it
-    QVERIFY(menuEntry(oMain, "Show")->isEnabled());
-    QVERIFY(pollNow(oMain));
-    QVERIFY(oMain.isVisible());
-    QVERIFY(!menuEntry(oMain, "Show")->isEnabled());
-}
-
-void TestOMMainWindow::rightClickOnTheWindowOpensTheTrayMenu() {
-    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
-    oMain.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&oMain));
-    QMenu *poMenu = trayIcon(oMain)->contextMenu();
-    QVERIFY(!poMenu->isVisible());
-    // On the label, which fills the window; it leaves the click to the window.
-    OM_Label *poLabel = stateLabel(oMain);
-    const QPoint oAt = poLabel->rect().center();
-    QContextMenuEvent oClick(QContextMenuEvent::Mouse, oAt, poLabel->mapToGlobal(oAt));
-    QApplication::sendEvent(poLabel, &oClick);
-    QVERIFY(poMenu->isVisible());
-    poMenu->hide();
 }
 
 void TestOMMainWindow::trayActivationTogglesOnlyForClicks_data() {
@@ -340,50 +302,38 @@ void TestOMMainWindow::trayActivationTogglesOnlyForClicks() {
     QVERIFY(oMain.isVisible());
 }
 
-void TestOMMainWindow::escapeStopsPollingAndCloses_data() {
+// Escape stops polling and closes the window, F1 shows the Help box as its menu entry does, each
+// whatever the modifiers; other keys do nothing.
+void TestOMMainWindow::escapeClosesAndF1ShowsHelpWhateverTheModifiers_data() {
+    QTest::addColumn<int>("key");
     QTest::addColumn<int>("modifiers");
-    QTest::newRow("Escape") << int(Qt::NoModifier);
-    QTest::newRow("Shift+Escape") << int(Qt::ShiftModifier);
+    QTest::newRow("Escape") << int(Qt::Key_Escape) << int(Qt::NoModifier);
+    QTest::newRow("Shift+Escape") << int(Qt::Key_Escape) << int(Qt::ShiftModifier);
+    QTest::newRow("F1") << int(Qt::Key_F1) << int(Qt::NoModifier);
+    QTest::newRow("Ctrl+F1") << int(Qt::Key_F1) << int(Qt::ControlModifier);
+    for (const Qt::Key eKey : {Qt::Key_F2, Qt::Key_Return, Qt::Key_Q, Qt::Key_Space})
+        QTest::addRow("Alt+%s", qPrintable(QKeySequence(eKey).toString()))
+            << int(eKey) << int(Qt::AltModifier);
 }
 
-void TestOMMainWindow::escapeStopsPollingAndCloses() {
+void TestOMMainWindow::escapeClosesAndF1ShowsHelpWhateverTheModifiers() {
+    QFETCH(int, key);
     QFETCH(int, modifiers);
+    const bool bCloses = key == Qt::Key_Escape;
     OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     oMain.show();
     QVERIFY(hasPollTimer(oMain));
-    QTest::keyClick(&oMain, Qt::Key_Escape, Qt::KeyboardModifiers(modifiers));
-    QVERIFY(!oMain.isVisible());
-    QVERIFY(!hasPollTimer(oMain));
-}
-
-void TestOMMainWindow::f1ShowsHelpWhateverTheModifiers_data() {
-    QTest::addColumn<int>("modifiers");
-    QTest::newRow("F1") << int(Qt::NoModifier);
-    QTest::newRow("Ctrl+F1") << int(Qt::ControlModifier);
-}
-
-void TestOMMainWindow::f1ShowsHelpWhateverTheModifiers() {
-    QFETCH(int, modifiers);
-    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
-    oMain.show();
-    BoxCloser oCloser;
-    QTest::keyClick(&oMain, Qt::Key_F1, Qt::KeyboardModifiers(modifiers));
+    ModalDriver oDriver;
+    QTest::keyClick(&oMain, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(oMain.isVisible(), !bCloses);
+    QCOMPARE(hasPollTimer(oMain), !bCloses);
+    if (key != Qt::Key_F1) {
+        QVERIFY(oDriver.records().isEmpty());
+        return;
+    }
     menuEntry(oMain, "Help")->trigger();
-    QCOMPARE(oCloser.oSeen.size(), 2);
-    QCOMPARE(oCloser.oSeen[0].sTitle, QStringLiteral("Orvane Monitor Help"));
-    QCOMPARE(oCloser.oSeen[0].sText, oCloser.oSeen[1].sText);
-    QVERIFY(oMain.isVisible());
-}
-
-void TestOMMainWindow::otherKeysDoNothing() {
-    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
-    oMain.show();
-    BoxCloser oCloser;
-    for (Qt::Key eKey : {Qt::Key_F2, Qt::Key_Return, Qt::Key_Q, Qt::Key_Space})
-        QTest::keyClick(&oMain, eKey, Qt::AltModifier);
-    QVERIFY(oCloser.oSeen.isEmpty());
-    QVERIFY(oMain.isVisible());
-    QVERIFY(hasPollTimer(oMain));
+    QCOMPARE(oDriver.seen("title"), QStringList(2, QStringLiteral("Orvane Monitor Help")));
+    QCOMPARE(oDriver.seen("text")[0], oDriver.seen("text")[1]);
 }
 
 void TestOMMainWindow::webInterfaceOpensTheDeviceAddress() {
@@ -399,11 +349,11 @@ void TestOMMainWindow::helpNamesTheDeviceKind() {
     poDevice->answerWith("sig 66", "0.0.0.0");
     OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
     poDevice->answerWith("captureORVANE demo", "0.0.0.0");
-    BoxCloser oCloser;
+    ModalDriver oDriver;
     menuEntry(oMain, "Help")->trigger();
-    QCOMPARE(oCloser.oSeen.size(), 1);
-    QCOMPARE(oCloser.oSeen[0].eIcon, QMessageBox::Information);
-    QCOMPARE(oCloser.oSeen[0].sText,
+    QCOMPARE(oDriver.records().size(), 1);
+    QCOMPARE(oDriver.records()[0]["icon"].toInt(), int(QMessageBox::Information));
+    QCOMPARE(oDriver.seen("text")[0],
              QStringLiteral("This tool monitors the state of one captureORVANE or sourceORVANE.\n"
                             "The different colors denote the following states:\n"
                             " - green:\tsourceORVANE is available for use\n"
@@ -428,12 +378,11 @@ void TestOMMainWindow::helpWithoutKindLeavesItsPlacesEmpty() {
 
 void TestOMMainWindow::aboutShowsTheVersion() {
     OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
-    BoxCloser oCloser;
+    ModalDriver oDriver;
     menuEntry(oMain, "About")->trigger();
-    QCOMPARE(oCloser.oSeen.size(), 1);
-    QCOMPARE(oCloser.oSeen[0].sTitle, QStringLiteral("About Orvane Monitor"));
-    QCOMPARE(oCloser.oSeen[0].sText, QStringLiteral("Version: 1.0.13503"));
-    QCOMPARE(oCloser.oSeen[0].eIcon, QMessageBox::Information);
+    QCOMPARE(oDriver.seen("title"), QStringList{"About Orvane Monitor"});
+    QCOMPARE(oDriver.seen("text"), QStringList{"Version: 1.0.13503"});
+    QCOMPARE(oDriver.records()[0]["icon"].toInt(), int(QMessageBox::Information));
 }
 
 ORVANE_MONITOR_TEST_MAIN(TestOMMainWindow)

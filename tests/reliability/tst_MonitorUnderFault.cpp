@@ -9,7 +9,6 @@
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
-#include <QThread>
 
 #include <cerrno>
 #include <iterator>
@@ -70,12 +69,6 @@ int pollsToRun() {
     return iPolls > 0 ? iPolls : kDefaultPolls;
 }
 
-bool waitForRequests(const TestDevice &oDevice, std::size_t count) {
-    for (int i = 0; i < 5000 && oDevice.requestsSeen() < count; ++i)
-        QThread::msleep(1);
-    return oDevice.requestsSeen() == count;
-}
-
 QString settingsFilePath() {
     return MonitorSettings().oSettings.fileName();
 }
@@ -96,24 +89,8 @@ struct Sight {
     bool bFailed = false;
     QStringList oBoxes;
     QStringList oBalloons;
-    bool operator==(const Sight &o) const {
-        return oLabel == o.oLabel && sTitle == o.sTitle && sToolTip == o.sToolTip &&
-               bTrayVisible == o.bTrayVisible && bWindowVisible == o.bWindowVisible &&
-               bFailed == o.bFailed && oBoxes == o.oBoxes && oBalloons == o.oBalloons;
-    }
+    bool operator==(const Sight &) const = default;
 };
-
-Sight sightOf(OM_Main &oMain) {
-    Sight oSight;
-    oSight.oLabel = labelColour(oMain);
-    oSight.sTitle = oMain.windowTitle();
-    // The time of the change in the tooltip is each run's own.
-    oSight.sToolTip = trayIcon(oMain)->toolTip().section(QLatin1String(" since "), 0, 0);
-    oSight.bTrayVisible = trayIcon(oMain)->isVisible();
-    oSight.bWindowVisible = oMain.isVisible();
-    oSight.bFailed = oMain.hasFailed();
-    return oSight;
-}
 
 } // namespace
 
@@ -126,7 +103,6 @@ private slots:
     void manyPollsThroughEveryStateShowEachOne();
     void garbageSettingsFileGivesTheDefaults_data();
     void garbageSettingsFileGivesTheDefaults();
-    void settingsFileIsReadAtAll();
     void unwritableLogChangesNothingTheUserSees_data();
     void unwritableLogChangesNothingTheUserSees();
 
@@ -135,52 +111,59 @@ private:
 };
 
 void TestMonitorUnderFault::manyPollsThroughEveryStateShowEachOne() {
-    auto poDevice = startDevice("127.0.0.131", "unit A", "0.0.0.0");
-    QVERIFY(poDevice);
     orvane::testing::ScopedPlatform oGuard(shortSilencePlatform());
     BalloonRecorder oBalloons;
-    OM_Main oMain(QStringLiteral("127.0.0.131"), nullptr, OM_Main::kWindowFlags);
-    oMain.show();
-    QVERIFY(!oMain.hasFailed());
+    const MonitoredDevice oMain(QStringLiteral("127.0.0.131"), "unit A#0.0.0.0");
+    QVERIFY(oMain);
+    oMain->show();
+    QVERIFY(!oMain->hasFailed());
     const int iPolls = pollsToRun();
 
     for (int iPoll = 0; iPoll < iPolls; ++iPoll) {
         const Answer &oAnswer = kCycle[std::size_t(iPoll) % std::size(kCycle)];
         bDeviceSilent = oAnswer.pszReply == nullptr;
         if (bDeviceSilent)
-            poDevice->beSilent();
+            oMain.device().beSilent();
         else
-            poDevice->answerRaw(oAnswer.pszReply);
+            oMain.device().answerRaw(oAnswer.pszReply);
         QVERIFY(pollNow(oMain));
         // The refresh of the construction made the first request.
-        QVERIFY(waitForRequests(*poDevice, std::size_t(iPoll) + 2));
+        QTRY_COMPARE(oMain.device().requestsSeen(), std::size_t(iPoll) + 2);
         QCOMPARE(labelColour(oMain), oAnswer.oColour);
         QCOMPARE(trayIconPixel(oMain, 0, 0), oAnswer.oColour);
-        QCOMPARE(oMain.windowTitle(), QString::fromLatin1(oAnswer.pszTitle));
+        QCOMPARE(oMain->windowTitle(), QString::fromLatin1(oAnswer.pszTitle));
         QCOMPARE(oBalloons.oBalloons.size(), iPoll + 1);
         QCOMPARE(oBalloons.oBalloons.constLast().sText, QString::fromLatin1(oAnswer.pszBalloon));
     }
     bDeviceSilent = false;
-    QVERIFY(!oMain.hasFailed());
-    QVERIFY(oMain.isVisible());
+    QVERIFY(!oMain->hasFailed());
+    QVERIFY(oMain->isVisible());
 }
 
 void TestMonitorUnderFault::garbageSettingsFileGivesTheDefaults_data() {
     QTest::addColumn<QByteArray>("content"); // empty: a directory stands where the file goes
+    QTest::addColumn<bool>("balloons");
     QByteArray oRandom(4096, '\0');
     QRandomGenerator oGenerator(20240607);
     for (char &c : oRandom)
         c = char(oGenerator.bounded(256));
-    QTest::newRow("random bytes") << oRandom;
+    QTest::newRow("random bytes") << oRandom << true;
     QTest::newRow("broken lines") << QByteArray("[[[[\n=\n\xff\xfe\x00junk\n[Orvane%20Monitor\n"
-                                                "pos\n\\\n=StateChangedMessage\n[]\n");
+                                                "pos\n\\\n=StateChangedMessage\n[]\n")
+                                  << true;
     QTest::newRow("other group only")
-        << QByteArray("[Orvane%20Monitorx]\npos=@Point(5 5)\nStateChangedMessage=false\n");
-    QTest::newRow("directory instead of file") << QByteArray();
+        << QByteArray("[Orvane%20Monitorx]\npos=@Point(5 5)\nStateChangedMessage=false\n") << true;
+    QTest::newRow("directory instead of file") << QByteArray() << true;
+    // The cases above mean something only if the file is read: a valid switch among broken lines
+    // takes effect.
+    QTest::newRow("valid switch among broken lines")
+        << QByteArray("[[[[\n\xff\xfe junk\n[Orvane%20Monitor]\nStateChangedMessage=false\n")
+        << false;
 }
 
 void TestMonitorUnderFault::garbageSettingsFileGivesTheDefaults() {
     QFETCH(QByteArray, content);
+    QFETCH(bool, balloons);
     auto poDevice = startDevice("127.0.0.133");
     QVERIFY(poDevice);
     QPoint oDefaultPosition;
@@ -202,28 +185,15 @@ void TestMonitorUnderFault::garbageSettingsFileGivesTheDefaults() {
         oMain.show();
         QVERIFY(!oMain.hasFailed());
         QCOMPARE(oMain.pos(), oDefaultPosition);
-        QVERIFY(menuEntry(oMain, QStringLiteral("Show Status Messages"))->isChecked());
+        QCOMPARE(menuEntry(oMain, QStringLiteral("Show Status Messages"))->isChecked(), balloons);
         QCOMPARE(labelColour(oMain), kGreen);
-        // Balloons are on: a change of state shows one.
+        // With balloons on, a change of state shows one.
         poDevice->answerWith("captureORVANE demo", "192.0.2.7");
         QVERIFY(pollNow(oMain));
-        QCOMPARE(oBalloons.oBalloons.size(), 1);
+        QCOMPARE(oBalloons.oBalloons.size(), balloons ? 1 : 0);
     }
     if (content.isEmpty())
         QVERIFY(QDir(sPath).removeRecursively());
-}
-
-// The garbage cases mean something only if the file is read: a valid switch among broken lines
-// takes effect.
-void TestMonitorUnderFault::settingsFileIsReadAtAll() {
-    auto poDevice = startDevice("127.0.0.134");
-    QVERIFY(poDevice);
-    { OM_Main oMain(QStringLiteral("127.0.0.134"), nullptr, OM_Main::kWindowFlags); }
-    writeFile(settingsFilePath(), QByteArray("[[[[\n\xff\xfe junk\n[Orvane%20Monitor]\n"
-                                             "StateChangedMessage=false\n"));
-
-    OM_Main oMain(QStringLiteral("127.0.0.134"), nullptr, OM_Main::kWindowFlags);
-    QVERIFY(!menuEntry(oMain, QStringLiteral("Show Status Messages"))->isChecked());
 }
 
 void TestMonitorUnderFault::unwritableLogChangesNothingTheUserSees_data() {
@@ -266,26 +236,33 @@ void TestMonitorUnderFault::unwritableLogChangesNothingTheUserSees() {
 }
 
 Sight TestMonitorUnderFault::pollsEndingInASendFailure(const char *pszAddress) {
-    auto poDevice = startDevice(pszAddress, "unit B", "0.0.0.0");
-    if (!poDevice)
-        return {};
     clearMonitorSettings();
     BalloonRecorder oBalloons;
-    BoxCloser oCloser;
-    OM_Main oMain(QString::fromLatin1(pszAddress), nullptr, OM_Main::kWindowFlags);
-    oMain.show();
-    poDevice->answerWith("unit B", "192.0.2.7");
+    ModalDriver oDriver;
+    const MonitoredDevice oMain(QString::fromLatin1(pszAddress), "unit B#0.0.0.0");
+    if (!oMain)
+        return {};
+    oMain->show();
+    oMain.device().answerWith("unit B", "192.0.2.7");
     pollNow(oMain);
     {
         orvane::testing::ScopedPlatform oGuard(failingSendPlatform());
         pollNow(oMain);
     }
-    Sight oSight = sightOf(oMain);
-    for (const SeenBox &oBox : oCloser.oSeen)
-        oSight.oBoxes.append(oBox.sTitle + QLatin1Char('|') + oBox.sText);
+    QStringList oBoxes, oBalloonTexts;
+    for (const QJsonObject &oBox : oDriver.records())
+        oBoxes.append(oBox["title"].toString() + QLatin1Char('|') + oBox["text"].toString());
     for (const Balloon &oBalloon : oBalloons.oBalloons)
-        oSight.oBalloons.append(oBalloon.sTitle + QLatin1Char('|') + oBalloon.sText);
-    return oSight;
+        oBalloonTexts.append(oBalloon.sTitle + QLatin1Char('|') + oBalloon.sText);
+    // The time of the change in the tooltip is each run's own.
+    return {.oLabel = labelColour(oMain),
+            .sTitle = oMain->windowTitle(),
+            .sToolTip = trayIcon(oMain)->toolTip().section(QLatin1String(" since "), 0, 0),
+            .bTrayVisible = trayIcon(oMain)->isVisible(),
+            .bWindowVisible = oMain->isVisible(),
+            .bFailed = oMain->hasFailed(),
+            .oBoxes = oBoxes,
+            .oBalloons = oBalloonTexts};
 }
 
 ORVANE_MONITOR_TEST_MAIN(TestMonitorUnderFault)

@@ -18,9 +18,7 @@ class TestOMLabel : public QObject {
 private slots:
     void eachStatePaintsItsColourBehindBlackText_data();
     void eachStatePaintsItsColourBehindBlackText();
-    void sameStateTwiceKeepsThePalette();
-    void outOfRangeStateKeepsTheColour();
-    void stateLeavesTheTextAlone();
+    void laterStatesChangeOnlyAValidColour();
     void metaObjectOffersOnlyTheSlot();
     void monitorSignalReachesTheSlotByTextSignature();
 
@@ -58,32 +56,23 @@ void TestOMLabel::eachStatePaintsItsColourBehindBlackText() {
     QCOMPARE(oImage.pixelColor(oImage.width() - 2, oImage.height() - 2), colour);
 }
 
-void TestOMLabel::sameStateTwiceKeepsThePalette() {
-    OM_Label oLabel(nullptr);
-    oLabel.slSetState(OM_Label::LABEL_USED_BY_OTHER_PC);
-    const QPalette oFirst = oLabel.palette();
-    oLabel.slSetState(OM_Label::LABEL_USED_BY_OTHER_PC);
-    QCOMPARE(oLabel.palette(), oFirst);
-}
-
-void TestOMLabel::outOfRangeStateKeepsTheColour() {
-    OM_Label oLabel(nullptr);
-    oLabel.slSetState(OM_Label::LABEL_USED_BY_THIS_PC);
-    oLabel.slSetState(static_cast<OM_Label::STATE>(4));
-    QCOMPARE(windowColour(oLabel), QColor(Qt::cyan));
-    oLabel.slSetState(static_cast<OM_Label::STATE>(-1));
-    QCOMPARE(windowColour(oLabel), QColor(Qt::cyan));
-
-    // Before any valid state the label keeps the style's own background.
-    OM_Label oFresh(nullptr);
-    const QColor oDefault = windowColour(oFresh);
-    oFresh.slSetState(static_cast<OM_Label::STATE>(17));
-    QCOMPARE(windowColour(oFresh), oDefault);
-}
-
-void TestOMLabel::stateLeavesTheTextAlone() {
+// Before any valid state the label keeps the style's own background; a state out of range keeps
+// the colour, the same state again the palette, and no state touches the text.
+void TestOMLabel::laterStatesChangeOnlyAValidColour() {
     OM_Label oLabel(nullptr);
     oLabel.setText(QStringLiteral("127.0.0.50"));
+    const QColor oDefault = windowColour(oLabel);
+    oLabel.slSetState(static_cast<OM_Label::STATE>(17));
+    QCOMPARE(windowColour(oLabel), oDefault);
+
+    oLabel.slSetState(OM_Label::LABEL_USED_BY_THIS_PC);
+    const QPalette oFirst = oLabel.palette();
+    oLabel.slSetState(OM_Label::LABEL_USED_BY_THIS_PC);
+    QCOMPARE(oLabel.palette(), oFirst);
+    for (const int iState : {4, -1}) {
+        oLabel.slSetState(static_cast<OM_Label::STATE>(iState));
+        QCOMPARE(windowColour(oLabel), QColor(Qt::cyan));
+    }
     for (int iState = 0; iState <= 4; ++iState) {
         oLabel.slSetState(static_cast<OM_Label::STATE>(iState));
         QCOMPARE(oLabel.text(), QStringLiteral("127.0.0.50"));

@@ -75,6 +75,7 @@ std::string acceptedSecondsText() {
 bool parseSeconds(const std::string &text, std::uint32_t &result) {
     // At least one digit; whole seconds of at most four digits after leading zeros (more could
     // only lie above the maximum), then any decimals.
+    static_assert(orvane::kCheckMaximumMs < 10'000'000, "the maximum has more than four digits");
     static const std::regex decimal(R"((?=\.?[0-9])0*([0-9]{0,4})(?:\.([0-9]*))?)");
     std::smatch parts;
     if (!std::regex_match(text, parts, decimal)) {

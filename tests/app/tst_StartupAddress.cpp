@@ -71,7 +71,8 @@ void TestStartupAddress::helpAndVersionOptionsShowTheirBoxAndEnd_data() {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("text");
-    const QString sHelp = orvane::helpText(kProgram), sVersion = QStringLiteral("1.0.13503");
+    const QString sHelp = orvane::helpText(kProgram);
+    const QString sVersion = QStringLiteral("1.0.13503");
     QTest::newRow("/?") << QStringList{"/?"} << "Help" << sHelp;
     QTest::newRow("-h") << QStringList{"-h"} << "Help" << sHelp;
     QTest::newRow("--help then address") << QStringList{"--help", "127.0.0.50"} << "Help" << sHelp;

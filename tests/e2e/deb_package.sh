@@ -50,8 +50,10 @@ contents() {
     for size in "${icon_sizes[@]}"; do
         paths+=("/usr/share/icons/hicolor/${size}x${size}/apps/$app_id.png")
     done
-    missing=$(printf '%s\n' "${paths[@]}" | grep -vxFf "$scratch/listing") &&
-        fail "the package lacks $missing"
+    # grep ends with 1 when every path is listed, with 0 when some are not, with 2 on an error.
+    local status=0
+    missing=$(printf '%s\n' "${paths[@]}" | grep -vxFf "$scratch/listing") || status=$?
+    ((status == 1)) || fail "the package lacks ${missing:-what grep could not tell}"
     # Nothing of the build's insides: no headers, libraries, tests, or files outside /usr (but
     # for the exporter's service unit).
     listing=$(grep -v '/$' "$scratch/listing")

@@ -35,9 +35,10 @@ MENU_INTERFACE = "com.canonical.dbusmenu"
 
 
 def call(name, path, interface, method, arguments=None, reply=None):
-    result = Gio.bus_get_sync(Gio.BusType.SESSION, None).call_sync(name, path, interface, method, arguments,
-                             GLib.VariantType(reply) if reply else None,
-                             Gio.DBusCallFlags.NONE, 5000, None)
+    bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
+    result = bus.call_sync(name, path, interface, method, arguments,
+                           GLib.VariantType(reply) if reply else None,
+                           Gio.DBusCallFlags.NONE, 5000, None)
     return result.unpack() if result else None
 
 

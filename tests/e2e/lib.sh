@@ -17,7 +17,8 @@ readonly other_pc=198.51.100.7
 readonly monitor_trace=$scratch/monitor.err
 export QT_LOGGING_RULES="orvane.monitor.info=true"
 # The application's id, which names its menu entry, metainfo and icons, and the icons' sizes.
-readonly app_id=de.halvorn.OrvaneMonitor icon_sizes=(16 22 24 32 48 64 128 256)
+readonly app_id=de.halvorn.OrvaneMonitor
+readonly icon_sizes=(16 22 24 32 48 64 128 256)
 
 # set_up_scenario PROGRAM "$@": a desktop scenario with the arguments STAGE OUTPUT, as stage and
 # output, of which STAGE must hold bin/PROGRAM; the output folder is made. Its user has a home of

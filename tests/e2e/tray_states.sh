@@ -102,10 +102,11 @@ watch_monitor() {
     local -n watched=$1
     watched=([pid]=$monitor_pid [window]=$main_window [device]=$device_address
         [name]=$device_name [output]=$output [tray]=$2)
-    tray_icon=$(wait_for 10 tray_icon_of "$(tray_owner "$1")") ||
+    tray_icon=$(wait_for 10 tray_icon_of_monitor "$1") ||
         fail "the tray icon was not docked in the tray: $(balloon_candidates "$1")"
     watched+=([tray_icon]=$tray_icon)
-    position=$(frame_position_of "$main_window")
+    position=$(wait_for 10 frame_position_of "$main_window") ||
+        fail "the window manager never told the window's frame"
     note "monitor window $main_window, tray icon $tray_icon ($2)"
 }
 
@@ -113,6 +114,11 @@ watch_monitor() {
 tray_owner() {
     local -n the_monitor=$1
     if [[ ${the_monitor[tray]} == wine ]]; then explorer_pid; else echo "${the_monitor[pid]}"; fi
+}
+
+# The owner is asked again on each try: wine's explorer may still be starting.
+tray_icon_of_monitor() {
+    tray_icon_of "$(tray_owner "$1")"
 }
 
 # balloon_of MONITOR: the window of the balloon that is up for the monitor; fails while none is.

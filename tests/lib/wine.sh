@@ -1,7 +1,8 @@
 # A wine prefix of the script's own, made on the script's X server, with a persistent wineserver
 # that ends with the script (part of tests/lib/common.sh). Wine's explorer, which docks tray
 # icons and shows balloons, serves the display it was started on, so a prefix never outlives its
-# X server.
+# X server. scripts/test-windows.sh sources this file alone, for the loader, the server and
+# stop_wine; the other functions need common.sh's (fail, first_of).
 # shellcheck shell=bash
 
 wine=/usr/lib/wine/wine64 # the 64-bit loader itself: Debian 12 has no wine64 on the PATH

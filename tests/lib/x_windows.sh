@@ -67,12 +67,11 @@ frame_of() {
 }
 
 # x y of a window's frame on the screen: where the user sees the window, and where the monitor
-# keeps it in its settings.
+# keeps it in its settings; fails until the window system tells the frame.
 frame_position_of() {
-    local x y left top
-    read -r x y _ _ < <(geometry_of "$1")
-    read -r left _ top _ < <(frame_extents_of "$1")
-    echo "$((x - left)) $((y - top))"
+    local frame
+    frame=$(frame_of "$1") || return 1
+    echo "${frame% * *}"
 }
 
 # tooltip_window_of PID: the process's mapped window of the tooltip type: a tooltip, or the balloon

@@ -61,8 +61,8 @@ std::unique_ptr<TestDevice> startDevice(const QString &sAddress,
                                         const char *pszName = "captureORVANE demo",
                                         const char *pszUser = "0.0.0.0");
 
-// A simulated device on a loopback address and a monitor started for it once the device gives
-// its first answer (the datagram given, or none for kSilent): the set-up of most tests here.
+// A simulated device on a loopback address, told its first answer (the datagram given, or none
+// for kSilent), and a monitor for it, whose construction polls it once: the set-up of most tests.
 // Stands for the monitor like a pointer; false when the device could not start, with no monitor.
 class MonitoredDevice {
 public:

@@ -239,8 +239,10 @@ void TestOMMainState::toolTipTellsDeviceHolderAndSince_data() {
     QTest::addColumn<QString>("toolTip");
     const QDate oToday(2026, 12, 9);
     const QDateTime oAt1402(oToday, QTime(14, 2)), oYesterday(oToday.addDays(-1), QTime(8, 55));
-    const QString sLab = "captureORVANE lab1", sLong(127, 'n'), sAt = " (192.168.1.10) ";
-    const QString sHeld = sAt + "used by another PC: ", sHolder = QStringLiteral("192.168.1.23");
+    const QString sLab = "captureORVANE lab1", sLong(127, 'n');
+    const QString sAt = " (192.168.1.10) ";
+    const QString sHeld = sAt + "used by another PC: ";
+    const QString sHolder = QStringLiteral("192.168.1.23");
     QTest::newRow("held, named") << 1 << sLab << sHolder << QStringLiteral("labpc-07") << oAt1402
                                  << 0 << sLab + sHeld + "labpc-07 (192.168.1.23) since 14:02";
     QTest::newRow("held, no name") << 1 << sLab << sHolder << QString() << oAt1402 << 0

@@ -58,7 +58,8 @@ devices=(
 hosts=() expected=()
 for entry in "${devices[@]}"; do
     IFS='|' read -r host address name command state output perfdata <<<"$entry"
-    hosts+=("$host") expected+=("$host"$'\t'"$state"$'\t[0-9]+\t'"$output"$'\t'"$perfdata")
+    hosts+=("$host")
+    expected+=("$host"$'\t'"$state"$'\t[0-9]+\t'"$output"$'\t'"$perfdata")
     start_device "$simdevice" "$address" "$name"
     device_command "$address" "$command"
     sed -e "s/^\( *host_name *\).*/\1$host/" -e "s/^\( *address *\).*/\1$address/" \

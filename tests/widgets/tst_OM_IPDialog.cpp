@@ -101,6 +101,8 @@ void TestOMIPDialog::typingFollowsTheValidator_data() {
                                     << "10.0.0." << false;
     QTest::newRow("a letter refused") << "10.0.0.1\bx"
                                       << "10.0.0." << false;
+    QTest::newRow("a three-digit last part") << "10.0.0.123"
+                                             << "10.0.0.123" << true;
     QTest::newRow("a digit too many") << "10.0.0.1234"
                                       << "10.0.0.123" << false;
     QTest::newRow("then a dot") << "10.0.0.1234."

@@ -48,7 +48,18 @@ expect_starts() {
     starts_are "$@" || fail "the Run values for all users are not the ones of $*: $(run_values)"
 }
 
+# finish_page_shown: whether the installer shows its last page. Of the pages after the devices
+# page, only that one has the wizard's picture at its left, mostly navy; a key pressed while the
+# installing page before it shows is lost, as that page's buttons are off.
+finish_page_shown() {
+    local x y
+    read -r x y _ < <(geometry_of "$setup")
+    screenshot_area $((x + 20)) $((y + 150)) 100 100 "$scratch/installer_left.png" &&
+        [[ $(main_colour "$scratch/installer_left.png") == "#000080" ]]
+}
+
 require_tools Xvfb jwm xdotool unzip
+require_magick_tools import convert
 [[ -f $installer && -f $zip ]] || fail "no installer or zip in $packages: $(ls "$packages")"
 
 files_of_stage() {
@@ -111,7 +122,8 @@ press_key_in "$setup" Return # the welcome page; then the folder, the Start menu
 xdotool key --delay 500 Return Return End && xdotool key --repeat 12 BackSpace
 xdotool type --delay 50 ", $added" && xdotool key Return
 wait_until 60 starts_are "${devices[0]}" "$added" || expect_starts "${devices[0]}" "$added"
-press_key_in "$setup" Return # the finish page
+wait_until 30 finish_page_shown || fail "the installer shows no last page after installing"
+press_key_in "$setup" Return
 expect_exit "$installer_pid" 30 0 "the installer run again" "$scratch/reinstall.log"
 note "the installer's page showed ${devices[*]}: ${devices[1]} taken out no longer starts, $added does"
 

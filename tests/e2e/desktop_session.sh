@@ -34,19 +34,6 @@ entry_command() {
     ((${#command[@]})) || fail "GLib starts nothing from $entry: $(cat "$entry")"
 }
 
-# frame_stands_at WINDOW "X Y": the window's frame is there. The monitor puts it there once the
-# window manager has told the frame's size, which a busy one does only a while after the window
-# shows.
-frame_stands_at() {
-    [[ $(frame_position_of "$1") == "$2" ]]
-}
-
-# comes_back_at WINDOW "X Y" WHAT
-comes_back_at() {
-    wait_until 10 frame_stands_at "$1" "$2" ||
-        fail "$3 at $(frame_position_of "$1"), not at the saved $2"
-}
-
 # start_second_monitor: the second device's monitor, from its login entry, with a trace of its
 # own; sets second_pid and second_window.
 start_second_monitor() {

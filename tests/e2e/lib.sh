@@ -27,7 +27,7 @@ set_up_scenario() {
     local usage="usage: ${0##*/} STAGE OUTPUT ..."
     stage=${2:?$usage}
     output=${3:?$usage}
-    [[ -f $stage/bin/$1 ]] || fail "no installed program in $stage (run the stage test)"
+    [[ -x $stage/bin/$1 ]] || fail "no installed program in $stage (run the stage test)"
     mkdir -p "$output"
     use_private_home
     unset DBUS_SESSION_BUS_ADDRESS QT_QPA_PLATFORM WAYLAND_DISPLAY

@@ -67,19 +67,26 @@ check_state() {
     # balloon's title and text instead; the state text comes back after it.
     wait_until 10 first_line_matches "$text" probe sni-tooltip "$item" ||
         fail "$name: tooltip $(probe sni-tooltip "$item")"
-    wait_until 5 first_line_matches "$text" probe a11y-description "$monitor_pid" ||
+    wait_until 5 prints "$text" probe a11y-description "$monitor_pid" ||
         fail "$name: a screen reader reads '$(probe a11y-description "$monitor_pid")'"
     note "$name: $colour in the host ($host_colour pixels) and the icon, '$text' in tooltip and" \
         "for screen readers"
 }
 
-# first_line_matches PATTERN COMMAND...: the first line that COMMAND prints matches PATTERN.
+# first_line_matches PATTERN COMMAND...: the first line that COMMAND prints matches PATTERN;
+# prints PATTERN COMMAND...: all that it prints does.
 first_line_matches() {
     local pattern=$1 printed
     shift
     printed=$("$@" 2>/dev/null)
     # shellcheck disable=SC2053 # a pattern
     [[ ${printed%%$'\n'*} == $pattern ]]
+}
+prints() {
+    local pattern=$1
+    shift
+    # shellcheck disable=SC2053 # a pattern
+    [[ $("$@" 2>/dev/null) == $pattern ]]
 }
 
 # menu_reads SHOW HIDE: the dbusmenu's entries in order, Show and Hide enabled as given.

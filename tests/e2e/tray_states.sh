@@ -24,6 +24,19 @@ tray_has_colour() {
         (($(count_colour "$scratch/tray.png" "$2") >= 60))
 }
 
+# frame_stands_at WINDOW "X Y": the window's frame is there. The monitor puts it there once the
+# window manager has told the frame's size, which a busy one does only a while after the window
+# shows.
+frame_stands_at() {
+    [[ $(frame_position_of "$1") == "$2" ]]
+}
+
+# comes_back_at WINDOW "X Y" WHAT
+comes_back_at() {
+    wait_until 10 frame_stands_at "$1" "$2" ||
+        fail "$3 at $(frame_position_of "$1"), not at the saved $2"
+}
+
 # check_window_placement WINDOW: the window's frame lies within the work area, in its lower right
 # corner.
 check_window_placement() {

@@ -142,7 +142,7 @@ wait_until 60 uninstalled ||
     fail "left after uninstalling: $(find "$installed" "$start_menu" 2>/dev/null | head)" \
         "$(wine_run reg query "$uninstall_key" 2>/dev/null | tr -d '\r' | head -n 3)"
 expect_starts
-! wine_run reg query "$switch_key" 2>/dev/null | grep -qF "Lab display" ||
-    fail "the uninstaller left the note of the switch: $(wine_run reg query "$switch_key")"
+[[ -z $(registry_value "$switch_key" "Lab display") ]] ||
+    fail "the uninstaller left the note of the switch: $(registry_value "$switch_key" "Lab display")"
 note "uninstalled: files, Start menu entry, uninstall entry and the starts at login of the" \
     "monitor are gone, the other program's value stays"

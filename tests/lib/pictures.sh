@@ -29,10 +29,9 @@ screenshot_area() {
 # screenshot_frame WINDOW FILE: the window with the frame that the window manager draws around it,
 # if any.
 screenshot_frame() {
-    local x y w h left right top bottom
-    read -r x y w h < <(geometry_of "$1")
-    read -r left right top bottom < <(frame_extents_of "$1")
-    screenshot_area $((x - left)) $((y - top)) $((w + left + right)) $((h + top + bottom)) "$2"
+    local x y w h
+    read -r x y w h < <(frame_of "$1" || geometry_of "$1")
+    screenshot_area "$x" "$y" "$w" "$h" "$2"
 }
 
 # count_colour FILE COLOUR: the number of pixels of exactly that colour in a picture.

@@ -44,10 +44,12 @@ registry_set() {
     wine_run reg add "$1" /v "$2" /t "$3" /d "$4" /f >/dev/null || fail "reg add $1 /v $2 failed"
 }
 
-# registry_value KEY NAME: "TYPE DATA" of a value in the prefix's registry, or nothing.
+# registry_value KEY NAME: "TYPE DATA" of a value in the prefix's registry, or nothing. Reg lists
+# a value as "    NAME    TYPE    DATA"; a name may hold blanks.
 registry_value() {
     { wine_run reg query "$1" /v "$2" 2>/dev/null || true; } | tr -d '\r' |
-        awk -v name="$2" '$1 == name {$1 = ""; sub(/^ +/, ""); print}'
+        awk -F '    ' -v name="$2" '$2 == name {
+            data = substr($0, 13 + length($2) + length($3)); print $3 (data == "" ? "" : " " data) }'
 }
 
 # The prefix's server ends its programs; any that lost their server (it was ended from outside)

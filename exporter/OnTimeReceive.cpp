@@ -17,7 +17,8 @@ int noteReceiveTimeout(orvane::SocketHandle socket, std::uint32_t timeoutMs) {
     return orvane::nativePlatform().setReceiveTimeout(socket, timeoutMs);
 }
 
-long receiveOnTime(orvane::SocketHandle socket, void *buffer, std::size_t capacity) {
+long receiveOnTime(orvane::SocketHandle socket, void *buffer, std::size_t capacity,
+                   std::uint32_t *sender, std::uint16_t *senderPort) {
     if (tlsReceiveTimeoutMs > 0) {
         pollfd watched{static_cast<int>(socket), POLLIN, 0};
         if (::poll(&watched, 1, int(tlsReceiveTimeoutMs)) == 0) {
@@ -26,7 +27,7 @@ long receiveOnTime(orvane::SocketHandle socket, void *buffer, std::size_t capaci
         }
     }
     // A datagram is there (or poll failed, and the socket's own time-out still holds).
-    return orvane::nativePlatform().receiveFrom(socket, buffer, capacity);
+    return orvane::nativePlatform().receiveWithSender(socket, buffer, capacity, sender, senderPort);
 }
 
 } // namespace
@@ -34,7 +35,7 @@ long receiveOnTime(orvane::SocketHandle socket, void *buffer, std::size_t capaci
 void receiveRepliesOnTime() {
     orvane::PlatformLayer layer = orvane::platform();
     layer.setReceiveTimeout = noteReceiveTimeout;
-    layer.receiveFrom = receiveOnTime;
+    layer.receiveWithSender = receiveOnTime;
     orvane::installPlatform(layer);
 }
 

@@ -19,13 +19,13 @@ std::uint32_t dwDottedQuadToIPv4(const char *pszText) {
     return auOctets[0] << 24 | auOctets[1] << 16 | auOctets[2] << 8 | auOctets[3];
 }
 
+std::string sDottedQuad(std::uint32_t dwAddress) {
+    char szText[sizeof "255.255.255.255"];
+    std::snprintf(szText, sizeof szText, "%u.%u.%u.%u", dwAddress >> 24, dwAddress >> 16 & 0xFFu,
+                  dwAddress >> 8 & 0xFFu, dwAddress & 0xFFu);
+    return szText;
+}
+
 std::string sCanonicalAddress(const std::string &sText) {
-    if (!bIsDeviceAddress(sText)) {
-        return {};
-    }
-    const std::uint32_t dwAddress = dwDottedQuadToIPv4(sText.c_str());
-    char szCanonical[sizeof "255.255.255.255"];
-    std::snprintf(szCanonical, sizeof szCanonical, "%u.%u.%u.%u", dwAddress >> 24,
-                  dwAddress >> 16 & 0xFFu, dwAddress >> 8 & 0xFFu, dwAddress & 0xFFu);
-    return szCanonical;
+    return bIsDeviceAddress(sText) ? sDottedQuad(dwDottedQuadToIPv4(sText.c_str())) : "";
 }

@@ -23,6 +23,9 @@ constexpr std::uint32_t INVALID_IPV4_ADDRESS = 0xFFFFFFFFu;
 // INVALID_IPV4_ADDRESS.
 std::uint32_t dwDottedQuadToIPv4(const char *pszText);
 
+// The address (host byte order) as four decimal numbers without leading zeros.
+std::string sDottedQuad(std::uint32_t dwAddress);
+
 // The device's one spelling: its four numbers without leading zeros ("10.01.1.09" gives
 // "10.1.1.9"), so that every spelling of one address names one device. Empty for text that is no
 // device address.

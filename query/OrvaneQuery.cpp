@@ -9,6 +9,7 @@
 #include "Platform.h"
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -42,26 +43,9 @@ struct QueryOutput {
     bool *pbNoRoute; // or nullptr
 };
 
-// Waits for the reply and reads it; the socket stays open for the caller to close.
-std::uint32_t dwReceiveReply(orvane::SocketHandle socket, const QueryOutput &output) {
-    const orvane::PlatformLayer &layer = orvane::platform();
-    char buffer[ORVANE_REPLY_SIZE] = {};
-    const long received = layer.receiveFrom(socket, buffer, sizeof buffer);
-    if (received < 0) {
-        const int iErrorCode = layer.lastSocketError();
-        if (layer.isTimeoutError(iErrorCode)) {
-            *output.peState = ORVANE_NOT_REACHABLE;
-            return 0;
-        }
-        vReportFailure(RECEIVE_FAILURE_LINE, 3, iErrorCode);
-        return ERR_QUERY_TRANSFER;
-    }
-    if (std::size_t(received) > sizeof buffer) {
-        // Cut to the buffer it would be a different reply; the device sent something else.
-        vReportFailure(RECEIVE_FAILURE_LINE, 3, layer.messageTooLongError);
-        return ERR_QUERY_TRANSFER;
-    }
-    const OrvaneReply reply = parseOrvaneReply(buffer, std::size_t(received));
+// Reads the device's reply into the caller's buffers.
+std::uint32_t dwReadReply(const char *buffer, std::size_t length, const QueryOutput &output) {
+    const OrvaneReply reply = parseOrvaneReply(buffer, length);
     if (!reply.bHasSeparator) {
         return ERR_QUERY_REPLY;
     }
@@ -71,6 +55,59 @@ std::uint32_t dwReceiveReply(orvane::SocketHandle socket, const QueryOutput &out
     }
     *output.peState = eStateForUser(reply);
     return 0;
+}
+
+// A datagram from any other address or port than the device's is no reply: the waiting port lies
+// in the ephemeral range, where any host of the network may send, and only the device speaks for
+// the device (as a resolver takes an answer only from the server it asked, RFC 5452 9.1).
+void vDropForeignDatagram(std::uint32_t dwSender, std::uint16_t wPort) {
+    if (byDebugLevel >= 3) {
+        const std::string sSender = sDottedQuad(dwSender);
+        vWriteDebugLog("%s: Dropped a datagram from %s port %u, not from the device\n",
+                       ROUTINE_NAME, sSender.c_str(), unsigned(wPort));
+    }
+}
+
+// Waits for the device's reply and reads it, dropping datagrams of other senders for the rest of
+// the same time-out; the socket stays open for the caller to close.
+std::uint32_t dwReceiveReply(orvane::SocketHandle socket, std::uint32_t dwDevice,
+                             std::uint32_t dwTimeoutMs, const QueryOutput &output) {
+    const orvane::PlatformLayer &layer = orvane::platform();
+    const std::uint32_t dwStart = layer.tickCount();
+    for (;;) {
+        char buffer[ORVANE_REPLY_SIZE] = {};
+        std::uint32_t dwSender = 0;
+        std::uint16_t wPort = 0;
+        const long received =
+            layer.receiveWithSender(socket, buffer, sizeof buffer, &dwSender, &wPort);
+        // Windows tells a datagram too long for the buffer as an error, with its sender.
+        const int iErrorCode = received < 0 ? layer.lastSocketError() : 0;
+        const bool bTooLong = received > long(sizeof buffer);
+        if (received < 0 && iErrorCode != layer.messageTooLongError) {
+            if (layer.isTimeoutError(iErrorCode)) {
+                *output.peState = ORVANE_NOT_REACHABLE;
+                return 0;
+            }
+            vReportFailure(RECEIVE_FAILURE_LINE, 3, iErrorCode);
+            return ERR_QUERY_TRANSFER;
+        }
+        if (dwSender == dwDevice && wPort == orvane::kQueryPort) {
+            if (received < 0 || bTooLong) {
+                // Cut to the buffer it would be a different reply; the device sent something else.
+                vReportFailure(RECEIVE_FAILURE_LINE, 3, layer.messageTooLongError);
+                return ERR_QUERY_TRANSFER;
+            }
+            return dwReadReply(buffer, std::size_t(received), output);
+        }
+        vDropForeignDatagram(dwSender, wPort);
+        const std::uint32_t dwWaited = layer.tickCount() - dwStart;
+        // A time-out of 0 would wait for ever.
+        if (dwWaited >= dwTimeoutMs ||
+            layer.setReceiveTimeout(socket, dwTimeoutMs - dwWaited) != 0) {
+            *output.peState = ORVANE_NOT_REACHABLE;
+            return 0;
+        }
+    }
 }
 
 // A send that fails because this PC has no network to the device (a cable pulled, the Wi-Fi
@@ -99,11 +136,12 @@ std::uint32_t dwQueryOnSocket(orvane::SocketHandle socket, const char *pszAddres
         }
         return ERR_QUERY_SOCKET;
     }
-    if (layer.sendTo(socket, STATE_REQUEST, sizeof STATE_REQUEST, dwDottedQuadToIPv4(pszAddress),
-                     orvane::kQueryPort) < 0) {
+    const std::uint32_t dwDevice = dwDottedQuadToIPv4(pszAddress);
+    if (layer.sendTo(socket, STATE_REQUEST, sizeof STATE_REQUEST, dwDevice, orvane::kQueryPort) <
+        0) {
         return dwSendFailure(layer.lastSocketError(), output);
     }
-    return dwReceiveReply(socket, output);
+    return dwReceiveReply(socket, dwDevice, dwTimeoutMs, output);
 }
 
 std::uint32_t dwQuery(const char *pszAddress, std::uint32_t dwTimeoutMs,

@@ -17,11 +17,4 @@ void installPlatform(const PlatformLayer &layer) {
     currentLayer() = layer;
 }
 
-long receiveIgnoringSender(SocketHandle socket, void *buffer, std::size_t capacity) {
-    std::uint32_t senderAddress = 0;
-    std::uint16_t senderPort = 0;
-    return nativePlatform().receiveWithSender(socket, buffer, capacity, &senderAddress,
-                                              &senderPort);
-}
-
 } // namespace orvane

@@ -21,9 +21,6 @@ namespace orvane {
 using SocketHandle = std::uintptr_t;
 constexpr SocketHandle INVALID_SOCKET_HANDLE = ~SocketHandle(0);
 
-// receiveWithSender of the native table, without the sender: every system's receiveFrom.
-long receiveIgnoringSender(SocketHandle socket, void *buffer, std::size_t capacity);
-
 struct PlatformLayer {
     // The pass-through socket operations. They add no behaviour to the platform's calls;
     // they only hide the platform's types. Addresses and ports are in host byte order.
@@ -32,15 +29,14 @@ struct PlatformLayer {
     int (*setReceiveTimeout)(SocketHandle socket, std::uint32_t timeoutMs); // SO_RCVTIMEO
     long (*sendTo)(SocketHandle socket, const void *data, std::size_t length,
                    std::uint32_t ipv4Address, std::uint16_t port);
-    // Receives one datagram of which at most capacity bytes are stored. Returns the datagram's
-    // real length, which exceeds capacity when the datagram did not fit, or -1 on failure.
-    long (*receiveFrom)(SocketHandle socket, void *buffer,
-                        std::size_t capacity) = receiveIgnoringSender;
-    // What the programs that answer requests (the simulated device and its hub) need beside them:
-    // a socket bound to an address, and the sender of what it receives, to answer to.
-    int (*bindSocket)(SocketHandle socket, std::uint32_t ipv4Address, std::uint16_t port);
+    // Receives one datagram of which at most capacity bytes are stored, and its sender. Returns
+    // the datagram's real length, which exceeds capacity when the datagram did not fit (Linux),
+    // or -1 on failure (on Windows also for a datagram that did not fit, messageTooLongError).
     long (*receiveWithSender)(SocketHandle socket, void *buffer, std::size_t capacity,
                               std::uint32_t *senderAddress, std::uint16_t *senderPort);
+    // What the programs that answer requests (the simulated device and its hub) need beside them:
+    // a socket bound to an address.
+    int (*bindSocket)(SocketHandle socket, std::uint32_t ipv4Address, std::uint16_t port);
 
     std::uint32_t (*startSockets)(); // 0 or the platform's error code
     int (*cleanupSockets)();

@@ -153,8 +153,8 @@ const PlatformLayer &nativePlatform() {
         .closeSocket = [](SocketHandle socket) { return ::close(toFd(socket)); },
         .setReceiveTimeout = setReceiveTimeout,
         .sendTo = sendTo,
-        .bindSocket = bindSocket,
         .receiveWithSender = receiveWithSender,
+        .bindSocket = bindSocket,
         .startSockets = [] { return std::uint32_t(0); }, // nothing to start
         .cleanupSockets = [] { return 0; },
         .lastSocketError = [] { return errno; },

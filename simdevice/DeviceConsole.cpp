@@ -11,6 +11,7 @@ namespace {
 
 constexpr std::size_t OVERSIZED_REPLY_LENGTH = 200; // the query's buffer holds 128 bytes
 constexpr unsigned LONGEST_DELAY_MS = 60000;
+constexpr unsigned LONGEST_LOSS = 1000;
 
 // Bytes as the console shows them: "TEXT" (N bytes), every byte visible.
 std::string quoted(const std::string &bytes) {
@@ -82,6 +83,27 @@ std::string DeviceConsole::execute(std::string line) {
         device.answerAfter(unsigned(milliseconds));
         return "ok: " + describeAnswer();
     }
+    if (command == "lose") {
+        unsigned long count = 0;
+        if (!parseNumber(argument, 0, LONGEST_LOSS, &count)) {
+            return "error: lose needs a number of requests from 0 to " +
+                   std::to_string(LONGEST_LOSS);
+        }
+        device.loseRequests(unsigned(count));
+        return "ok: the next " + std::to_string(count) + " requests get no answer, then " +
+               describeAnswer();
+    }
+    if (command == "foreign") {
+        const auto [address, portText] = splitAtBlank(argument);
+        unsigned long port = 0;
+        std::string error = "foreign needs ADDRESS PORT (PORT 0: any)";
+        if (!parseNumber(portText, 0, 65535, &port) ||
+            !device.sendForeignFirst(address, std::uint16_t(port), &error)) {
+            return "error: " + error;
+        }
+        return "ok: every request draws " + quoted(SimulatedDevice::kForeignDatagram) + " from " +
+               address + " first";
+    }
     if (command == "status") {
         return "ok: " + describeAnswer() + ", " + std::to_string(device.requestsSeen()) +
                " requests seen";
@@ -91,7 +113,9 @@ std::string DeviceConsole::execute(std::string line) {
     }
     if (command == "help") {
         return "ok: commands: free | held ADDR | name [NAME] | silent | raw TEXT (escapes \\xNN "
-               "\\0 \\n \\r \\t \\\\) | oversized | nohash | delay MS | status | last | help; "
+               "\\0 \\n \\r \\t \\\\) | oversized | nohash | delay MS | lose N | foreign ADDR PORT "
+               "| "
+               "status | last | help; "
                "end of input quits";
     }
     if (command.empty()) {

@@ -41,6 +41,16 @@ void SimulatedDevice::stop() {
     socket.close();
 }
 
+bool SimulatedDevice::sendForeignFirst(const std::string &address, std::uint16_t port,
+                                       std::string *error) {
+    auto foreign = std::make_unique<BoundSocket>();
+    if (!foreign->open(address, port, false, STOP_CHECK_MS, error)) {
+        return false;
+    }
+    locked([&] { foreignSocket = std::move(foreign); });
+    return true;
+}
+
 void SimulatedDevice::serve() {
     std::string request;
     Peer sender;
@@ -58,6 +68,13 @@ void SimulatedDevice::answerRequest(const std::string &request, const Peer &send
         return;
     }
     ++requests;
+    if (foreignSocket) {
+        foreignSocket->send(kForeignDatagram, sender);
+    }
+    if (lostRequests > 0) {
+        --lostRequests;
+        return;
+    }
     if (silent) {
         return;
     }

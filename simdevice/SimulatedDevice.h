@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -50,6 +51,16 @@ public:
         locked([&] { delayMs = milliseconds; });
     }
 
+    // The next count requests get no answer, as if lost on the way; later ones are answered again.
+    void loseRequests(unsigned count) {
+        locked([&] { lostRequests = count; });
+    }
+    // From now on every request draws kForeignDatagram first, from a socket of the device's own on
+    // address and port (0: any port): what another host of the network can send to the port
+    // that waits for the answer. On failure returns false and says why.
+    bool sendForeignFirst(const std::string &address, std::uint16_t port, std::string *error);
+    static constexpr char kForeignDatagram[] = "spoof#0.0.0.0";
+
     std::size_t requestsSeen() const { return requests; }
 
     // What the device answers now, and the bytes of the last request it saw.
@@ -84,6 +95,8 @@ private:
     std::string reply = "captureORVANE#0.0.0.0";
     bool silent = false;
     unsigned delayMs = 0;
+    unsigned lostRequests = 0;
+    std::unique_ptr<BoundSocket> foreignSocket;
     std::string lastRequestBytes;
     std::atomic<std::size_t> requests{0};
 

@@ -63,8 +63,12 @@ orvane::PlatformLayer fuzzPlatform() {
         trace.port = port;
         return long(length);
     };
-    // Like the real receive: stores what fits and tells the datagram's real length.
-    layer.receiveFrom = [](orvane::SocketHandle, void *buffer, std::size_t capacity) {
+    // Like the real receive: stores what fits and tells the datagram's real length; the datagram
+    // comes from where the request went.
+    layer.receiveWithSender = [](orvane::SocketHandle, void *buffer, std::size_t capacity,
+                                 std::uint32_t *sender, std::uint16_t *senderPort) {
+        *sender = trace.destination;
+        *senderPort = trace.port;
         if (trace.size > 0) {
             std::memcpy(buffer, trace.datagram, trace.size < capacity ? trace.size : capacity);
         }

@@ -3,6 +3,7 @@
 #include "TestDevice.h"
 
 #include "DebugLog.h"
+#include "OrvaneIdentity.h"
 
 #include <iterator>
 #include <vector>
@@ -75,6 +76,36 @@ TEST_F(DeviceQueryTest, SilentDeviceTimesOutAsNotReachable) {
     EXPECT_EQ(state, ORVANE_NOT_REACHABLE);
     EXPECT_TRUE(isAllZero(name, sizeof name));
     EXPECT_EQ(device.requestsSeen(), 1u);
+    EXPECT_EQ(stdoutText, "");
+    EXPECT_EQ(readLog(), "");
+}
+
+// Another host (or another program on the device) sends to the waiting port first: what it sends
+// is dropped, the device's own reply that follows is taken, and without one the query ends as a
+// silence at its time-out.
+TEST_F(DeviceQueryTest, DatagramsFromOtherSendersAreDropped) {
+    const struct {
+        unsigned deviceIndex;
+        unsigned foreignIndex; // the device's own address with any port, or another with 9758
+        unsigned foreignPort;
+    } senders[] = {{3, 3, 0}, {4, 5, orvane::kQueryPort}};
+    for (const auto &sender : senders) {
+        TestDevice other{[](const std::string &what) { ADD_FAILURE() << what; }};
+        const std::string address = TestDevice::loopbackAddress(sender.deviceIndex);
+        std::string error;
+        ASSERT_TRUE(other.start(address, &error)) << error;
+        other.sendForeignFirst(TestDevice::loopbackAddress(sender.foreignIndex),
+                               sender.foreignPort);
+        other.answerWith("captureORVANE", "192.0.2.200");
+        ASSERT_EQ(query(address.c_str()), 0u) << address;
+        EXPECT_EQ(state, ORVANE_USED_BY_OTHER_PC) << address;
+        EXPECT_STREQ(name, "captureORVANE");
+        other.beSilent();
+        ASSERT_EQ(query(address.c_str(), 200), 0u) << address;
+        EXPECT_EQ(state, ORVANE_NOT_REACHABLE) << address;
+        EXPECT_TRUE(isAllZero(name, sizeof name));
+        EXPECT_EQ(other.requestsSeen(), 2u);
+    }
     EXPECT_EQ(stdoutText, "");
     EXPECT_EQ(readLog(), "");
 }

@@ -32,8 +32,12 @@ long sendTo(orvane::SocketHandle, const void *data, std::size_t length, std::uin
     return currentScript.failSend ? -1 : long(length);
 }
 
-long receiveFrom(orvane::SocketHandle, void *buffer, std::size_t capacity) {
+// The datagram comes from where the request went.
+long receiveWithSender(orvane::SocketHandle, void *buffer, std::size_t capacity,
+                       std::uint32_t *sender, std::uint16_t *senderPort) {
     currentRecord.receiveCapacity = capacity;
+    *sender = currentRecord.destination;
+    *senderPort = currentRecord.port;
     if (currentScript.failReceive) {
         return -1;
     }
@@ -56,7 +60,7 @@ orvane::PlatformLayer install(const Script &script) {
     layer.closeSocket = closeSocket;
     layer.setReceiveTimeout = setReceiveTimeout;
     layer.sendTo = sendTo;
-    layer.receiveFrom = receiveFrom;
+    layer.receiveWithSender = receiveWithSender;
     layer.lastSocketError = lastSocketError;
     return layer;
 }

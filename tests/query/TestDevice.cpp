@@ -14,6 +14,10 @@ void TestDevice::beSilent() {
     steer("silent");
 }
 
+void TestDevice::sendForeignFirst(const std::string &address, unsigned port) {
+    steer("foreign " + address + " " + std::to_string(port));
+}
+
 // "ok: answering ... (N bytes), COUNT requests seen"
 std::size_t TestDevice::requestsSeen() const {
     const std::string answer = steer("status");

@@ -25,6 +25,8 @@ public:
     void answerWith(const std::string &name, const std::string &user);
     void answerRaw(const std::string &datagram);
     void beSilent();
+    // Every request draws a datagram from address and port (0: any) before the device's answer.
+    void sendForeignFirst(const std::string &address, unsigned port);
     std::size_t requestsSeen() const;
     std::string lastRequest() const;
 

@@ -114,7 +114,8 @@ TEST(DeviceConsoleTest, MistakesAreReportedAndChangeNothing) {
     simdevice::SimulatedDevice device;
     simdevice::DeviceConsole console(device, "captureORVANE", "0.0.0.0");
     for (const char *line :
-         {"held", "raw \\x0", "jump", "", "delay", "delay -1", "delay 60001", "delay 1s"}) {
+         {"held", "raw \\x0", "jump", "", "delay", "delay -1", "delay 60001", "delay 1s", "lose",
+          "lose 1001", "foreign 127.0.0.43", "foreign 192.0.2.1 9758"}) {
         EXPECT_EQ(console.execute(line).rfind("error: ", 0), 0u) << line;
     }
     EXPECT_EQ(device.answer(), "captureORVANE#0.0.0.0");

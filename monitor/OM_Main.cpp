@@ -33,6 +33,7 @@ OM_Main::OM_Main(const QString &sIPAddress, QWidget *parent, Qt::WindowFlags fla
     createTrayIcon(poTrayMenu);
     followSystemTray();
     dwInitSockets(); // a failed start surfaces as the first query's error
+    oSteadyClock.start();
     refreshState();
     if (!bFailed) // otherwise the program is ending: no further queries
         oPollTimer.start(lPollInterval, this);
@@ -185,10 +186,15 @@ void OM_Main::enableShowAndHide() {
     poActionHide->setEnabled(bShownOnScreen && bSystemTray);
 }
 
+void OM_Main::stopPolling() {
+    oPollTimer.stop();
+    oAskAgainTimer.stop();
+}
+
 void OM_Main::keyPressEvent(QKeyEvent *event) {
     // Only the key counts: Shift+Escape closes and Ctrl+F1 helps as well.
     if (event->key() == Qt::Key_Escape) {
-        oPollTimer.stop();
+        stopPolling();
         close();
     } else if (event->key() == Qt::Key_F1) {
         slHelp();
@@ -232,6 +238,7 @@ void OM_Main::slChangeIPAddress() {
     sIPAddress = oDialog.GetIPAddress();
     poStateLabel->setText(sIPAddress);
     sDeviceKindName.clear();
+    bKindFromAnswer = false;
     bFirstPollOfDevice = true;
     refreshState();
 }

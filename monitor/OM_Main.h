@@ -1,11 +1,13 @@
 #pragma once
 
 #include "OM_Label.h"
+#include "OM_SilenceCheck.h"
 #include "OM_StatePresentation.h"
 #include "OrvaneQuery.h"
 
 #include <QBasicTimer>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QString>
 #include <QSystemTrayIcon>
 #include <QWidget>
@@ -74,6 +76,8 @@ private:
     void bringToFront();
 
     void refreshState();
+    bool showsAnAnswer() const;
+    void stopPolling();
     void presentState(OrvaneState eState, const QString &sNewReplyName, const QString &sNewHolder);
     OM_StatePresentation::ToolTipFacts toolTipFacts();
     void showToolTip(OrvaneState eState, const QString &sToolTip);
@@ -89,6 +93,10 @@ private:
     bool bSystemTray = false;
     QBasicTimer oPollTimer;
     std::int32_t lPollInterval = 10000;
+    // A poll without an answer may ask the device again before the silence is shown.
+    OM_SilenceCheck oSilenceCheck{lPollInterval};
+    QBasicTimer oAskAgainTimer;
+    QElapsedTimer oSteadyClock;
     QAction *poActionShow = nullptr;
     QAction *poActionHide = nullptr;
     QAction *poActionShowStatusMessages = nullptr;
@@ -100,7 +108,9 @@ private:
     OM_Instance *poInstance = nullptr;
     std::optional<OrvaneState> oLastState; // none before the first successful poll
     QString sDeviceKindName;
-    // What the latest successful poll told, for the tooltip.
+    bool bKindFromAnswer = false; // until the device answers, its kind is only a stand-in
+    // What the latest successful poll told, for the tooltip; the name is the last one the device
+    // gave, also while it is silent.
     QString sReplyName;
     QString sHolder; // held by another PC: who, as the device says it
     OM_HolderNames *poHolderNames = nullptr;

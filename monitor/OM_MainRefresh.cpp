@@ -15,20 +15,33 @@
 #include <QTimerEvent>
 
 void OM_Main::timerEvent(QTimerEvent *event) {
-    if (event->timerId() != oPollTimer.timerId())
-        return;
-    // Qt tells of a tray that comes or goes only inside its platform plugin: each poll looks.
-    followSystemTray();
-    refreshState();
+    if (event->timerId() == oAskAgainTimer.timerId()) {
+        oAskAgainTimer.stop();
+        refreshState();
+    } else if (event->timerId() == oPollTimer.timerId()) {
+        // Qt tells of a tray that comes or goes only inside its platform plugin: each poll looks.
+        followSystemTray();
+        refreshState();
+    }
 }
 
+// Asking again is an event of its own, so that the window never waits longer than one query.
 void OM_Main::refreshState() {
+    oSilenceCheck.noteAsk(QDateTime::currentMSecsSinceEpoch(), oSteadyClock.elapsed());
     const OrvaneAnswer oAnswer =
         askOrvane(sIPAddress.toLatin1().constData(), orvane::kDefaultTimeoutMs);
     if (oAnswer.dwResult != 0) {
         failFatally();
         return;
     }
+    if (oAnswer.eState == ORVANE_NOT_REACHABLE) {
+        if (const std::optional<int> oDelay = oSilenceCheck.askAgainIn(showsAnAnswer())) {
+            oAskAgainTimer.start(*oDelay, this);
+            return;
+        }
+    }
+    oAskAgainTimer.stop();
+    oSilenceCheck.noteShown();
     // Who holds the device, as the device says it: an address, or whatever text it sends.
     const QString sHolder = oAnswer.eState == ORVANE_USED_BY_OTHER_PC
                                 ? QString::fromLatin1(oAnswer.sUser).trimmed()
@@ -36,17 +49,29 @@ void OM_Main::refreshState() {
     presentState(oAnswer.eState, QString::fromLatin1(oAnswer.sName), sHolder);
 }
 
+// The state shown now is an answer of the device polled (not one of a device watched before).
+bool OM_Main::showsAnAnswer() const {
+    return oLastState && *oLastState != ORVANE_NOT_REACHABLE && !bFirstPollOfDevice;
+}
+
 void OM_Main::presentState(OrvaneState eState, const QString &sNewReplyName,
                            const QString &sNewHolder) {
-    if (sDeviceKindName.isEmpty())
+    const bool bAnswered = eState != ORVANE_NOT_REACHABLE;
+    // The kind is the first answer's; a silence only stands in for it until then.
+    if (!bKindFromAnswer) {
         sDeviceKindName = OM_StatePresentation::deviceKindName(sNewReplyName);
+        bKindFromAnswer = bAnswered;
+    }
     // The first state seen of a device has no known beginning; a new holder is a change as well.
     if (bFirstPollOfDevice)
         oStateSince = QDateTime();
     else if (eState != *oLastState || sNewHolder != sHolder)
         oStateSince = QDateTime::currentDateTime();
+    // A silent device keeps the name it gave last, so that its title, tooltip and balloon say
+    // which device went silent.
+    if (bAnswered || bFirstPollOfDevice)
+        sReplyName = sNewReplyName;
     bFirstPollOfDevice = false;
-    sReplyName = sNewReplyName;
     sHolder = sNewHolder;
     const OM_StatePresentation::Look oLook =
         OM_StatePresentation::lookOfState(eState, sDeviceKindName, toolTipFacts());
@@ -59,7 +84,7 @@ void OM_Main::presentState(OrvaneState eState, const QString &sNewReplyName,
     if (trayCanTakeTheIcon())
         poTrayIcon->setVisible(true);
     setWindowTitle(OM_StatePresentation::titleText(sReplyName));
-    poActionOpenWebInterface->setEnabled(!sReplyName.isEmpty());
+    poActionOpenWebInterface->setEnabled(!sNewReplyName.isEmpty());
     showToolTip(eState, oLook.sToolTip);
     const bool bChanged = oLastState && eState != *oLastState;
     if (bChanged && bShowStatusMessages)

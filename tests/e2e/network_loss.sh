@@ -97,8 +97,8 @@ wait_until 15 grep -q '^orvane.monitor: state: 3 ' "$monitor_trace" ||
 since=$(grep '^orvane.monitor: state:' "$monitor_trace" | tail -n "+$((before + 1))" | cut -d' ' -f3 |
     tr -d '\n')
 [[ $since == 3 || $since == 03 ]] || fail "states since the device is there: $since"
-# The first poll had no answer, so the device goes by the name of a Relay Host for this run.
-grep -qF "balloon: $device_name | Relay Host is now available." "$monitor_trace" ||
+# The first answer, not the silent polls before it, names the kind of device.
+grep -qF "balloon: $device_name | captureORVANE is now available." "$monitor_trace" ||
     fail "no balloon for the change: $(grep balloon "$monitor_trace")"
 note "network back: available within one poll, with its balloon"
 echo "network loss ($system): all checks passed"

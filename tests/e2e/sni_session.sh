@@ -213,8 +213,7 @@ change_state available-again free "#00FF00" "$device_text available$since" \
 change_state used-by-this "held 127.0.0.1" "#00FFFF" "$device_text used by this PC$since" \
     "captureORVANE is now used by this PC."
 probe sni-click "$item" "Show Status Messages"
-change_state no-connection silent "#FF0000" \
-    "Cannot connect to captureORVANE ($device_address)$since" ""
+change_state no-connection silent "#FF0000" "Cannot connect to $device_text$since" ""
 
 probe sni-click "$item" Quit
 expect_exit "$monitor_pid" 15 0 "Quit from the item's menu" "$monitor_trace"

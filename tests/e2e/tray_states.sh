@@ -170,17 +170,19 @@ balloon_candidates() {
 }
 
 # change_state MONITOR NAME COMMAND COLOUR TITLE BALLOON_TEXT: the device changes, and within one
-# poll the label and the tray icon show the new colour, and a balloon says what happened.
+# poll the label and the tray icon show the new colour, and a balloon says what happened. A
+# silence is shown once the device has been asked again, a second after the poll.
 change_state() {
     local -n the_monitor=$1
     local name=$2 command=$3 colour=$4 title=$5 text=$6
     local window=${the_monitor[window]} icon=${the_monitor[tray_icon]} output=${the_monitor[output]}
-    local before after balloon
+    local before after balloon asks=1
+    [[ $command != silent ]] || asks=2
     device_command "${the_monitor[device]}" "$command"
     before=$(requests_seen "${the_monitor[device]}")
     wait_until 25 tray_has_colour "$icon" "$colour" || fail "$name: the tray icon never turned $colour"
     after=$(requests_seen "${the_monitor[device]}")
-    ((after - before <= 1)) || fail "$name: recoloured only after $((after - before)) polls"
+    ((after - before <= asks)) || fail "$name: recoloured only after $((after - before)) requests"
     balloon=$(wait_for 10 balloon_of "$1") ||
         fail "$name: no balloon; trace: $(cat "$monitor_trace"); windows: $(balloon_candidates "$1")"
     local bx by bw bh
@@ -217,9 +219,32 @@ go_through_states() {
         "captureORVANE is now used by another PC."
     change_state "$1" used-by-this "held $2" "#00FFFF" "$name" \
         "captureORVANE is now used by this PC."
-    # Without an answer there is no name: the title falls back to "Relay Host", while the
-    # balloon still names the kind of device decided at the first answer.
-    change_state "$1" no-connection silent "#FF0000" "Relay Host" "No connection to captureORVANE."
+    lose_one_request "$1" "#00FFFF"
+    # A device that stops answering keeps its name, so that the balloon says which one it is.
+    change_state "$1" no-connection silent "#FF0000" "$name" "No connection to captureORVANE."
+}
+
+# requests_past DEVICE COUNT: the device has seen more than COUNT requests.
+requests_past() {
+    (($(requests_seen "$1") > $2))
+}
+
+# lose_one_request MONITOR COLOUR: the device loses one request; the monitor asks again a second
+# later and shows neither red nor a balloon.
+lose_one_request() {
+    local -n the_monitor=$1
+    local device=${the_monitor[device]} before balloons
+    balloons=$(grep -c '^orvane.monitor: balloon:' "$monitor_trace" || true)
+    device_command "$device" "lose 1"
+    before=$(requests_seen "$device")
+    wait_until 25 requests_past "$device" $((before + 1)) || fail "lost request: no poll after it"
+    # The answer to the request after the lost one comes within its time-out.
+    sleep 1
+    ! grep -q '^orvane.monitor: state: 0 ' "$monitor_trace" || fail "a lost request showed red"
+    (($(grep -c '^orvane.monitor: balloon:' "$monitor_trace") == balloons)) ||
+        fail "a balloon for a lost request: $(grep balloon "$monitor_trace" | tail -n 1)"
+    check_state_colours "$1" "$2"
+    note "one lost request: asked again a second later, no red and no balloon"
 }
 
 # montage_states OUTPUT FILE: the four state pictures of go_through_states side by side, twice the

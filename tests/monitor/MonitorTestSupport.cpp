@@ -11,6 +11,8 @@
 #include <QPixmap>
 #include <QTimerEvent>
 
+#include <algorithm>
+
 namespace monitortest {
 
 namespace {
@@ -111,26 +113,35 @@ QColor trayIconPixel(OM_Main &oMain, int iX, int iY) {
     return oImage.pixelColor(iX, iY);
 }
 
-static int pollTimerId(OM_Main &oMain) {
+// The window's timer that runs at one of these intervals; 0 when none does.
+static int timerId(OM_Main &oMain, std::initializer_list<int> oIntervals) {
     const auto oTimers = QAbstractEventDispatcher::instance()->registeredTimers(&oMain);
     for (const auto &oTimer : oTimers) {
-        if (oTimer.interval == kPollInterval)
+        if (std::count(oIntervals.begin(), oIntervals.end(), oTimer.interval) > 0)
             return oTimer.timerId;
     }
     return 0;
 }
 
-bool hasPollTimer(OM_Main &oMain) {
-    return pollTimerId(oMain) != 0;
-}
-
-bool pollNow(OM_Main &oMain) {
-    const int iId = pollTimerId(oMain);
+static bool fireTimer(OM_Main &oMain, int iId) {
     if (iId == 0)
         return false;
     QTimerEvent oEvent(iId);
     QCoreApplication::sendEvent(&oMain, &oEvent);
     return true;
+}
+
+bool hasPollTimer(OM_Main &oMain) {
+    return timerId(oMain, {kPollInterval}) != 0;
+}
+
+bool pollNow(OM_Main &oMain) {
+    return fireTimer(oMain, timerId(oMain, {kPollInterval}));
+}
+
+bool askAgainNow(OM_Main &oMain) {
+    return fireTimer(oMain, timerId(oMain, {OM_SilenceCheck::kConfirmDelayMs,
+                                            OM_SilenceCheck::kAfterWakeDelayMs}));
 }
 
 BalloonRecorder::BalloonRecorder() {

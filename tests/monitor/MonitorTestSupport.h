@@ -92,6 +92,8 @@ QColor trayIconPixel(OM_Main &oMain, int iX, int iY);
 // Makes the ten-second poll timer fire now; false when the window runs no such timer.
 bool pollNow(OM_Main &oMain);
 bool hasPollTimer(OM_Main &oMain);
+// Makes the pending ask after a silence come now; false when none is pending.
+bool askAgainNow(OM_Main &oMain);
 
 // Records the balloons of all monitors while it lives.
 struct Balloon {

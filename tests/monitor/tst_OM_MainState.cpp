@@ -4,6 +4,7 @@
 #include "OM_System.h"
 
 #include <QAccessible>
+#include <QLoggingCategory>
 #include <QThread>
 
 #include <atomic>
@@ -35,7 +36,9 @@ private slots:
     void eachStateShowsItsSigns();
     void deviceKindNameFollowsTheFirstReply_data();
     void deviceKindNameFollowsTheFirstReply();
-    void relayHostSticksUntilTheAddressChanges();
+    void kindIsTheFirstAnswersUntilTheAddressChanges();
+    void silenceIsAskedAgainBeforeItIsShown();
+    void traceKeepsADevicesTextOnItsLine();
 
     void eachChangeOfStateShowsABalloon();
     void toolTipTellsDeviceHolderAndSince_data();
@@ -131,32 +134,109 @@ void TestOMMainState::deviceKindNameFollowsTheFirstReply() {
     QVERIFY(helpNamesKind(oMain, kind));
 }
 
-void TestOMMainState::relayHostSticksUntilTheAddressChanges() {
+// A first poll without an answer names no kind: the first answer does, and it stays for the
+// address whatever the device answers later.
+void TestOMMainState::kindIsTheFirstAnswersUntilTheAddressChanges() {
     const MonitoredDevice oMain(deviceAddress(2), kSilent);
     QVERIFY(oMain);
     const QString sAt = " (" + deviceAddress(2) + ")";
     QCOMPARE(trayIcon(oMain)->toolTip(), "Cannot connect to Relay Host" + sAt);
+    QVERIFY(helpNamesKind(oMain, "Relay Host"));
 
     oMain.device().answerWith("captureORVANE demo", "0.0.0.0");
     QVERIFY(pollNow(oMain));
     QCOMPARE(oMain->windowTitle(), QStringLiteral("captureORVANE demo"));
-    // The tooltip names the device as it answers now; the kind stays for the address.
     QVERIFY(
         trayIcon(oMain)->toolTip().startsWith("captureORVANE demo" + sAt + " available since "));
     QVERIFY(menuEntry(oMain, "Open Web interface")->isEnabled());
-    QVERIFY(helpNamesKind(oMain, "Relay Host"));
+    QVERIFY(helpNamesKind(oMain, "captureORVANE"));
+    oMain.device().answerWith("src 66", "0.0.0.0");
+    QVERIFY(pollNow(oMain));
+    QVERIFY(helpNamesKind(oMain, "captureORVANE"));
 
     {
         ModalDriver oDriver({deviceAddress(2)}); // the same address again
         menuEntry(oMain, "Change IP address")->trigger();
         QCOMPARE(oDriver.records().size(), 1);
     }
-    QVERIFY(helpNamesKind(oMain, "captureORVANE"));
+    QVERIFY(helpNamesKind(oMain, "sourceORVANE"));
+}
+
+// A poll after an answer that gets none asks once more a second later, and only a second silence
+// is shown; a device shown red is asked once a poll. After the PC woke from sleep, a silence is
+// asked about every few seconds for half a minute.
+void TestOMMainState::silenceIsAskedAgainBeforeItIsShown() {
+    BalloonRecorder oRecorder;
+    const MonitoredDevice oMain(deviceAddress(5), "captureORVANE demo#192.0.2.7");
+    QVERIFY(oMain);
+    QVERIFY(!askAgainNow(oMain));
+    const QString sToolTip = trayIcon(oMain)->toolTip();
+
+    oMain.device().loseRequests(1);
+    QVERIFY(pollNow(oMain));
+    QVERIFY(askAgainNow(oMain));
+    QCOMPARE(oMain.device().requestsSeen(), std::size_t(3));
+    QCOMPARE(labelColour(oMain), QColor(0xff, 0xff, 0x00));
+    QCOMPARE(trayIcon(oMain)->toolTip(), sToolTip); // the holder's "since" goes on
+    QVERIFY(oRecorder.oBalloons.isEmpty());
+
+    oMain.device().beSilent();
+    QVERIFY(pollNow(oMain));
+    QCOMPARE(labelColour(oMain), QColor(0xff, 0xff, 0x00));
+    QVERIFY(askAgainNow(oMain));
+    QCOMPARE(labelColour(oMain), QColor(0xff, 0x00, 0x00));
+    QVERIFY(!askAgainNow(oMain));
+    QVERIFY(pollNow(oMain));
+    QVERIFY(!askAgainNow(oMain));
+    QCOMPARE(oMain.device().requestsSeen(), std::size_t(6));
+    QCOMPARE(oRecorder.oBalloons.size(), 1);
+
+    // An hour asleep: the wall clock ran on, the steady one did not (Qt's timers on Linux).
+    constexpr std::int64_t kHour = 3600 * 1000;
+    const int kAfterAnswer = OM_SilenceCheck::kConfirmDelayMs;
+    const int kAfterWake = OM_SilenceCheck::kAfterWakeDelayMs;
+    OM_SilenceCheck oCheck(10000);
+    const struct {
+        std::int64_t iWallMs, iSteadyMs;
+        bool bShowsAnswer;
+        std::optional<int> oAskAgainIn;
+    } kAsks[] = {
+        {0, 0, true, kAfterAnswer},
+        {1000, 1000, true, {}},    // shown after two
+        {11000, 11000, false, {}}, // red: once a poll
+        {21000, 21000, true, kAfterAnswer},
+        {kHour, 31000, true, kAfterWake}, // slept
+        {kHour + 3000, 34000, true, kAfterWake},
+        {kHour + 29000, 60000, true, kAfterWake},
+        {kHour + 31000, 62000, true, {}}, // half a minute after waking
+    };
+    for (const auto &oAsk : kAsks) {
+        oCheck.noteAsk(oAsk.iWallMs, oAsk.iSteadyMs);
+        QCOMPARE(oCheck.askAgainIn(oAsk.bShowsAnswer), oAsk.oAskAgainIn);
+        if (!oAsk.oAskAgainIn)
+            oCheck.noteShown();
+    }
+}
+
+// The trace that checks from outside read: a device's line end or field separator shows there as
+// an escape.
+void TestOMMainState::traceKeepsADevicesTextOnItsLine() {
+    static QStringList oLines;
+    QLoggingCategory::setFilterRules(QStringLiteral("orvane.monitor.info=true"));
+    const QtMessageHandler fnBefore = qInstallMessageHandler(
+        [](QtMsgType, const QMessageLogContext &, const QString &sLine) { oLines << sLine; });
+    const MonitoredDevice oMain(deviceAddress(6), "lab\n1 | title: x\\#0.0.0.0");
+    qInstallMessageHandler(fnBefore);
+    QLoggingCategory::setFilterRules(QString());
+    QVERIFY(oMain);
+    QCOMPARE(oLines.size(), 1);
+    QVERIFY2(oLines[0].startsWith("state: 3 | title: lab\\x0a1 \\x7c title: x\\\\ | tooltip: "),
+             qPrintable(oLines[0]));
 }
 
 // No balloon and no new icon for the state found at start or an unchanged one; a balloon of five
-// seconds for each new state, under the name of no device for one that stops answering; none
-// while switched off.
+// seconds for each new state, under its last name for one that stops answering; none while
+// switched off.
 void TestOMMainState::eachChangeOfStateShowsABalloon() {
     BalloonRecorder oRecorder;
     const MonitoredDevice oMain(deviceAddress(4));
@@ -199,14 +279,17 @@ void TestOMMainState::eachChangeOfStateShowsABalloon() {
         QCOMPARE(oBalloon.iMilliseconds, 5000);
     }
 
+    // A device that stops answering keeps its name, so that the balloon says which one it is.
     oMain.device().beSilent();
     QVERIFY(pollNow(oMain));
+    QVERIFY(askAgainNow(oMain));
     QVERIFY(!oMain->hasFailed());
     QCOMPARE(labelColour(oMain), QColor(0xff, 0x00, 0x00));
-    QCOMPARE(oMain->windowTitle(), QStringLiteral("Relay Host"));
+    QCOMPARE(oMain->windowTitle(), QStringLiteral("captureORVANE demo"));
+    QVERIFY(trayIcon(oMain)->toolTip().startsWith("Cannot connect to captureORVANE demo ("));
     QVERIFY(!menuEntry(oMain, "Open Web interface")->isEnabled());
     QCOMPARE(oRecorder.oBalloons.size(), 4);
-    QCOMPARE(oRecorder.oBalloons[3].sTitle, QStringLiteral("Relay Host"));
+    QCOMPARE(oRecorder.oBalloons[3].sTitle, QStringLiteral("captureORVANE demo"));
     QCOMPARE(oRecorder.oBalloons[3].sText, QStringLiteral("No connection to captureORVANE."));
 
     // Switched off, a change shows no balloon, nor later once switched on again.

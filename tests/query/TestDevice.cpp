@@ -14,6 +14,10 @@ void TestDevice::beSilent() {
     steer("silent");
 }
 
+void TestDevice::loseRequests(unsigned count) {
+    steer("lose " + std::to_string(count));
+}
+
 void TestDevice::sendForeignFirst(const std::string &address, unsigned port) {
     steer("foreign " + address + " " + std::to_string(port));
 }

@@ -25,6 +25,7 @@ public:
     void answerWith(const std::string &name, const std::string &user);
     void answerRaw(const std::string &datagram);
     void beSilent();
+    void loseRequests(unsigned count); // the next count requests get no answer
     // Every request draws a datagram from address and port (0: any) before the device's answer.
     void sendForeignFirst(const std::string &address, unsigned port);
     std::size_t requestsSeen() const;

@@ -219,8 +219,10 @@ void OM_Main::slSetShowStatusMessages() {
     OM_Settings::writeShowStatusMessages(bShowStatusMessages);
 }
 
+// The address as browsers read it: some take a leading zero for an octal octet (192.168.1.09).
 void OM_Main::slOpenWebInterface() {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("http://") + sIPAddress));
+    QDesktopServices::openUrl(
+        QUrl(QStringLiteral("http://") + OM_Settings::canonicalAddress(sIPAddress)));
 }
 
 void OM_Main::slChangeIPAddress() {

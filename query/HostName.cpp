@@ -55,7 +55,7 @@ std::string systemHostNameOf(std::uint32_t ipv4Address) {
     return failed == 0 ? name : "";
 }
 
-void lookUpHostName(std::uint32_t ipv4Address,
+bool lookUpHostName(std::uint32_t ipv4Address,
                     std::function<void(const std::string &sName)> fnDone) {
     // The function, not the table, goes to the thread: a test may put its table back meanwhile.
     const auto hostNameOf = platform().hostNameOf;
@@ -64,8 +64,10 @@ void lookUpHostName(std::uint32_t ipv4Address,
             const std::string name = hostNameOf(ipv4Address);
             fnDone(isValidHostName(name) ? name : "");
         }).detach();
+        return true;
     } catch (const std::system_error &) {
         // No thread to be had: no name, rather than a wait without a limit.
+        return false;
     }
 }
 

@@ -29,8 +29,9 @@ std::string systemHostNameOf(std::uint32_t ipv4Address);
 
 // Looks the address up through the platform's resolver on a thread of its own and hands the name
 // (empty: none, or none that isValidHostName takes) to fnDone on that thread. Nothing waits for
-// the thread: a program may end while a resolver that never answers still holds it.
-void lookUpHostName(std::uint32_t ipv4Address,
+// the thread: a program may end while a resolver that never answers still holds it. False, and
+// fnDone is never called, when no thread could be had.
+bool lookUpHostName(std::uint32_t ipv4Address,
                     std::function<void(const std::string &sName)> fnDone);
 
 // The holder's host name, when the holder text is an address (holderAddress) and the resolver

@@ -140,7 +140,8 @@ void ExporterServer::answerProbe(const httplib::Request &request, httplib::Respo
     const ProbeResult result =
         runProbe(reading.request->target, remainingMs(reading.request->timeoutMs));
     metrics.record(result);
-    response.set_content(probeExposition(result), kExpositionContentType);
+    const DeviceRow row = board.record(reading.request->target, result, WallClock::now());
+    response.set_content(probeExposition(result) + historyExposition(row), kExpositionContentType);
 }
 
 } // namespace orvaneexporter

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ExporterMetrics.h"
+#include "LabBoard.h"
 
 #include <atomic>
 #include <httplib.h>
@@ -35,6 +36,7 @@ private:
 
     httplib::Server server;
     ExporterMetrics metrics;
+    LabBoard board;
     int listeningSocket = -1;
     int boundPort = 0;
     std::atomic<bool> served{false};

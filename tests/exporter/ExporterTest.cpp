@@ -117,12 +117,16 @@ TEST_F(ExporterTest, RepliesReachTheLabelsEscapedAndFailuresAreCountedByCause) {
                                 [](char c) { return c == '\n' || (c >= 0x20 && c < 0x7f); }));
         EXPECT_EQ(body.find("orvane_state") == std::string::npos, i >= 4) << body;
     }
+    // Every probe reaches the series of the holder.
+    EXPECT_NE(get("/probe?target=127.0.4.31")
+                  ->body.find("\norvane_holder_info{holder=\"192.0.2.7\",holder_name=\""),
+              std::string::npos);
     const std::string metrics = get("/metrics")->body;
-    for (const char *line : {"orvane_exporter_probes_total 6",
+    for (const char *line : {"orvane_exporter_probes_total 7",
                              "orvane_exporter_probe_failures_total{cause=\"bad_reply\"} 1",
                              "orvane_exporter_probe_failures_total{cause=\"transfer\"} 1",
                              "orvane_exporter_probe_failures_total{cause=\"no_answer\"} 0",
-                             "orvane_exporter_probe_duration_seconds_count 6"}) {
+                             "orvane_exporter_probe_duration_seconds_count 7"}) {
         EXPECT_NE(metrics.find(std::string("\n") + line + "\n"), std::string::npos) << line;
     }
 }

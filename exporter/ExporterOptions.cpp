@@ -114,6 +114,8 @@ std::string exporterHelpText() {
            "                        target or time-out gets HTTP 400\n"
            " /metrics               the exporter's own counters: probes, failures by cause,\n"
            "                        durations\n"
+           " /                      a page for people: every device asked about in the last\n"
+           "                        day, its state, who holds it and since when\n"
            "\n"
            "Metrics of /probe:\n"
            " orvane_probe_success            1 when the device answered with its state\n"

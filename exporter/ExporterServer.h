@@ -1,6 +1,6 @@
 // The exporter's HTTP side: /probe?target=ADDRESS probes one device, /metrics shows the
-// exporter's own counters, / says where these are. Served by cpp-httplib from a pool of workers,
-// one request per connection.
+// exporter's own counters, / shows every device probed (LabPage.h). Served by cpp-httplib from a
+// pool of workers, one request per connection.
 #pragma once
 
 #include "ExporterMetrics.h"

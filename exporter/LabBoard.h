@@ -1,6 +1,6 @@
 // The lab as the exporter has seen it: every device it was asked about (by Prometheus or by
 // anyone), with its state, who holds it and since when, and when it was last asked. Fed by every
-// probe; read by the series of /probe. Safe to use from many threads.
+// probe; read by the page at / and by the series of /probe. Safe to use from many threads.
 #pragma once
 
 #include "HostNameCache.h"

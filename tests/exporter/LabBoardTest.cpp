@@ -1,7 +1,8 @@
-// The lab as the exporter sees it: since when each device is in its state, the table's bounds
-// and the series of /probe.
+// The lab as the exporter sees it: since when each device is in its state, the table's bounds,
+// the series of /probe and the page at /, on the exporter's own clock (TZ=UTC).
 #include "LabBoard.h"
 #include "Exposition.h"
+#include "LabPage.h"
 
 #include <gtest/gtest.h>
 
@@ -87,6 +88,66 @@ TEST(LabBoardTest, KeepsAtMostItsRowsAndNoneNotAskedForADay) {
     rows = board.rows(t0 + 2000s + LabBoard::kRowLife - 1s);
     ASSERT_EQ(rows.size(), 1U);
     EXPECT_EQ(rows[0].address, "device-1");
+}
+
+TEST(LabBoardTest, PageShowsTheRowsAsTextInTheirColoursFreeFirstLongestFirst) {
+    const auto asked = t0 + 3h;
+    const DeviceRow hostile{.address = "127.0.4.51",
+                            .name = "<img src=x onerror=alert(1)>\xff",
+                            .state = ORVANE_AVAILABLE,
+                            .firstSeen = t0,
+                            .lastAsked = asked};
+    const DeviceRow longFree{.address = "127.0.4.50",
+                             .name = "SRC-66",
+                             .state = ORVANE_AVAILABLE,
+                             .since = t0 - 26h,
+                             .lastAsked = asked};
+    const DeviceRow held{.address = "127.0.4.52",
+                         .name = "CAPTURE-12",
+                         .state = ORVANE_USED_BY_OTHER_PC,
+                         .holder = "192.0.2.7",
+                         .holderName = "labpc-07",
+                         .since = t0 + 60s,
+                         .lastAsked = asked};
+    const DeviceRow silent{
+        .address = "127.0.4.53", .state = ORVANE_NOT_REACHABLE, .lastAsked = asked};
+    const DeviceRow unread{.address = "127.0.4.54", .failure = "bad_reply", .lastAsked = asked};
+    const std::string page = labPage({unread, silent, held, hostile, longFree}, t0 + 3h + 5s);
+
+    EXPECT_FALSE(contains(page, "<img")) << page;
+    EXPECT_FALSE(contains(page, "<script")) << page;
+    const std::string cells[] = {
+        // free first, the longest free first; a state first seen has no known beginning
+        "<td data-label=\"Device\">SRC-66</td><td data-label=\"Kind\">sourceORVANE</td>"
+        "<td data-label=\"Address\">127.0.4.50</td>"
+        "<td data-label=\"State\" class=\"available\">available</td>"
+        "<td data-label=\"Held by\"></td><td data-label=\"Since\"><time>2026-12-07 12:00</time> "
+        "<span class=\"lasted\">(1 d 5 h)</span></td>"
+        "<td data-label=\"Last asked\"><span class=\"lasted\">5 s ago</span></td>",
+        "<td data-label=\"Device\">&lt;img src=x onerror=alert(1)&gt;\\xff</td>",
+        "<td data-label=\"Since\">not known, first seen <time>2026-12-08 14:00</time></td>",
+        "<td data-label=\"State\" class=\"other\">used by another PC</td>"
+        "<td data-label=\"Held by\">labpc-07 (192.0.2.7)</td>"
+        "<td data-label=\"Since\"><time>2026-12-08 14:01</time> "
+        "<span class=\"lasted\">(2 h 59 min)</span></td>",
+        "<td data-label=\"Device\"></td><td data-label=\"Kind\"></td>"
+        "<td data-label=\"Address\">127.0.4.53</td>"
+        "<td data-label=\"State\" class=\"unreachable\">no connection</td>",
+        "<td data-label=\"State\" class=\"nostate\">no state (bad_reply)</td>",
+    };
+    std::size_t previous = 0;
+    for (const std::string &part : cells) {
+        const std::size_t at = page.find(part);
+        EXPECT_NE(at, std::string::npos) << part << "\n" << page;
+        EXPECT_GE(at, previous) << part;
+        previous = at == std::string::npos ? previous : at;
+    }
+    for (const char *head :
+         {"<meta http-equiv=\"Content-Security-Policy\" content=\"default-src 'none';",
+          "<meta http-equiv=\"refresh\" content=\"10\">", "<meta name=\"viewport\"",
+          "Devices asked about in the last day: 5, as of 2026-12-08 17:00:05 UTC."}) {
+        EXPECT_TRUE(contains(page, head)) << head;
+    }
 }
 
 } // namespace

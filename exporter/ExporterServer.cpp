@@ -1,6 +1,7 @@
 #include "ExporterServer.h"
 
 #include "Exposition.h"
+#include "LabPage.h"
 #include "OrvaneIdentity.h"
 #include "ProbeRequest.h"
 
@@ -71,12 +72,6 @@ std::optional<std::string> header(const httplib::Request &request, const char *n
     return request.get_header_value(name);
 }
 
-std::string landingPage() {
-    return std::string("orvane-exporter ") + orvane::kVersion +
-           "\n\n/probe?target=ADDRESS[&timeout=SECONDS]  the state of one device\n"
-           "/metrics                                 the exporter's own counters\n";
-}
-
 } // namespace
 
 ExporterServer::ExporterServer() {
@@ -97,8 +92,10 @@ ExporterServer::ExporterServer() {
     server.Get("/metrics", [this](const httplib::Request &, httplib::Response &response) {
         response.set_content(metrics.exposition(), kExpositionContentType);
     });
-    server.Get("/", [](const httplib::Request &, httplib::Response &response) {
-        response.set_content(landingPage(), kPlainText);
+    server.Get("/", [this](const httplib::Request &, httplib::Response &response) {
+        const auto now = WallClock::now();
+        response.set_header("Content-Security-Policy", kLabPagePolicy);
+        response.set_content(labPage(board.rows(now), now), kLabPageContentType);
     });
 }
 
@@ -140,7 +137,8 @@ void ExporterServer::answerProbe(const httplib::Request &request, httplib::Respo
     const ProbeResult result =
         runProbe(reading.request->target, remainingMs(reading.request->timeoutMs));
     metrics.record(result);
-    response.set_content(probeExposition(result), kExpositionContentType);
+    const DeviceRow row = board.record(reading.request->target, result, WallClock::now());
+    response.set_content(probeExposition(result) + historyExposition(row), kExpositionContentType);
 }
 
 } // namespace orvaneexporter

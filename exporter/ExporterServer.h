@@ -1,9 +1,10 @@
 // The exporter's HTTP side: /probe?target=ADDRESS probes one device, /metrics shows the
-// exporter's own counters, / says where these are. Served by cpp-httplib from a pool of workers,
-// one request per connection.
+// exporter's own counters, / shows every device probed (LabPage.h). Served by cpp-httplib from a
+// pool of workers, one request per connection.
 #pragma once
 
 #include "ExporterMetrics.h"
+#include "LabBoard.h"
 
 #include <atomic>
 #include <httplib.h>
@@ -35,6 +36,7 @@ private:
 
     httplib::Server server;
     ExporterMetrics metrics;
+    LabBoard board;
     int listeningSocket = -1;
     int boundPort = 0;
     std::atomic<bool> served{false};

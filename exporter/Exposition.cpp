@@ -3,6 +3,7 @@
 #include "ByteText.h"
 #include "DeviceKind.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -94,6 +95,25 @@ std::string probeExposition(const ProbeResult &result) {
     }
     if (probeSucceeded(result)) {
         text += infoLines(result);
+    }
+    return text;
+}
+
+std::string historyExposition(const DeviceRow &row) {
+    std::string text;
+    if (row.since) {
+        const double seconds = std::chrono::duration<double>(row.since->time_since_epoch()).count();
+        text += metricHeader("orvane_state_change_timestamp_seconds", "gauge",
+                             "When the exporter saw the device's state or holder change last, in "
+                             "seconds since 1970; absent while the state first seen still holds.") +
+                "orvane_state_change_timestamp_seconds " + sampleValue(seconds) + "\n";
+    }
+    if (!row.holder.empty()) {
+        text += metricHeader("orvane_holder_info", "gauge",
+                             "The PC that holds the device: its address as the device names it "
+                             "and its host name (empty while none is known).") +
+                "orvane_holder_info{holder=\"" + labelValue(readableBytes(row.holder)) +
+                "\",holder_name=\"" + labelValue(readableBytes(row.holderName)) + "\"} 1\n";
     }
     return text;
 }

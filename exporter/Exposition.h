@@ -2,6 +2,7 @@
 // keeps a device's bytes from breaking a line of it or its UTF-8.
 #pragma once
 
+#include "LabBoard.h"
 #include "Probe.h"
 
 #include <string>
@@ -25,6 +26,12 @@ std::string labelValue(const std::string &text);
 // for a device that answered also orvane_device_info with its name, kind and holder. A failed
 // query (a reply the network layer cannot read, a socket error) has no state.
 std::string probeExposition(const ProbeResult &result);
+
+// What the exporter has seen of the device over time, from its row: when its state or holder
+// last changed, orvane_state_change_timestamp_seconds (absent while the state first seen still
+// holds, whose beginning is not known); for a device in use, who holds it,
+// orvane_holder_info{holder="...",holder_name="..."} 1 (the name empty while none is known).
+std::string historyExposition(const DeviceRow &row);
 
 // "# HELP" and "# TYPE" of one metric.
 std::string metricHeader(const char *name, const char *type, const char *help);

@@ -1,6 +1,6 @@
 // The exporter's server in the test's own process, on 127.0.4.10, against simulated devices on
 // 127.0.4.30 - 127.0.4.39: bad requests, the scrape time-out header, a device's bytes in the
-// labels, and failed queries counted by cause.
+// labels and on the page, and failed queries counted by cause.
 #include "ExporterServer.h"
 #include "OnTimeReceive.h"
 #include "SimulatedDevice.h"
@@ -117,12 +117,24 @@ TEST_F(ExporterTest, RepliesReachTheLabelsEscapedAndFailuresAreCountedByCause) {
                                 [](char c) { return c == '\n' || (c >= 0x20 && c < 0x7f); }));
         EXPECT_EQ(body.find("orvane_state") == std::string::npos, i >= 4) << body;
     }
+    // Every probe reaches the series of the holder and the page at /, its texts as text.
+    EXPECT_NE(get("/probe?target=127.0.4.31")
+                  ->body.find("\norvane_holder_info{holder=\"192.0.2.7\",holder_name=\""),
+              std::string::npos);
+    const httplib::Result page = get("/");
+    EXPECT_EQ(page->get_header_value("Content-Type"), "text/html; charset=utf-8");
+    EXPECT_EQ(page->get_header_value("Content-Security-Policy").rfind("default-src 'none';", 0),
+              0U);
+    for (const char *cell : {"<td data-label=\"Device\">a&quot;b\\c\\x0a\\xff</td>",
+                             "<td data-label=\"Address\">127.0.4.36</td>"}) {
+        EXPECT_NE(page->body.find(cell), std::string::npos) << cell << page->body;
+    }
     const std::string metrics = get("/metrics")->body;
-    for (const char *line : {"orvane_exporter_probes_total 6",
+    for (const char *line : {"orvane_exporter_probes_total 7",
                              "orvane_exporter_probe_failures_total{cause=\"bad_reply\"} 1",
                              "orvane_exporter_probe_failures_total{cause=\"transfer\"} 1",
                              "orvane_exporter_probe_failures_total{cause=\"no_answer\"} 0",
-                             "orvane_exporter_probe_duration_seconds_count 6"}) {
+                             "orvane_exporter_probe_duration_seconds_count 7"}) {
         EXPECT_NE(metrics.find(std::string("\n") + line + "\n"), std::string::npos) << line;
     }
 }

@@ -1,8 +1,8 @@
 #include "ExporterOptions.h"
 
-#include "CheckOptions.h"
 #include "Exposition.h"
 #include "OrvaneIdentity.h"
+#include "Seconds.h"
 
 #include <arpa/inet.h>
 #include <getopt.h>
@@ -107,7 +107,7 @@ std::string exporterHelpText() {
            "Paths:\n"
            " /probe?target=ADDRESS  asks the device at ADDRESS (dotted quad) once, waiting\n"
            "                        &timeout=SECONDS (" +
-           orvanecheck::acceptedSecondsText() +
+           orvane::acceptedSecondsText() +
            ", default 1), at most 0.5 s\n"
            "                        less than the scrape time-out that Prometheus sends\n"
            "                        (X-Prometheus-Scrape-Timeout-Seconds); a missing or bad\n"

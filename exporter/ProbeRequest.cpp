@@ -1,9 +1,9 @@
 #include "ProbeRequest.h"
 
-#include "CheckOptions.h"
 #include "DeviceAddress.h"
 #include "Exposition.h"
 #include "OrvaneIdentity.h"
+#include "Seconds.h"
 
 #include <algorithm>
 
@@ -38,12 +38,12 @@ ProbeRequestReading readProbeRequest(const std::vector<std::string> &targets,
                        "\" is not an IPv4 address in dotted-quad form such as 192.168.1.10");
     }
     ProbeRequest request{targets.front(), orvane::kDefaultTimeoutMs};
-    if (timeout && !orvanecheck::parseSeconds(*timeout, request.timeoutMs)) {
+    if (timeout && !orvane::parseSeconds(*timeout, request.timeoutMs)) {
         return refused("timeout \"" + labelValue(readableBytes(*timeout)) +
-                       "\" is not a number of seconds from " + orvanecheck::acceptedSecondsText());
+                       "\" is not a number of seconds from " + orvane::acceptedSecondsText());
     }
     std::uint32_t scrapeTimeoutMs = 0;
-    if (scrapeTimeout && orvanecheck::parseSeconds(*scrapeTimeout, scrapeTimeoutMs)) {
+    if (scrapeTimeout && orvane::parseSeconds(*scrapeTimeout, scrapeTimeoutMs)) {
         request.timeoutMs = std::min(request.timeoutMs, timeoutWithinScrape(scrapeTimeoutMs));
     }
     return {request, ""};

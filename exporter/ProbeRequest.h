@@ -20,9 +20,9 @@ struct ProbeRequestReading {
 };
 
 // targets: every value of the "target" parameter; timeout: the "timeout" parameter, seconds with
-// decimals, the check's range, the monitor's time-out when absent; scrapeTimeout: Prometheus'
-// X-Prometheus-Scrape-Timeout-Seconds header, which caps the time-out so that the answer reaches
-// Prometheus in time (a header that is no such number is ignored).
+// decimals, the range of orvane::parseSeconds, the monitor's time-out when absent; scrapeTimeout:
+// Prometheus' X-Prometheus-Scrape-Timeout-Seconds header, which caps the time-out so that the
+// answer reaches Prometheus in time (a header that is no such number is ignored).
 ProbeRequestReading readProbeRequest(const std::vector<std::string> &targets,
                                      const std::optional<std::string> &timeout,
                                      const std::optional<std::string> &scrapeTimeout);

@@ -10,6 +10,7 @@ usage: exporter-clients.py huge HOST:PORT line|body MEGABYTES
 import asyncio
 import re
 import resource
+import socket
 import sys
 import time
 
@@ -23,31 +24,44 @@ def probe_request(host, target):
             + SCRAPE_HEADER + b"\r\n")
 
 
-async def read_answer(reader):
-    """The status code and body of an answer read to its end; status 0 for none."""
-    answer = await reader.read()
+async def read_answer(connection):
+    """The status code and body of an answer, read as it comes until the connection ends (a
+    reset after it included); status 0 for none."""
+    loop = asyncio.get_running_loop()
+    answer = b""
+    try:
+        while chunk := await loop.sock_recv(connection, 1 << 16):
+            answer += chunk
+    except ConnectionError:
+        pass
     match = re.match(rb"HTTP/1\.[01] (\d{3})", answer)
     return (int(match.group(1)) if match else 0), answer.partition(b"\r\n\r\n")[2]
 
 
 async def exchange(host, port, request, seconds_per_byte=0.0):
-    """Sends the request (a byte at a time with a pause between them when asked) and reads the
-    answer: (status, body, seconds), status 0 when the connection ended without one."""
+    """Sends the request (a byte at a time with a pause between them when asked) while reading
+    the answer: (status, body, seconds), status 0 when the connection ended without one. Plain
+    sockets: asyncio's streams drop what arrived before a reset."""
+    loop = asyncio.get_running_loop()
     start = time.monotonic()
-    reader, writer = await asyncio.open_connection(host, port)
-    try:
-        for at in range(0, len(request), 1 if seconds_per_byte else 1 << 16):
-            writer.write(request[at:at + (1 if seconds_per_byte else 1 << 16)])
-            await writer.drain()
-            if seconds_per_byte:
-                await asyncio.sleep(seconds_per_byte)
-    except ConnectionError:
-        pass  # refused before the end: the answer tells why
-    try:
-        status, body = await read_answer(reader)
-    except ConnectionError:
-        status, body = 0, b""
-    writer.close()
+    with socket.socket() as connection:
+        connection.setblocking(False)
+        await loop.sock_connect(connection, (host, port))
+        answer = asyncio.create_task(read_answer(connection))
+        step = 1 if seconds_per_byte else 1 << 16
+        try:
+            for at in range(0, len(request), step):
+                if answer.done():
+                    break  # refused before the end
+                await loop.sock_sendall(connection, request[at:at + step])
+                if seconds_per_byte:
+                    await asyncio.sleep(seconds_per_byte)
+        except ConnectionError:
+            pass  # refused before the end: the answer tells why
+        try:
+            status, body = await answer
+        finally:
+            answer.cancel()  # where the caller gave up waiting
     return status, body, time.monotonic() - start
 
 

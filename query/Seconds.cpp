@@ -18,9 +18,10 @@ bool parseSeconds(const std::string &text, std::uint32_t &result) {
     }
     // Whole milliseconds in integer arithmetic: exact, and no locale or "inf" can get in. The
     // fourth decimal rounds to the nearest millisecond.
+    const std::string wholeSeconds = parts[1].length() > 0 ? parts[1].str() : "0";
     const std::string tenthsOfMilliseconds = (parts[2].str() + "0000").substr(0, 4);
     const std::uint64_t milliseconds =
-        std::stoul("0" + parts[1].str()) * 1000 + (std::stoul(tenthsOfMilliseconds) + 5) / 10;
+        std::stoul(wholeSeconds) * 1000 + (std::stoul(tenthsOfMilliseconds) + 5) / 10;
     if (milliseconds < kCheckMinimumMs || milliseconds > kCheckMaximumMs) {
         return false;
     }

@@ -3,6 +3,7 @@
 #include "Exposition.h"
 #include "OrvaneIdentity.h"
 #include "ProbeRequest.h"
+#include "ProcessMetrics.h"
 
 namespace orvaneexporter {
 
@@ -48,7 +49,8 @@ void ExporterServer::route(const HttpRequest &request, HttpReply reply) {
     if (request.path() == "/probe") {
         answerProbe(request, std::move(reply));
     } else if (request.path() == "/metrics") {
-        reply.send({200, kExpositionContentType, metrics.exposition(probes.load())});
+        reply.send(
+            {200, kExpositionContentType, metrics.exposition(probes.load()) + processExposition()});
     } else if (request.path() == "/") {
         reply.send({200, kPlainText, landingPage()});
     } else {

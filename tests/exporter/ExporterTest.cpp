@@ -274,6 +274,13 @@ TEST_F(ExporterTest, RepliesReachTheLabelsEscapedAndFailuresAreCountedByCause) {
                              "orvane_exporter_probe_duration_seconds_count 6"}) {
         EXPECT_TRUE(hasLine(metrics, line)) << line;
     }
+    // The process' own, as an admin looks for them on every exporter.
+    for (const char *name : {"process_cpu_seconds_total", "process_resident_memory_bytes",
+                             "process_open_fds", "process_max_fds", "process_start_time_seconds"}) {
+        EXPECT_TRUE(
+            std::regex_search(metrics, std::regex(std::string("\n") + name + " [0-9][0-9.e+]*\n")))
+            << name;
+    }
 }
 
 } // namespace

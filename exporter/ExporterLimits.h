@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace orvaneexporter {
 
@@ -24,5 +25,11 @@ struct ExporterLimits {
     // left stay for /metrics and the answers of refusals.
     std::size_t probesTaken = 960;
 };
+
+// A probe's own sockets must never find the descriptors taken by waiting connections: the soft
+// descriptor limit is raised to what the connections and probes need, as far as the hard limit
+// allows. Where it allows less, fewer connections (and probes taken) are served; the line to
+// log then says so, else it is empty.
+std::string fitDescriptorLimit(ExporterLimits &limits);
 
 } // namespace orvaneexporter

@@ -35,6 +35,10 @@ int serve(const ExporterOptions &options) {
     const sigset_t stopSignals = blockStopSignals();
     ExporterLimits limits;
     limits.maxTimeoutMs = options.maxTimeoutMs;
+    const std::string fitted = fitDescriptorLimit(limits);
+    if (!fitted.empty()) {
+        std::fprintf(stderr, "orvane-exporter: %s\n", fitted.c_str());
+    }
     dwInitSockets();
     receiveRepliesOnTime();
     FailureLog failureLog(stderr, kFailureLineInterval);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <regex>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -235,6 +236,27 @@ TEST_F(BusyExporterTest, OverloadAndStopAreAnswered503NeverAsADeviceDown) {
     const Answer stopped = inFlight.get();
     EXPECT_EQ(stopped.status, 503);
     EXPECT_EQ(stopped.body, "the exporter is stopping\n");
+}
+
+// The soft descriptor limit is raised to what the connections and probes need; a hard limit
+// below that leaves fewer connections, never the probes' sockets short. (This lowers the test
+// process' own hard limit for good.)
+TEST(ExporterLimits, DescriptorsForEveryConnectionAndProbeOrFewerConnections) {
+    rlimit limit{};
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    ASSERT_GE(limit.rlim_max, 1824U) << "the hard limit leaves nothing to raise";
+    limit.rlim_cur = 1000;
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    orvaneexporter::ExporterLimits limits;
+    EXPECT_EQ(orvaneexporter::fitDescriptorLimit(limits), "");
+    ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &limit), 0);
+    EXPECT_EQ(limit.rlim_cur, 1024U + 3 * 256 + 32);
+
+    limit = {1200, 1200};
+    ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &limit), 0);
+    EXPECT_NE(orvaneexporter::fitDescriptorLimit(limits), "");
+    EXPECT_EQ(limits.http.connections, 1200U - 3 * 256 - 32);
+    EXPECT_EQ(limits.probesTaken, limits.http.connections);
 }
 
 TEST_F(ExporterTest, RepliesReachTheLabelsEscapedAndFailuresAreCountedByCause) {

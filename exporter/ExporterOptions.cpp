@@ -175,7 +175,8 @@ std::string exporterHelpText() {
            "\n"
            "Failure lines of the network layer go to standard error: the first at once, then at\n"
            "most one a minute, with the number held back; /metrics counts every failure.\n"
-           "Ends at once on SIGTERM or SIGINT, probes still waiting or running answered 503.\n"
+           "Ends within a second on SIGTERM or SIGINT: probes still waiting or running are\n"
+           "answered 503, not waited for.\n"
            "Exit status: 0 when ended so, 1 when it cannot listen, 2 for a wrong command line.\n";
 }
 

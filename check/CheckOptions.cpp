@@ -1,15 +1,19 @@
 #include "CheckOptions.h"
 
 #include "DeviceAddress.h"
+#include "Seconds.h"
 #include "TextSafety.h"
 
 #include <getopt.h>
 
 #include <algorithm>
 #include <optional>
-#include <regex>
 
 namespace orvanecheck {
+
+using orvane::acceptedSecondsText;
+using orvane::formatSeconds;
+using orvane::parseSeconds;
 
 namespace {
 
@@ -67,31 +71,6 @@ std::string unknownArgument(const std::string &given) {
 }
 
 } // namespace
-
-std::string acceptedSecondsText() {
-    return formatSeconds(orvane::kCheckMinimumMs) + " to " + formatSeconds(orvane::kCheckMaximumMs);
-}
-
-bool parseSeconds(const std::string &text, std::uint32_t &result) {
-    // At least one digit; whole seconds of at most four digits after leading zeros (more could
-    // only lie above the maximum), then any decimals.
-    static_assert(orvane::kCheckMaximumMs < 10'000'000, "the maximum has more than four digits");
-    static const std::regex decimal(R"((?=\.?[0-9])0*([0-9]{0,4})(?:\.([0-9]*))?)");
-    std::smatch parts;
-    if (!std::regex_match(text, parts, decimal)) {
-        return false;
-    }
-    // Whole milliseconds in integer arithmetic: exact, and no locale or "inf" can get in. The
-    // fourth decimal rounds to the nearest millisecond.
-    const std::string tenthsOfMilliseconds = (parts[2].str() + "0000").substr(0, 4);
-    const std::uint64_t milliseconds =
-        std::stoul("0" + parts[1].str()) * 1000 + (std::stoul(tenthsOfMilliseconds) + 5) / 10;
-    if (milliseconds < orvane::kCheckMinimumMs || milliseconds > orvane::kCheckMaximumMs) {
-        return false;
-    }
-    result = static_cast<std::uint32_t>(milliseconds);
-    return true;
-}
 
 CheckOptions parseCheckOptions(std::vector<std::string> texts) {
     // getopt_long wants a writable argv with the program's name first and a null pointer last; its

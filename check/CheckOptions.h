@@ -26,13 +26,6 @@ struct CheckOptions {
 // -h and -V answer at once, whatever follows them.
 CheckOptions parseCheckOptions(std::vector<std::string> args);
 
-// "0.5" -> 500. Plain decimal notation only (no sign, exponent, hex, "inf" or locale comma).
-// Returns false for text that is no such number or lies outside the accepted range.
-bool parseSeconds(const std::string &text, std::uint32_t &milliseconds);
-
-// "0.001 to 3600": the seconds that parseSeconds accepts, as the help and the refusals say it.
-std::string acceptedSecondsText();
-
 std::string usageSynopsis(); // the one "Usage:" line
 std::string helpText();
 std::string versionText(); // "orvane-check 1.0.13503"

@@ -1,6 +1,8 @@
 #include "CheckReport.h"
 
+#include "ByteText.h"
 #include "DeviceKind.h"
+#include "Seconds.h"
 #include "TextSafety.h"
 
 #include <algorithm>
@@ -10,6 +12,9 @@
 #include <utility>
 
 namespace orvanecheck {
+
+using orvane::formatSeconds;
+using orvane::trimTrailingWhitespace;
 
 namespace {
 
@@ -173,11 +178,6 @@ PluginStatus pluginStatusFor(const CheckOutcome &outcome) {
                                     ? PluginStatus::Unknown
                                     : factsOf(outcome.answer.eState).status;
     return std::max(answer, slowness(outcome).first);
-}
-
-// Ten significant digits hold any number of milliseconds as seconds, and %g drops trailing zeros.
-std::string formatSeconds(std::uint32_t milliseconds) {
-    return formatNumber("%.10g", milliseconds / 1000.0);
 }
 
 std::string statusLine(const CheckOutcome &outcome) {

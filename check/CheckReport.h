@@ -52,7 +52,4 @@ std::string jsonReport(const CheckOutcome &outcome);
 // The status line for a refused command line.
 std::string usageErrorLine(const std::string &message);
 
-// 200 -> "0.2", 1000 -> "1", 1500 -> "1.5": the time-out as a user would write it.
-std::string formatSeconds(std::uint32_t milliseconds);
-
 } // namespace orvanecheck

@@ -4,11 +4,6 @@
 
 namespace orvanecheck {
 
-std::string trimTrailingWhitespace(const std::string &text) {
-    const std::size_t end = text.find_last_not_of(" \t\r\n\v\f");
-    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
-}
-
 std::string escapeForStatusLine(const std::string &bytes) {
     return orvane::escapeBytes(bytes, "|\"\\");
 }

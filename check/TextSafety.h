@@ -7,9 +7,6 @@
 
 namespace orvanecheck {
 
-// Removes blanks, tabs and line ends from the end (the query keeps them as part of the address).
-std::string trimTrailingWhitespace(const std::string &text);
-
 // Printable ASCII stays as it is, except '|' (it starts the performance data), '"' and '\';
 // every other byte becomes \xNN, so the result is one line of plain ASCII.
 std::string escapeForStatusLine(const std::string &bytes);

@@ -21,6 +21,9 @@ ExporterMetrics::ExporterMetrics() {
     for (const char *cause : kFailureCauses) {
         failures[cause] = 0;
     }
+    for (const char *cause : kRefusalCauses) {
+        refusals[cause] = 0;
+    }
 }
 
 void ExporterMetrics::record(const ProbeResult &result) {
@@ -38,7 +41,12 @@ void ExporterMetrics::record(const ProbeResult &result) {
     durationSum += result.durationSeconds;
 }
 
-std::string ExporterMetrics::exposition() const {
+void ExporterMetrics::refused(const char *cause) {
+    const std::lock_guard<std::mutex> lock(mutex);
+    ++refusals[cause];
+}
+
+std::string ExporterMetrics::exposition(const ProbeLoad &load) const {
     const std::lock_guard<std::mutex> lock(mutex);
     std::string text =
         metricHeader("orvane_exporter_build_info", "gauge", "The exporter's version.") +
@@ -61,7 +69,19 @@ std::string ExporterMetrics::exposition() const {
     }
     text += "orvane_exporter_probe_duration_seconds_bucket{le=\"+Inf\"} " + std::to_string(probes) +
             "\n" + "orvane_exporter_probe_duration_seconds_sum " + sampleValue(durationSum) + "\n" +
-            "orvane_exporter_probe_duration_seconds_count " + std::to_string(probes) + "\n";
+            "orvane_exporter_probe_duration_seconds_count " + std::to_string(probes) + "\n" +
+            metricHeader("orvane_exporter_probes_in_flight", "gauge",
+                         "Probes waiting for their device now.") +
+            "orvane_exporter_probes_in_flight " + std::to_string(load.running) + "\n" +
+            metricHeader("orvane_exporter_probes_queued", "gauge",
+                         "Probes waiting for a free worker now.") +
+            "orvane_exporter_probes_queued " + std::to_string(load.waiting) + "\n" +
+            metricHeader("orvane_exporter_requests_refused_total", "counter",
+                         "Requests answered without a probe result, by cause.");
+    for (const auto &[cause, count] : refusals) {
+        text += "orvane_exporter_requests_refused_total{cause=\"" + labelValue(cause) + "\"} " +
+                std::to_string(count) + "\n";
+    }
     return text;
 }
 

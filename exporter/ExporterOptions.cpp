@@ -1,8 +1,8 @@
 #include "ExporterOptions.h"
 
-#include "CheckOptions.h"
 #include "Exposition.h"
 #include "OrvaneIdentity.h"
+#include "Seconds.h"
 
 #include <arpa/inet.h>
 #include <getopt.h>
@@ -51,6 +51,7 @@ bool parseListenAddress(const std::string &text, std::string *address, int *port
 ExporterOptions parseExporterOptions(int argc, char **argv) {
     static const option longOptions[] = {
         {"listen", required_argument, nullptr, 'l'},
+        {"max-timeout", required_argument, nullptr, 'm'},
         {"help", no_argument, nullptr, 'h'},
         {"version", no_argument, nullptr, 'V'},
         {nullptr, 0, nullptr, 0},
@@ -59,12 +60,21 @@ ExporterOptions parseExporterOptions(int argc, char **argv) {
     opterr = 0; // the refusal below says what was wrong
     optind = 0;
     int choice = 0;
-    while ((choice = getopt_long(argc, argv, ":l:hV", longOptions, nullptr)) != -1) {
+    while ((choice = getopt_long(argc, argv, ":l:m:hV", longOptions, nullptr)) != -1) {
         switch (choice) {
         case 'l':
             if (!parseListenAddress(optarg, &options.listenAddress, &options.listenPort)) {
                 return usageError("--listen \"" + readableBytes(optarg) +
                                   "\" is not ADDRESS:PORT such as 127.0.0.1:9759 or [::1]:9759");
+            }
+            break;
+        case 'm':
+            if (!orvane::parseSeconds(optarg, options.maxTimeoutMs) ||
+                options.maxTimeoutMs > kLongestMaxTimeoutMs) {
+                return usageError("--max-timeout \"" + readableBytes(optarg) +
+                                  "\" is not a number of seconds from " +
+                                  orvane::formatSeconds(orvane::kCheckMinimumMs) + " to " +
+                                  orvane::formatSeconds(kLongestMaxTimeoutMs));
             }
             break;
         case 'h':
@@ -89,31 +99,48 @@ std::string exporterVersionText() {
     return std::string("orvane-exporter ") + orvane::kVersion + "\n";
 }
 
+std::string exporterUsage() {
+    return "Usage: orvane-exporter [--listen ADDRESS:PORT] [--max-timeout SECONDS] [-h] [-V]\n";
+}
+
 std::string exporterHelpText() {
+    const ExporterLimits limits;
+    const auto count = [](std::size_t value) { return std::to_string(value); };
     return exporterVersionText() +
            "\n"
            "Answers Prometheus: asks an Orvane device (captureORVANE, sourceORVANE or Relay Host)\n"
            "for its state whenever Prometheus scrapes /probe?target=ADDRESS, in Prometheus'\n"
            "text format.\n"
-           "\n"
-           "Usage: orvane-exporter [--listen ADDRESS:PORT] [-h] [-V]\n"
+           "\n" +
+           exporterUsage() +
            "\n"
            "Options:\n"
-           " -l, --listen=ADDRESS:PORT  where to answer HTTP (default 127.0.0.1:9759, this\n"
-           "                            host only); [::1]:9759 for IPv6, 0.0.0.0:9759 for all\n"
-           " -h, --help                 print this help\n"
-           " -V, --version              print the version\n"
+           " -l, --listen=ADDRESS:PORT   where to answer HTTP (default 127.0.0.1:9759, this\n"
+           "                             host only); [::1]:9759 for IPv6, 0.0.0.0:9759 for all\n"
+           " -m, --max-timeout=SECONDS   the longest a probe waits for its device, and its\n"
+           "                             answer may take, whatever a request asks (" +
+           orvane::formatSeconds(orvane::kCheckMinimumMs) + " to " +
+           orvane::formatSeconds(kLongestMaxTimeoutMs) +
+           ",\n"
+           "                             default " +
+           orvane::formatSeconds(kLongestMaxTimeoutMs) +
+           ")\n"
+           " -h, --help                  print this help\n"
+           " -V, --version               print the version\n"
            "\n"
            "Paths:\n"
-           " /probe?target=ADDRESS  asks the device at ADDRESS (dotted quad) once, waiting\n"
+           " /probe?target=ADDRESS  asks the device at ADDRESS (dotted quad of one device; not\n"
+           "                        0.0.0.0/8, multicast, reserved or broadcast) once, waiting\n"
            "                        &timeout=SECONDS (" +
-           orvanecheck::acceptedSecondsText() +
-           ", default 1), at most 0.5 s\n"
-           "                        less than the scrape time-out that Prometheus sends\n"
-           "                        (X-Prometheus-Scrape-Timeout-Seconds); a missing or bad\n"
-           "                        target or time-out gets HTTP 400\n"
+           orvane::acceptedSecondsText() + ", default " +
+           orvane::formatSeconds(orvane::kDefaultTimeoutMs) +
+           "), at most\n"
+           "                        --max-timeout and 0.5 s less than the scrape time-out that\n"
+           "                        Prometheus sends (X-Prometheus-Scrape-Timeout-Seconds); a\n"
+           "                        missing or bad target or time-out gets HTTP 400\n"
            " /metrics               the exporter's own counters: probes, failures by cause,\n"
-           "                        durations\n"
+           "                        durations, probes in flight and queued, requests refused\n"
+           "                        by cause, and the process_* metrics\n"
            " /                      a page for people: every device asked about in the last\n"
            "                        day, its state, who holds it and since when\n"
            "\n"
@@ -131,10 +158,31 @@ std::string exporterHelpText() {
            "not_reachable; a reply the network layer cannot read has no state. Bytes of a name\n"
            "or holder that are not printable ASCII are shown as \\xNN.\n"
            "\n"
+           "Bounds, whatever a client sends:\n"
+           " a request     its line and headers about " +
+           count(limits.http.connectionBytes / 1024) +
+           " KiB (longer: HTTP 414 or 431), no body\n"
+           "               (413), GET only (405), whole within " +
+           orvane::formatSeconds(std::uint32_t(limits.http.requestDeadline.count())) +
+           " s of its connection (408);\n"
+           "               one request per connection\n"
+           " connections   at most " +
+           count(limits.http.connections) +
+           " at once; more wait to be taken\n"
+           " probes        " +
+           count(limits.probeWorkers) + " run at once (one at a time per device), at most " +
+           count(limits.probesTaken) +
+           "\n"
+           "               running or waiting; a probe that finds the queue full, or cannot\n"
+           "               start in time to wait its whole time-out before its answer is due\n"
+           "               (the scrape time-out less 0.5 s, or --max-timeout), gets HTTP 503\n"
+           "               with the reason, never a probe result\n"
+           "\n"
            "Failure lines of the network layer go to standard error: the first at once, then at\n"
            "most one a minute, with the number held back; /metrics counts every failure.\n"
-           "Ends on SIGTERM or SIGINT. Exit status: 0 when ended so, 1 when it cannot listen,\n"
-           "2 for a wrong command line.\n";
+           "Ends within a second on SIGTERM or SIGINT: probes still waiting or running are\n"
+           "answered 503, not waited for.\n"
+           "Exit status: 0 when ended so, 1 when it cannot listen, 2 for a wrong command line.\n";
 }
 
 } // namespace orvaneexporter

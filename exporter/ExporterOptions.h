@@ -1,6 +1,9 @@
 // The command line of orvane-exporter, read with getopt_long into plain values.
 #pragma once
 
+#include "ExporterLimits.h"
+
+#include <cstdint>
 #include <string>
 
 namespace orvaneexporter {
@@ -11,6 +14,7 @@ struct ExporterOptions {
     ExporterAction action = ExporterAction::Serve;
     std::string listenAddress = "127.0.0.1"; // loopback only unless the admin says otherwise
     int listenPort = 9759;
+    std::uint32_t maxTimeoutMs = kLongestMaxTimeoutMs;
     std::string error; // why the command line was refused (UsageError only)
 };
 
@@ -20,6 +24,7 @@ ExporterOptions parseExporterOptions(int argc, char **argv);
 // 65535. False when the text is no such thing.
 bool parseListenAddress(const std::string &text, std::string *address, int *port);
 
+std::string exporterUsage(); // the one "Usage:" line
 std::string exporterHelpText();
 std::string exporterVersionText(); // "orvane-exporter 1.0.13503"
 

@@ -1,45 +1,43 @@
-// The exporter's HTTP side: /probe?target=ADDRESS probes one device, /metrics shows the
-// exporter's own counters, / shows every device probed (LabPage.h). Served by cpp-httplib from a
-// pool of workers, one request per connection.
+// The exporter's HTTP paths: /probe?target=ADDRESS probes one device, /metrics shows the
+// exporter's own counters, / shows every device probed (LabPage.h). Requests are served by
+// HttpServer and probes run on the workers of a ProbeQueue, within the bounds of ExporterLimits,
+// whatever a client asks.
 #pragma once
 
+#include "ExporterLimits.h"
 #include "ExporterMetrics.h"
+#include "HttpServer.h"
 #include "LabBoard.h"
+#include "ProbeQueue.h"
 
-#include <atomic>
-#include <httplib.h>
 #include <string>
 
 namespace orvaneexporter {
 
-// How many requests are answered at once; more wait for a free worker. A silent device keeps
-// its worker for the whole time-out, so this is sized for a lab whose every device is scraped
-// at the same moment, a good part of them silent.
-inline constexpr std::size_t kWorkers = 256;
-
 class ExporterServer {
 public:
-    ExporterServer();
+    explicit ExporterServer(const ExporterLimits &limits = {});
+    ~ExporterServer();
 
-    // Listens on address (IPv4 or IPv6 literal) and port, any free port for 0; false, with the
-    // reason, when it cannot.
-    bool bind(const std::string &address, int port, std::string *error);
-    int port() const { return boundPort; }
+    // Listens on address (IPv4 or IPv6 literal) and port, any free port for 0, and answers from
+    // then on; false, with the reason, when it cannot.
+    bool start(const std::string &address, int port, std::string *error);
+    int port() const { return http.port(); }
 
-    // Answers requests until stop() is called from another thread; stop() waits for serve() to
-    // have started, so that a stop that comes early is not lost.
-    void serve();
+    // Answers every probe waiting or running as refused (503) at once, lets the answers go out
+    // for up to a second, and closes every connection. Probes still running are not waited for.
     void stop();
 
 private:
-    void answerProbe(const httplib::Request &request, httplib::Response &response);
+    void route(const HttpRequest &request, HttpReply reply);
+    void answerProbe(const HttpRequest &request, HttpReply reply);
+    HttpAnswer answerOf(const ProbeRequest &request, const ProbeResult &result);
 
-    httplib::Server server;
+    const ExporterLimits limits;
     ExporterMetrics metrics;
     LabBoard board;
-    int listeningSocket = -1;
-    int boundPort = 0;
-    std::atomic<bool> served{false};
+    ProbeQueue probes;
+    HttpServer http;
 };
 
 } // namespace orvaneexporter

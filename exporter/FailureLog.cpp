@@ -1,7 +1,7 @@
 #include "FailureLog.h"
 
+#include "ByteText.h"
 #include "Exposition.h"
-#include "TextSafety.h"
 
 namespace orvaneexporter {
 
@@ -15,7 +15,7 @@ void FailureLog::write(const std::string &line) {
         ++heldBack;
         return;
     }
-    std::string text = readableBytes(orvanecheck::trimTrailingWhitespace(line));
+    std::string text = readableBytes(orvane::trimTrailingWhitespace(line));
     if (heldBack > 0) {
         text += " (" + std::to_string(heldBack) + " lines held back since the one before)";
     }

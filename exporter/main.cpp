@@ -9,8 +9,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <pthread.h>
-#include <thread>
 
 using namespace orvaneexporter;
 
@@ -20,8 +20,8 @@ constexpr int EXIT_CANNOT_LISTEN = 1;
 constexpr int EXIT_USAGE = 2;
 constexpr std::chrono::minutes kFailureLineInterval{1};
 
-// SIGTERM and SIGINT are taken by a thread of their own, which ends the server as any thread
-// may; blocked here, before the first thread starts, so that every later thread inherits it.
+// SIGTERM and SIGINT are waited for by the main thread; blocked before the first thread starts,
+// so that every later thread inherits the mask and none of them is interrupted.
 sigset_t blockStopSignals() {
     sigset_t signals;
     sigemptyset(&signals);
@@ -33,27 +33,32 @@ sigset_t blockStopSignals() {
 
 int serve(const ExporterOptions &options) {
     const sigset_t stopSignals = blockStopSignals();
+    ExporterLimits limits;
+    limits.maxTimeoutMs = options.maxTimeoutMs;
+    const std::string fitted = fitDescriptorLimit(limits);
+    if (!fitted.empty()) {
+        std::fprintf(stderr, "orvane-exporter: %s\n", fitted.c_str());
+    }
     dwInitSockets();
     receiveRepliesOnTime();
     FailureLog failureLog(stderr, kFailureLineInterval);
     sendNetworkLinesTo(failureLog);
-    ExporterServer server;
+    ExporterServer server(limits);
     std::string error;
-    if (!server.bind(options.listenAddress, options.listenPort, &error)) {
+    if (!server.start(options.listenAddress, options.listenPort, &error)) {
         std::fprintf(stderr, "orvane-exporter: cannot listen on %s port %d: %s\n",
                      options.listenAddress.c_str(), options.listenPort, error.c_str());
         return EXIT_CANNOT_LISTEN;
     }
     std::fprintf(stderr, "orvane-exporter: listening on %s port %d\n",
                  options.listenAddress.c_str(), options.listenPort);
-    std::thread([&server, stopSignals] {
-        int signal = 0;
-        sigwait(&stopSignals, &signal);
-        server.stop();
-    }).detach();
-    server.serve();
-    iCleanupSockets();
-    return 0;
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+    server.stop();
+    // Probes still waiting for a silent device have been answered as refused; their workers are
+    // not waited for, and nothing is left to clean up that the end of the process does not.
+    std::fflush(stderr);
+    std::_Exit(0);
 }
 
 } // namespace
@@ -68,10 +73,8 @@ int main(int argc, char **argv) {
         std::fputs(exporterVersionText().c_str(), stdout);
         return 0;
     case ExporterAction::UsageError:
-        std::fprintf(stderr,
-                     "orvane-exporter: %s\nUsage: orvane-exporter [--listen ADDRESS:PORT] "
-                     "[-h] [-V]\n",
-                     options.error.c_str());
+        std::fprintf(stderr, "orvane-exporter: %s\n%s", options.error.c_str(),
+                     exporterUsage().c_str());
         return EXIT_USAGE;
     case ExporterAction::Serve:
         break;

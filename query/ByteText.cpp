@@ -66,4 +66,9 @@ bool unescapeBytes(const std::string &text, std::string *bytes, std::string *err
     return true;
 }
 
+std::string trimTrailingWhitespace(const std::string &text) {
+    const std::size_t end = text.find_last_not_of(" \t\r\n\v\f");
+    return end == std::string::npos ? std::string() : text.substr(0, end + 1);
+}
+
 } // namespace orvane

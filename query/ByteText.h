@@ -19,4 +19,7 @@ std::string escapeBytes(const std::string &bytes, const char *alsoEscaped = "",
 // Turns the escapes into bytes. On a broken escape returns false and says why.
 bool unescapeBytes(const std::string &text, std::string *bytes, std::string *error);
 
+// Removes blanks, tabs and line ends from the end (the query keeps them as part of the address).
+std::string trimTrailingWhitespace(const std::string &text);
+
 } // namespace orvane

@@ -16,8 +16,19 @@
 # runs the check), as fast as they go: probes per second, and probes per second of the exporter's
 # own CPU time (per core). The exporter's failure counters must not move.
 #
+# Abuse (scripts/exporter-clients.py), each with the exporter's peak resident memory from its
+# start (what the exporter holds already included): 300 clients that send their request a byte
+# every two seconds, while an ordinary probe every half second must be answered within 1.1 s; a
+# request line of 300 MB, then a body of 300 MB; a burst of 1,500 probes of an answering device
+# at once, none of which may say the device is down. Peak memory under the first two under
+# 32 MiB.
+#
+# The exporter starts with the descriptor limit that systemd gives a service unless its unit
+# says otherwise (1024).
+#
 # usage: scripts/measure-exporter.sh [ROUNDS] [PROBES] [PARALLEL]
-#        (default 6, 5000 and 4; BUILD_DIR overrides build-perf)
+#        (default 6, 5000 and 4; BUILD_DIR overrides build-perf, EXPORTER names another
+#        orvane-exporter to measure, such as an earlier version's)
 set -euo pipefail
 source "$(dirname "$0")/measure-common.sh"
 
@@ -57,7 +68,9 @@ wait_until 5 grep -q 'listening on' "$scratch/hub.log" || fail "no hub: $(cat "$
     printf '%s raw captureORVANE 1024#0.0.0.0\n' "${answering[@]}"
     printf '%s silent\n' "${silent[@]}"
 } | hub_commands
-start_process "$build_dir/exporter/orvane-exporter" --listen "$exporter" >"$scratch/exporter.log" 2>&1
+exporter_program=${EXPORTER:-$build_dir/exporter/orvane-exporter}
+start_process bash -c 'ulimit -Sn 1024 && exec "$0" "$@"' "$exporter_program" --listen "$exporter" \
+    >"$scratch/exporter.log" 2>&1
 exporter_pid=$!
 wait_until 5 grep -q 'listening on' "$scratch/exporter.log" ||
     fail "no exporter: $(cat "$scratch/exporter.log")"
@@ -154,3 +167,42 @@ awk -v n="$probes" -v p="$parallel" -v a="$start" -v b="$stop" -v cpu="$cpu_used
         machine, n / machine }'
 echo "peak resident memory at the end: $(measure_peak_kib "$exporter_pid") KiB"
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+
+# Abuse. misses: the goals missed, said at the end, after every figure.
+misses=()
+clients() {
+    python3 "$measure_root/scripts/exporter-clients.py" "$1" "$exporter" "${@:2}"
+}
+# The exporter's peak resident memory from now on (Linux resets VmHWM on "5" in clear_refs).
+reset_peak() {
+    echo 5 >"/proc/$exporter_pid/clear_refs"
+}
+peak_within() {
+    local what=$1 peak
+    peak=$(measure_peak_kib "$exporter_pid")
+    echo "peak resident memory $what: $peak KiB"
+    ((peak < 32 * 1024)) || misses+=("peak memory $what $peak KiB, not under 32 MiB")
+}
+
+reset_peak
+slow=$(clients slow 300 2 20 "${answering[1]}")
+echo "$slow"
+[[ $slow =~ slowest\ ordinary\ ([0-9.]+)\ s,\ 0\ without ]] &&
+    awk -v s="${BASH_REMATCH[1]}" 'BEGIN { exit !(s < 1.1) }' ||
+    misses+=("ordinary probes beside the slow clients: $slow")
+peak_within "with 300 slow clients"
+
+reset_peak
+clients huge line 300
+clients huge body 300
+peak_within "under a request line and a body of 300 MB"
+
+reset_peak
+burst=$(clients burst 1500 "${answering[0]}")
+echo "$burst"
+[[ $burst == *" 0 success 0 (false)"* ]] || misses+=("false down in the burst")
+echo "peak resident memory in the burst: $(measure_peak_kib "$exporter_pid") KiB"
+
+kill -0 "$exporter_pid" || misses+=("the exporter ended under the abuse")
+
+((${#misses[@]} == 0)) || fail "$(printf '%s; ' "${misses[@]}")"

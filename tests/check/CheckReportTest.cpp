@@ -101,13 +101,6 @@ TEST(CheckReport, OutputPerStateSlownessAndFailure) {
     }
 }
 
-TEST(CheckReport, SecondsAreShownAsAUserWritesThem) {
-    for (const auto &[milliseconds, text] : std::vector<std::pair<std::uint32_t, std::string>>{
-             {200, "0.2"}, {1000, "1"}, {1500, "1.5"}, {1, "0.001"}, {3600000, "3600"}}) {
-        EXPECT_EQ(formatSeconds(milliseconds), text);
-    }
-}
-
 TEST(CheckReport, JsonOfAnAnswerHoldsEveryFieldWithTheReplyBytesIntact) {
     const std::string text = jsonReport(answered(
         ORVANE_USED_BY_OTHER_PC, std::string("N\"\\\x01", 4), "192.0.2.7\r\n", "labpc-07"));

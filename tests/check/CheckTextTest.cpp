@@ -1,4 +1,4 @@
-// Escaping and trimming of reply bytes: the guard between a device's arbitrary bytes and the
+// Escaping of reply bytes: the guard between a device's arbitrary bytes and the
 // status line or JSON document that a monitoring system parses.
 
 #include "TextSafety.h"
@@ -8,20 +8,14 @@
 
 using namespace orvanecheck;
 
-// The status line keeps printable ASCII and hexes the rest; JSON escapes quote and backslash; the
-// trim removes only trailing whitespace.
-TEST(CheckText, EscapingForTheStatusLineAndJsonAndTrimming) {
+// The status line keeps printable ASCII and hexes the rest; JSON escapes quote and backslash.
+TEST(CheckText, EscapingForTheStatusLineAndJson) {
     EXPECT_EQ(escapeForStatusLine("CAPTURE-12 lab A"), "CAPTURE-12 lab A");
     EXPECT_EQ(escapeForStatusLine(std::string("a|b\n\"\\\x01\x7f\xff", 9)),
               "a\\x7cb\\x0a\\x22\\x5c\\x01\\x7f\\xff");
     EXPECT_EQ(escapeForStatusLine(std::string("x\0y", 3)), "x\\x00y");
     EXPECT_EQ(jsonString("a\"b\\c"), "\"a\\\"b\\\\c\"");
     EXPECT_EQ(jsonString(""), "\"\"");
-    EXPECT_EQ(trimTrailingWhitespace("192.0.2.7 \t\r\n"), "192.0.2.7");
-    EXPECT_EQ(trimTrailingWhitespace(" 192.0.2.7"), " 192.0.2.7");
-    EXPECT_EQ(trimTrailingWhitespace("a b"), "a b");
-    EXPECT_EQ(trimTrailingWhitespace(" \r\n"), "");
-    EXPECT_EQ(trimTrailingWhitespace(""), "");
 }
 
 // Every byte value: escaped for the status line, plain printable ASCII without '|'; in a JSON

@@ -28,9 +28,10 @@ build() {
     local deb
     deb=$(the_deb "$package_dir")
     dpkg-deb --info "$deb" >"$scratch/info"
-    # The library dependencies come from the binaries: Qt's widgets at least.
-    grep -q '^ Depends:.*libqt6widgets6' "$scratch/info" ||
-        fail "the package does not depend on Qt: $(grep Depends "$scratch/info")"
+    # The library dependencies come from the binaries: Qt's widgets and the exporter's HTTP
+    # server at least.
+    grep -q '^ Depends:.*libqt6widgets6' "$scratch/info" && grep -q '^ Depends:.*libmicrohttpd12' "$scratch/info" ||
+        fail "the package does not depend on Qt and libmicrohttpd: $(grep Depends "$scratch/info")"
     note "built $(basename "$deb")"
 }
 

@@ -7,7 +7,8 @@
 # configuration as it stands and tests the shipped rules and the README's hours per PC on given
 # series (orvane-rules.test.yml). Prometheus runs with a configuration, storage and port of its
 # own on 127.0.4.11 and is ended by its process id; all under a resolver of the test's own
-# (tests/lib/resolver.sh), so that the exporter's lookup of the holder stays on this machine.
+# (tests/lib/resolver.sh), so that the exporter's lookup of the holder stays on this machine. At
+# the end, SIGTERM with probes in flight.
 # usage: prometheus_engine.sh ORVANE_EXPORTER ORVANE_SIMDEVICE EXAMPLES_DIR
 # shellcheck source=../lib/common.sh
 source "$(dirname "$0")/../lib/common.sh" exporter monitoring
@@ -45,6 +46,7 @@ cp "$examples/orvane-rules.yml" "$scratch/"
     fail "the example's targets or exporter address were not found: $(cat "$scratch/prometheus.yml")"
 start_process prometheus --config.file="$scratch/prometheus.yml" \
     --storage.tsdb.path="$scratch/data" --web.listen-address=127.0.4.11:19090 >"$scratch/prometheus.log" 2>&1
+prometheus_pid=$!
 wait_until 30 grep -q 'Server is ready to receive web requests' "$scratch/prometheus.log" ||
     fail "Prometheus did not start: $(tail -n 20 "$scratch/prometheus.log")"
 
@@ -93,6 +95,23 @@ timeline=$(query '3 * sum without (state) (orvane_state{state="available"})
 {instance="127.0.4.22", job="orvane"} => 0' ]] || fail "the state timeline's values: $timeline"
 note "the change's time, how long the holder has held the device, and the state timeline's values"
 
+# SIGTERM with probes of the silent device in flight and waiting (one at a time per device), with
+# Prometheus gone so that they are the only ones: each is answered 503 at once, not waited for.
+stop_process "$prometheus_pid"
+curls=()
+for i in 1 2 3; do
+    curl --silent --max-time 5 --output "$scratch/stopped-$i" --write-out '%{http_code}' \
+        'http://127.0.4.12:19759/probe?target=127.0.4.22&timeout=10' >"$scratch/stopped-$i.code" &
+    curls+=($!)
+done
+metrics() { curl --silent http://127.0.4.12:19759/metrics; }
+wait_until 5 eval 'metrics | grep -qx "orvane_exporter_probes_queued 2"' ||
+    fail "the three probes are not in flight and waiting: $(metrics | grep probes_)"
 kill "$exporter_pid"
-expect_exit "$exporter_pid" 5 0 "SIGTERM" "$scratch/exporter.log"
-note "the exporter ended with 0 on SIGTERM"
+expect_exit "$exporter_pid" 2 0 "SIGTERM" "$scratch/exporter.log"
+for i in 1 2 3; do
+    wait "${curls[i - 1]}" || true
+    [[ $(cat "$scratch/stopped-$i.code") == 503 && $(cat "$scratch/stopped-$i") == "the exporter is stopping" ]] ||
+        fail "probe $i at SIGTERM: HTTP $(cat "$scratch/stopped-$i.code") $(cat "$scratch/stopped-$i")"
+done
+note "SIGTERM with probes in flight: each answered 503, the exporter ended with 0 within 2 s"

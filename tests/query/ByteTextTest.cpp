@@ -18,4 +18,13 @@ TEST(ByteTextTest, EscapesStandForBytes) {
     }
 }
 
+// The trim removes only trailing whitespace.
+TEST(ByteTextTest, TrimmingTakesOnlyTrailingWhitespace) {
+    EXPECT_EQ(orvane::trimTrailingWhitespace("192.0.2.7 \t\r\n"), "192.0.2.7");
+    EXPECT_EQ(orvane::trimTrailingWhitespace(" 192.0.2.7"), " 192.0.2.7");
+    EXPECT_EQ(orvane::trimTrailingWhitespace("a b"), "a b");
+    EXPECT_EQ(orvane::trimTrailingWhitespace(" \r\n"), "");
+    EXPECT_EQ(orvane::trimTrailingWhitespace(""), "");
+}
+
 } // namespace

@@ -50,6 +50,7 @@ private slots:
     void settingsSurviveTheProgram();
     void eachDeviceKeepsItsOwnPlace();
     void oneMonitorPerDevice();
+    void quitGivesTheDeviceUpAtOnce();
     void savedPositionIsUsedOnlyOnAScreen_data();
     void savedPositionIsUsedOnlyOnAScreen();
 
@@ -213,6 +214,25 @@ void TestOMMainWindow::oneMonitorPerDevice() {
     QCOMPARE(stateLabel(oMain)->text(), deviceAddress(20));
     QTRY_COMPARE(oShowRequests.size(), 1);
     QVERIFY(!oOther.claim(deviceAddress(20))); // still this monitor's
+}
+
+// A start right after Quit, as an installer restarts the program, gets the device while the
+// monitor that quits has not ended yet, and holds it: a start after that hands over to it.
+void TestOMMainWindow::quitGivesTheDeviceUpAtOnce() {
+    OM_Instance oQuitting, oNextStart;
+    QVERIFY(oQuitting.claim(deviceAddress(20)));
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
+    oMain.setInstance(&oQuitting);
+    bool bTaken = false;
+    QCOMPARE(runEventLoop([&] {
+                 menuEntry(oMain, "Quit")->trigger();
+                 bTaken = oNextStart.claim(deviceAddress(20));
+             }),
+             0);
+    QVERIFY(bTaken);
+    QSignalSpy oShowRequests(&oNextStart, &OM_Instance::sigShowRequested);
+    QVERIFY(!OM_Instance().claim(respelt(deviceAddress(20))));
+    QTRY_COMPARE(oShowRequests.size(), 1);
 }
 
 // The first run, with nothing saved, takes the defaults and the lower right corner; a saved

@@ -32,6 +32,11 @@ public:
     // Gives the device up, so that a later start takes it.
     void release();
 
+#ifdef Q_OS_WIN
+    // The lock file of a device's claim in this login session.
+    static QString lockFilePath(const QString &sAddress);
+#endif
+
 signals:
     // Another start asked for the device that this monitor watches.
     void sigShowRequested();

@@ -54,7 +54,7 @@ bool askRunningMonitorToShow(const QString &sName) {
 
 struct OM_Instance::Claim {
     explicit Claim(const QString &sName) : sName(sName), oLock(lockFileOf(sName)) {
-        // Held for as long as the monitor runs: only the lock of a process that is gone is stale.
+        // Held for as long as the monitor runs; whether a lock is left over is decided below.
         oLock.setStaleLockTime(0);
     }
 
@@ -68,6 +68,10 @@ void OM_Instance::ClaimDeleter::operator()(Claim *poClaim) const {
     delete poClaim;
 }
 
+QString OM_Instance::lockFilePath(const QString &sAddress) {
+    return lockFileOf(deviceName(sAddress));
+}
+
 bool OM_Instance::claim(const QString &sAddress) {
     const QString sName = deviceName(sAddress);
     if (poClaim && poClaim->sName == sName)
@@ -78,6 +82,12 @@ bool OM_Instance::claim(const QString &sAddress) {
     // that does not answer within the time, rather than no monitor at all.
     while (!poNew->oLock.tryLock() && poNew->oLock.error() == QLockFile::LockFailedError &&
            !oDeadline.hasExpired()) {
+        // A monitor keeps its lock file open, and Windows deletes no file that a process holds
+        // open without allowing it: a lock file that can be deleted was left by a monitor that
+        // ended (killed, at logoff, or between making the file and writing its process into
+        // it), whatever process it names, and a number it names may be another's by now.
+        if (poNew->oLock.removeStaleLockFile())
+            continue;
         if (askRunningMonitorToShow(sName))
             return false;
         QThread::msleep(kRetryMs);

@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QLockFile>
 #include <QMenu>
 #include <QMetaMethod>
 #include <QScreen>
@@ -51,6 +52,10 @@ private slots:
     void eachDeviceKeepsItsOwnPlace();
     void oneMonitorPerDevice();
     void quitGivesTheDeviceUpAtOnce();
+#ifdef Q_OS_WIN
+    void lockOfAnEndedMonitorIsTakenOver_data();
+    void lockOfAnEndedMonitorIsTakenOver();
+#endif
     void savedPositionIsUsedOnlyOnAScreen_data();
     void savedPositionIsUsedOnlyOnAScreen();
 
@@ -234,6 +239,35 @@ void TestOMMainWindow::quitGivesTheDeviceUpAtOnce() {
     QVERIFY(!OM_Instance().claim(respelt(deviceAddress(20))));
     QTRY_COMPARE(oShowRequests.size(), 1);
 }
+
+#ifdef Q_OS_WIN
+// A lock file that a monitor left when it ended without its clean-up (at logoff, or killed): one
+// made but never written, and one that names a process that runs (its number taken by another
+// process since). The next start takes the device over, and holds it.
+void TestOMMainWindow::lockOfAnEndedMonitorIsTakenOver_data() {
+    QTest::addColumn<QByteArray>("content");
+    const QString sPath = OM_Instance::lockFilePath(deviceAddress(20));
+    QLockFile oRunning(sPath);
+    QVERIFY(oRunning.tryLock());
+    QFile oWritten(sPath);
+    QVERIFY(oWritten.open(QIODevice::ReadOnly));
+    QTest::newRow("never written") << QByteArray();
+    QTest::newRow("of a running process") << oWritten.readAll();
+}
+
+void TestOMMainWindow::lockOfAnEndedMonitorIsTakenOver() {
+    QFETCH(QByteArray, content);
+    QFile oLeft(OM_Instance::lockFilePath(deviceAddress(20)));
+    QVERIFY(oLeft.open(QIODevice::WriteOnly));
+    oLeft.write(content);
+    oLeft.close();
+    OM_Instance oNextStart;
+    QVERIFY(oNextStart.claim(deviceAddress(20)));
+    QSignalSpy oShowRequests(&oNextStart, &OM_Instance::sigShowRequested);
+    QVERIFY(!OM_Instance().claim(deviceAddress(20)));
+    QTRY_COMPARE(oShowRequests.size(), 1);
+}
+#endif
 
 // The first run, with nothing saved, takes the defaults and the lower right corner; a saved
 // position counts only on a screen, and one that is no point reads as the origin.

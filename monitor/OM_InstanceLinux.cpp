@@ -13,7 +13,6 @@
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QGuiApplication>
-#include <QRegularExpression>
 #include <QThread>
 #include <QVariantMap>
 
@@ -44,8 +43,13 @@ QString busNameElement(const QString &sText) {
 QString displayName() {
     const QString sPlatform = QGuiApplication::platformName();
     if (sPlatform == QLatin1String("xcb")) {
-        static const QRegularExpression oScreen(QStringLiteral("(:\\d+)\\.\\d+$"));
-        return qEnvironmentVariable("DISPLAY").replace(oScreen, QStringLiteral("\\1"));
+        // By hand: a regular expression would bring its compiler's pages into every monitor.
+        QString sDisplay = qEnvironmentVariable("DISPLAY");
+        const qsizetype iColon = sDisplay.lastIndexOf(QLatin1Char(':'));
+        const qsizetype iScreen = sDisplay.indexOf(QLatin1Char('.'), iColon + 1);
+        if (iColon >= 0 && iScreen > iColon)
+            sDisplay.truncate(iScreen);
+        return sDisplay;
     }
     if (sPlatform.startsWith(QLatin1String("wayland")))
         return qEnvironmentVariable("WAYLAND_DISPLAY", QStringLiteral("wayland-0"));

@@ -109,7 +109,8 @@ printf '%-14s private KiB: %s\n' "$minimal_name:" "${private_kib[minimal]}" \
 # shellcheck disable=SC2086 # lists of numbers
 awk -v a="$(measure_median ${paint_ms[monitor]})" -v b="$(measure_median ${paint_ms[minimal]})" \
     -v m="$(measure_median ${peak_kib[monitor]})" -v n="$(measure_median ${peak_kib[minimal]})" \
-    -v p="$(measure_median ${private_kib[monitor]})" -v q="$(measure_median ${private_kib[minimal]})" \
+    -v p="$(measure_median ${private_kib[monitor]})" \
+    -v q="$(measure_median ${private_kib[minimal]})" \
     -v rt="$round_trip_us" 'BEGIN {
     limit = 1.2 * b + rt / 1000
     printf "time to first painted state, median: monitor %.1f ms, minimal %.1f ms, ratio %.2f\n",

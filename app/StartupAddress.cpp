@@ -1,7 +1,7 @@
 #include "StartupAddress.h"
 
+#include "DeviceAddress.h"
 #include "OM_IPDialog.h"
-#include "OM_IPValidator.h"
 #include "OrvaneIdentity.h"
 
 #include <QApplication>
@@ -17,12 +17,6 @@ constexpr int kExitDialogNotAccepted = 1;
 
 void showInformation(const QString &sTitle, const QString &sText) {
     QMessageBox::information(nullptr, sTitle, sText, QMessageBox::Ok, QMessageBox::NoButton);
-}
-
-bool isAcceptableAddress(QString sText) {
-    OM_IPValidator oValidator(nullptr);
-    int iPos = 0;
-    return oValidator.validate(sText, iPos) == QValidator::Acceptable;
 }
 
 // The dialog never shows the rejected argument: it opens with its own hint text.
@@ -68,7 +62,9 @@ std::optional<int> obtainStartupAddress(int argc, char **argv, QString &sIPAddre
         showInformation(QStringLiteral("Version"), versionText());
         return kExitAfterOption;
     }
-    if (!isAcceptableAddress(sIPAddress)) {
+    // The rule the dialog's validator applies too, without the regular expression engine whose
+    // compiler would stay in the memory of every monitor.
+    if (!bIsDeviceAddress(sIPAddress.toStdString())) {
         return askForAddress(QStringLiteral("Provided IP address is invalid."), sIPAddress);
     }
     return std::nullopt;

@@ -23,8 +23,8 @@ int main(int argc, char *argv[]) {
         return *exitCode;
     }
 
-    // One monitor per device: where this user watches the device already, that monitor shows its
-    // window and this start ends.
+    // One monitor per device: where the device has a monitor in this session already, that monitor
+    // shows its window and this start ends.
     OM_Instance oInstance;
     if (!oInstance.claim(sIPAddress)) {
         return 0;

@@ -14,12 +14,4 @@ int trayToolTipLimit();
 // Where the monitors of this user keep their lock files.
 QString lockDirectory();
 
-// The name of the local socket for a name that stands for a device, unique to this user (and on
-// Windows to the login session).
-QString localServerName(const QString &sName);
-
-// The name itself, made unique to this user and login session where the directory alone does not
-// tell them apart (Windows, whose pipe names all users share).
-QString sessionName(const QString &sName);
-
 } // namespace OM_System

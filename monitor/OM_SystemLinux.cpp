@@ -24,13 +24,4 @@ QString lockDirectory() {
     return sRuntime.isEmpty() ? QDir::tempPath() : sRuntime;
 }
 
-// A socket file beside the lock files.
-QString localServerName(const QString &sName) {
-    return QDir(lockDirectory()).filePath(sessionName(sName));
-}
-
-QString sessionName(const QString &sName) {
-    return sName;
-}
-
 } // namespace OM_System

@@ -1,7 +1,6 @@
 #include "OM_System.h"
 
 #include <QDir>
-#include <QUrl>
 
 #include <windows.h>
 
@@ -25,19 +24,6 @@ int trayToolTipLimit() {
 // The user's temporary directory, the same in each of the user's sessions.
 QString lockDirectory() {
     return QDir::tempPath();
-}
-
-// A named pipe: their names are not paths, and all users and sessions share them.
-QString localServerName(const QString &sName) {
-    return sessionName(sName);
-}
-
-QString sessionName(const QString &sName) {
-    DWORD dwSession = 0;
-    ProcessIdToSessionId(GetCurrentProcessId(), &dwSession);
-    const QString sUser =
-        QString::fromUtf8(QUrl::toPercentEncoding(qEnvironmentVariable("USERNAME")));
-    return QStringLiteral("%1-%2-%3").arg(sName, sUser).arg(dwSession);
 }
 
 } // namespace OM_System

@@ -44,10 +44,12 @@ measure_start_wine() {
     wine_run wineboot </dev/null >/dev/null 2>&1
 }
 
-# A bare X server of its own (no window manager, no tray), and a private home for the settings and
-# the diagnostic log of the measured programs.
+# A bare X server of its own (no window manager, no tray) with a session bus, as every desktop
+# session has one and Qt connects to it, and a private home for the settings and the diagnostic
+# log of the measured programs.
 measure_start_x() {
     start_xvfb
+    start_session_bus
     export QT_QPA_PLATFORM=xcb
     use_private_home
     use_private_runtime_folder
@@ -61,6 +63,11 @@ measure_start_device() {
 # Peak resident memory (VmHWM) of a process, in KiB.
 measure_peak_kib() {
     awk '/^VmHWM:/ {print $2}' "/proc/$1/status"
+}
+
+# Private memory of a process, in KiB: the pages that it alone maps, clean and dirty.
+measure_private_kib() {
+    awk '/^Private_(Clean|Dirty):/ {kib += $2} END {print kib}' "/proc/$1/smaps_rollup"
 }
 
 # The median of the numbers given as arguments.

@@ -29,9 +29,12 @@ build() {
     deb=$(the_deb "$package_dir")
     dpkg-deb --info "$deb" >"$scratch/info"
     # The library dependencies come from the binaries: Qt's widgets and the exporter's HTTP
-    # server at least.
+    # server at least, and not Qt's network module, which would load Kerberos and libproxy into
+    # the tray program.
     grep -q '^ Depends:.*libqt6widgets6' "$scratch/info" && grep -q '^ Depends:.*libmicrohttpd12' "$scratch/info" ||
         fail "the package does not depend on Qt and libmicrohttpd: $(grep Depends "$scratch/info")"
+    ! grep -q '^ Depends:.*libqt6network6' "$scratch/info" ||
+        fail "the package depends on Qt's network module: $(grep Depends "$scratch/info")"
     note "built $(basename "$deb")"
 }
 

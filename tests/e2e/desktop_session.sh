@@ -3,7 +3,7 @@
 # driven as a user would and checked from outside: window placement, stacking, title and colour,
 # the tray icon's pixels, balloons, Escape and the saved settings, and the fatal error box; and
 # two devices watched from one PC, each started from its login entry and each window coming back
-# at its own place.
+# at its own place; and the user's second X server, which gets monitors of its own.
 #
 # usage: desktop_session.sh STAGE OUTPUT
 #   STAGE   an installed tree (cmake --install --prefix STAGE)
@@ -79,6 +79,7 @@ tooltip_in() {
 }
 
 start_x_desktop
+start_session_bus
 start_tray
 start_device "$stage/bin/orvane-simdevice" "$device_address" "$device_name"
 start_device "$stage/bin/orvane-simdevice" "$second_address" "$second_name"
@@ -132,13 +133,29 @@ note "two devices: the second window from its entry above the first, at $second_
 # One monitor per device: later starts, the address written either way, show the first's window.
 hand_over "$stage/bin/orvane-monitor" "${device_address/.0./.00.}"
 hand_over "${command[@]}"
+# The user's other graphical session, such as a remote desktop beside the console, is another X
+# server on the same session bus: the device gets a monitor of its own there, to which a start
+# there hands over, its display written with the screen; a start here still shows the first's.
+desktop_display=$DISPLAY
+start_xvfb
+other_display=$DISPLAY
+DISPLAY=$desktop_display
+DISPLAY=$other_display start_process "$stage/bin/orvane-monitor" "$device_address" \
+    >/dev/null 2>"$scratch/other.err"
+other_pid=$!
+DISPLAY=$other_display wait_for 15 visible_window "$other_pid" "$device_name" >/dev/null ||
+    fail "no monitor on the user's other display: $(cat "$scratch/other.err")"
+DISPLAY=$other_display.0 hands_over 10 "$stage/bin/orvane-monitor" "$device_address"
+hand_over "$stage/bin/orvane-monitor" "$device_address"
+stop_process "$other_pid"
 # A killed monitor leaves nothing that stops the next start.
 kill -KILL "$monitor_pid"
 expect_exit "$monitor_pid" 5 137 "the killed monitor"
 launch_monitor "after the monitor of the device was killed" "$stage/bin/orvane-monitor" \
     "$device_address"
 note "second starts (${device_address/.0./.00.}, the login entry) showed the first's window and" \
-    "ended with 0; after kill -KILL the device started again"
+    "ended with 0; on the other display $other_display a monitor of its own;" \
+    "after kill -KILL the device started again"
 
 # A device's name is text: with tags in it, Qt's own tooltip in the tray shows them as characters
 # on one line.

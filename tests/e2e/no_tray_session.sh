@@ -2,7 +2,8 @@
 # The installed monitor on a desktop without a system tray, as plain GNOME is, and a tray that
 # comes later: the window's own right-click menu is the tray's, "Hide" is not offered until a
 # tray is there, a tray started after the program takes the icon, and a tray that goes away
-# while the window is hidden brings the window back.
+# while the window is hidden brings the window back; Quit followed at once by a new start ends with
+# a monitor.
 #
 # usage: no_tray_session.sh STAGE OUTPUT
 source "$(dirname "$0")/lib.sh"
@@ -46,6 +47,7 @@ window_moved() {
 }
 
 start_x_desktop
+start_session_bus
 start_device "$stage/bin/orvane-simdevice" "$device_address" "$device_name"
 
 launch_monitor "" "$stage/bin/orvane-monitor" "$device_address"
@@ -78,6 +80,13 @@ stop_process "$tray_pid" 10
 wait_until 15 window_shown || fail "the window stayed hidden after the tray went away"
 note "tray gone: the window is back"
 
+# Quit, and a start at once, as an installer restarts the program: the new start gets the device
+# while the monitor that quits may still be ending.
 choose_from_window_menu Up Return
-expect_exit "$monitor_pid" 15 0 "Quit from the window's menu"
+wait_until 5 window_hidden || fail "Quit did not close the window"
+quitting_pid=$monitor_pid
+launch_monitor "started right after Quit" "$stage/bin/orvane-monitor" "$device_address"
+expect_exit "$quitting_pid" 15 0 "Quit from the window's menu"
+key_ends "$main_window" Escape "$monitor_pid" 0 "Escape in the window started after Quit"
+note "Quit, then a start at once: a monitor of the new start"
 echo "desktop without tray: all checks passed"

@@ -4,21 +4,8 @@
 # Starts a session bus that starts no service by itself, so that every program on it is one this
 # script started (and ends); sets DBUS_SESSION_BUS_ADDRESS.
 start_session_bus() {
-    cat >"$scratch/bus.conf" <<EOT
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:dir=$scratch</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-EOT
-    start_process dbus-daemon --config-file="$scratch/bus.conf" --nofork --print-address=3 \
+    start_process dbus-daemon --config-file="$lib_dir/session_bus.conf" \
+        --address="unix:dir=$scratch" --nofork --print-address=3 \
         3>"$scratch/bus.address" 2>"$scratch/bus.log"
     wait_until 10 test -s "$scratch/bus.address" ||
         fail "the session bus did not start: $(cat "$scratch/bus.log")"

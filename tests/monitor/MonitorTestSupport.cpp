@@ -41,6 +41,23 @@ TestSession::TestSession() {
     orvane::PlatformLayer oLayer = orvane::platform();
     oLayer.hostNameOf = [](std::uint32_t) { return std::string(); };
     poNoHostNames = std::make_unique<orvane::testing::ScopedPlatform>(oLayer);
+#ifndef Q_OS_WIN
+    oSessionBus.start(QStringLiteral("dbus-daemon"),
+                      {QStringLiteral("--config-file=" ORVANE_SESSION_BUS_CONFIG),
+                       QStringLiteral("--address=unix:dir=") + oSettingsDir.path(),
+                       QStringLiteral("--nofork"), QStringLiteral("--print-address=1")});
+    if (!oSessionBus.waitForReadyRead(kSafetyTimeMs))
+        qFatal("the session bus did not start: %s %s", qPrintable(oSessionBus.errorString()),
+               oSessionBus.readAllStandardError().constData());
+    qputenv("DBUS_SESSION_BUS_ADDRESS", oSessionBus.readLine().trimmed());
+#endif
+}
+
+TestSession::~TestSession() {
+    if (oSessionBus.state() == QProcess::NotRunning)
+        return;
+    oSessionBus.terminate();
+    oSessionBus.waitForFinished(kSafetyTimeMs);
 }
 
 void clearMonitorSettings() {

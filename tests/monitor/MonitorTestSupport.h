@@ -13,6 +13,7 @@
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
+#include <QProcess>
 #include <QSettings>
 #include <QString>
 #include <QSystemTrayIcon>
@@ -31,14 +32,18 @@ namespace monitortest {
 // What each monitor test runs in; must exist before the application object. The per-user settings
 // are in a fresh directory (on Windows in the registry of the wine prefix, the test run's own),
 // and the resolver knows no host names, so that no test's holder is ever looked up beyond this
-// machine; a test that wants names installs a resolver of its own.
+// machine; a test that wants names installs a resolver of its own. On Linux the session has a
+// session bus of its own, as a desktop session has one (the monitors' claims are on it), which
+// starts nothing by itself and ends with the session.
 class TestSession {
 public:
     TestSession();
+    ~TestSession();
 
 private:
     QTemporaryDir oSettingsDir;
     std::unique_ptr<orvane::testing::ScopedPlatform> poNoHostNames;
+    QProcess oSessionBus;
 };
 
 // The monitor's own store and group, for checking and preparing what it reads and writes.

@@ -8,6 +8,7 @@
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QGuiApplication>
+#include <QLockFile>
 #include <QMenu>
 #include <QMetaMethod>
 #include <QScreen>
@@ -50,6 +51,11 @@ private slots:
     void settingsSurviveTheProgram();
     void eachDeviceKeepsItsOwnPlace();
     void oneMonitorPerDevice();
+    void quitGivesTheDeviceUpAtOnce();
+#ifdef Q_OS_WIN
+    void lockOfAnEndedMonitorIsTakenOver_data();
+    void lockOfAnEndedMonitorIsTakenOver();
+#endif
     void savedPositionIsUsedOnlyOnAScreen_data();
     void savedPositionIsUsedOnlyOnAScreen();
 
@@ -214,6 +220,54 @@ void TestOMMainWindow::oneMonitorPerDevice() {
     QTRY_COMPARE(oShowRequests.size(), 1);
     QVERIFY(!oOther.claim(deviceAddress(20))); // still this monitor's
 }
+
+// A start right after Quit, as an installer restarts the program, gets the device while the
+// monitor that quits has not ended yet, and holds it: a start after that hands over to it.
+void TestOMMainWindow::quitGivesTheDeviceUpAtOnce() {
+    OM_Instance oQuitting, oNextStart;
+    QVERIFY(oQuitting.claim(deviceAddress(20)));
+    OM_Main oMain(deviceAddress(20), nullptr, OM_Main::kWindowFlags);
+    oMain.setInstance(&oQuitting);
+    bool bTaken = false;
+    QCOMPARE(runEventLoop([&] {
+                 menuEntry(oMain, "Quit")->trigger();
+                 bTaken = oNextStart.claim(deviceAddress(20));
+             }),
+             0);
+    QVERIFY(bTaken);
+    QSignalSpy oShowRequests(&oNextStart, &OM_Instance::sigShowRequested);
+    QVERIFY(!OM_Instance().claim(respelt(deviceAddress(20))));
+    QTRY_COMPARE(oShowRequests.size(), 1);
+}
+
+#ifdef Q_OS_WIN
+// A lock file that a monitor left when it ended without its clean-up (at logoff, or killed): one
+// made but never written, and one that names a process that runs (its number taken by another
+// process since). The next start takes the device over, and holds it.
+void TestOMMainWindow::lockOfAnEndedMonitorIsTakenOver_data() {
+    QTest::addColumn<QByteArray>("content");
+    const QString sPath = OM_Instance::lockFilePath(deviceAddress(20));
+    QLockFile oRunning(sPath);
+    QVERIFY(oRunning.tryLock());
+    QFile oWritten(sPath);
+    QVERIFY(oWritten.open(QIODevice::ReadOnly));
+    QTest::newRow("never written") << QByteArray();
+    QTest::newRow("of a running process") << oWritten.readAll();
+}
+
+void TestOMMainWindow::lockOfAnEndedMonitorIsTakenOver() {
+    QFETCH(QByteArray, content);
+    QFile oLeft(OM_Instance::lockFilePath(deviceAddress(20)));
+    QVERIFY(oLeft.open(QIODevice::WriteOnly));
+    oLeft.write(content);
+    oLeft.close();
+    OM_Instance oNextStart;
+    QVERIFY(oNextStart.claim(deviceAddress(20)));
+    QSignalSpy oShowRequests(&oNextStart, &OM_Instance::sigShowRequested);
+    QVERIFY(!OM_Instance().claim(deviceAddress(20)));
+    QTRY_COMPARE(oShowRequests.size(), 1);
+}
+#endif
 
 // The first run, with nothing saved, takes the defaults and the lower right corner; a saved
 // position counts only on a screen, and one that is no point reads as the origin.

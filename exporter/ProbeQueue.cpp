@@ -29,6 +29,13 @@ void ProbeQueue::submit(ProbeJob job) {
         refuse(job.reply, "queue_full",
                "the exporter is busy: " + std::to_string(capacity) +
                    " probes are running or waiting already");
+    } else if (waitingFor(job.request.target) >= kWaitingPerDevice) {
+        // Probes of one device run one after the other: more of them waiting would only hold
+        // places of the queue, for probes of other devices, until their time is up.
+        lock.unlock();
+        refuse(job.reply, "queue_full",
+               "the exporter is busy: " + std::to_string(kWaitingPerDevice) +
+                   " probes of this device are waiting already");
     } else {
         waiting.push_back(std::move(job));
         lock.unlock();
@@ -62,6 +69,12 @@ void ProbeQueue::stop() {
 ProbeLoad ProbeQueue::load() {
     const std::lock_guard<std::mutex> lock(mutex);
     return {running.size(), waiting.size()};
+}
+
+std::size_t ProbeQueue::waitingFor(const std::string &target) const {
+    return std::size_t(
+        std::count_if(waiting.begin(), waiting.end(),
+                      [&target](const ProbeJob &job) { return job.request.target == target; }));
 }
 
 std::deque<ProbeJob>::iterator ProbeQueue::nextStartable() {

@@ -44,6 +44,10 @@ using ProbeAnswer = std::function<HttpAnswer(const ProbeRequest &, const ProbeRe
 
 class ProbeQueue {
 public:
+    // Probes of one device that may wait while another probe of it runs (two Prometheus servers
+    // scraping the same lab, and one more).
+    static constexpr std::size_t kWaitingPerDevice = 2;
+
     // capacity: probes taken at once, running or waiting. refused: as for HttpServer, with
     // "queue_full", "deadline" and "stopping".
     ProbeQueue(std::size_t workers, std::size_t capacity, ProbeAnswer answer,
@@ -52,7 +56,8 @@ public:
     ~ProbeQueue();
 
     // Runs the probe when a worker is free and no other probe asks its device, or answers 503 at
-    // once: the queue is full, or the exporter stops.
+    // once: the queue is full, kWaitingPerDevice probes of the device wait already, or the
+    // exporter stops.
     void submit(ProbeJob job);
     // Answers every waiting and running probe 503 at once; workers end after their probe.
     void stop();
@@ -60,6 +65,7 @@ public:
 
 private:
     void work();
+    std::size_t waitingFor(const std::string &target) const; // under the lock
     std::deque<ProbeJob>::iterator nextStartable();
     void refuse(HttpReply &reply, const char *cause, const std::string &reason);
 

@@ -69,9 +69,11 @@ ProbeRequestReading readProbeRequest(const std::vector<std::string> &targets,
         answerWithinMs = std::min(answerWithinMs, timeoutWithinScrape(scrapeTimeoutMs));
     }
     timeoutMs = std::min(timeoutMs, answerWithinMs);
-    return {
-        ProbeRequest{target, timeoutMs, std::max(answerWithinMs - timeoutMs, kStartAllowanceMs)},
-        ""};
+    // Every spelling of an address is one device, for the queue's one probe at a time and the
+    // page's one row.
+    return {ProbeRequest{sCanonicalAddress(target), timeoutMs,
+                         std::max(answerWithinMs - timeoutMs, kStartAllowanceMs)},
+            ""};
 }
 
 } // namespace orvaneexporter

@@ -10,7 +10,7 @@
 namespace orvaneexporter {
 
 struct ProbeRequest {
-    std::string target;      // dotted quad of one device, accepted by the address rule
+    std::string target;      // dotted quad of one device, in its one spelling
     std::uint32_t timeoutMs; // handed to the query
     // From the connection's start: the answer is due by the scrape time-out less the answer's
     // way, or by the exporter's maximum for a client that sends none; the probe must start its

@@ -44,10 +44,15 @@ DeviceRow LabBoard::record(const std::string &address, const ProbeResult &result
     const std::lock_guard<std::mutex> lock(mutex);
     const bool seenBefore = rowsByAddress.count(address) != 0;
     DeviceRow &row = rowFor(address);
-    if (!seenBefore) {
+    // A probe that read no state is no change: the device may hold its state all the same.
+    if (!seenBefore || (state && !row.readState)) {
         row.firstSeen = when;
-    } else if (state != row.state || holder != row.holder) {
+    } else if (state && (state != row.readState || holder != row.readHolder)) {
         row.since = when;
+    }
+    if (state) {
+        row.readState = state;
+        row.readHolder = holder;
     }
     row.state = state;
     row.failure = state ? "" : failureCause(result);

@@ -19,7 +19,7 @@ using WallClock = std::chrono::system_clock;
 
 // Every field starts empty, so that a row can be written with only the fields it has.
 struct DeviceRow {
-    std::string address{}; // the target as asked
+    std::string address{}; // the target, in its one spelling
     // The name in the device's last answer with a state, bytes as received; none before one.
     std::optional<std::string> name{};
     // The state of the last probe; none when that probe read no state, for the reason in failure.
@@ -28,10 +28,14 @@ struct DeviceRow {
     std::string holder{};     // who holds the device as it says, without surrounding blanks
     std::string holderName{}; // the holder's host name as far as known
     // The last change of state or holder seen; none while the state first seen still holds, whose
-    // beginning is not known (the tray's rule). firstSeen is the first probe of that state.
+    // beginning is not known (the tray's rule). firstSeen is the first probe of that state. A
+    // probe that read no state (its reply unreadable, the exporter's own socket) is no change.
     std::optional<WallClock::time_point> since{};
     WallClock::time_point firstSeen{};
     WallClock::time_point lastAsked{};
+    // The state and holder that the last probe with a state read, which "since" follows.
+    std::optional<OrvaneState> readState{};
+    std::string readHolder{};
 };
 
 class LabBoard {

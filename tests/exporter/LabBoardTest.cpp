@@ -46,8 +46,8 @@ TEST(LabBoardTest, SinceStaysThroughTheSameStateAndMovesOnAChangeOfStateOrHolder
         {answered(ORVANE_USED_BY_OTHER_PC, "192.0.2.8"), 4},
         {answered(ORVANE_USED_BY_THIS_PC, "192.0.2.8"), 5},
         {answered(ORVANE_NOT_REACHABLE), 6},
-        {unreadable(), 7},
-        {unreadable(), 7},
+        {unreadable(), 6}, // no state read: no change
+        {unreadable(), 6},
         {answered(ORVANE_AVAILABLE, "0.0.0.0"), 9},
     };
     LabBoard board;

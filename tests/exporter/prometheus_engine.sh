@@ -98,13 +98,16 @@ note "the change's time, how long the holder has held the device, and the state 
 # SIGTERM with probes of the silent device in flight and waiting (one at a time per device), with
 # Prometheus gone so that they are the only ones: each is answered 503 at once, not waited for.
 stop_process "$prometheus_pid"
+metrics() { curl --silent http://127.0.4.12:19759/metrics; }
+# Prometheus' last probes of the silent device end within their time-out.
+wait_until 15 eval 'metrics | grep -qx "orvane_exporter_probes_in_flight 0"' ||
+    fail "Prometheus' probes did not end: $(metrics | grep probes_)"
 curls=()
 for i in 1 2 3; do
     curl --silent --max-time 5 --output "$scratch/stopped-$i" --write-out '%{http_code}' \
         'http://127.0.4.12:19759/probe?target=127.0.4.22&timeout=10' >"$scratch/stopped-$i.code" &
     curls+=($!)
 done
-metrics() { curl --silent http://127.0.4.12:19759/metrics; }
 wait_until 5 eval 'metrics | grep -qx "orvane_exporter_probes_queued 2"' ||
     fail "the three probes are not in flight and waiting: $(metrics | grep probes_)"
 kill "$exporter_pid"

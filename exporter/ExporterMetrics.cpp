@@ -2,6 +2,7 @@
 
 #include "Exposition.h"
 #include "OrvaneIdentity.h"
+#include "ProbeQueue.h"
 
 #include <cstdio>
 

@@ -3,7 +3,6 @@
 #pragma once
 
 #include "Probe.h"
-#include "ProbeQueue.h"
 
 #include <array>
 #include <cstdint>
@@ -12,6 +11,8 @@
 #include <string>
 
 namespace orvaneexporter {
+
+struct ProbeLoad;
 
 // Why a request got no probe result: a wrong request (400: target or time-out), the bounds of
 // HttpServer ("body", "method", "slow", "unread") and of ProbeQueue ("queue_full", "deadline",

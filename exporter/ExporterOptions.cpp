@@ -162,7 +162,7 @@ std::string exporterHelpText() {
            " a request     its line and headers about " +
            count(limits.http.connectionBytes / 1024) +
            " KiB (longer: HTTP 414 or 431), no body\n"
-           "               (413), GET only (405), whole within " +
+           "               (413), GET and HEAD only (405), whole within " +
            orvane::formatSeconds(std::uint32_t(limits.http.requestDeadline.count())) +
            " s of its connection (408);\n"
            "               one request per connection\n"

@@ -310,7 +310,7 @@ MHD_Result HttpServer::State::firstCall(MHD_Connection *connection, const char *
     } else if (std::strcmp(method, MHD_HTTP_METHOD_GET) != 0 &&
                std::strcmp(method, MHD_HTTP_METHOD_HEAD) != 0) {
         refused("method");
-        reply.send(plainAnswer(405, "only GET is answered here"));
+        reply.send(plainAnswer(405, "only GET and HEAD are answered here"));
     } else {
         handler(HttpRequest(connection, url, record.accepted), std::move(reply));
     }

@@ -14,7 +14,9 @@ QString traced(const QString &sText) {
         if (c == u'\\')
             sTraced += QStringLiteral("\\\\");
         else if (c == u'|' || !c.isPrint())
-            sTraced += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'));
+            sTraced += c.unicode() < 0x100
+                           ? QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QChar(u'0'))
+                           : QStringLiteral("\\u%1").arg(c.unicode(), 4, 16, QChar(u'0'));
         else
             sTraced += c;
     }

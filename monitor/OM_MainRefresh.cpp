@@ -121,6 +121,7 @@ void OM_Main::showToolTip(OrvaneState eState, const QString &sToolTip) {
 }
 
 void OM_Main::failFatally() {
+    oAskAgainTimer.stop(); // the poll goes on under the box, as it always did; no more than that
     OM_Boxes::critical(this, tr("Error getting state"),
                        tr("Error occured during determination of orvane state.\nThis program "
                           "will be closed."));

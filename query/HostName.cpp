@@ -1,5 +1,6 @@
 #include "HostName.h"
 
+#include "ByteText.h"
 #include "DeviceAddress.h"
 #include "OrvaneQuery.h"
 #include "Platform.h"
@@ -14,8 +15,7 @@
 namespace orvane {
 
 std::optional<std::uint32_t> holderAddress(const std::string &holderText) {
-    const std::size_t end = holderText.find_last_not_of(" \t\r\n\v\f");
-    const std::string text = end == std::string::npos ? "" : holderText.substr(0, end + 1);
+    const std::string text = trimTrailingWhitespace(holderText);
     if (!bIsDeviceAddress(text)) {
         return std::nullopt;
     }

@@ -28,7 +28,7 @@ READ_FACTS = """({
       .concat([getComputedStyle(row.cells[3]).backgroundColor])),
   images: document.getElementsByTagName('img').length,
   scripts: document.getElementsByTagName('script').length,
-  overflow: document.documentElement.scrollWidth - window.innerWidth,
+  overflow: document.documentElement.scrollWidth - document.documentElement.clientWidth,
 })"""
 
 

@@ -211,7 +211,6 @@ TEST_F(ExporterTest, OverloadAndStopAreAnswered503NeverAsADeviceDown) {
     ASSERT_TRUE(metricsShow("orvane_exporter_probes_in_flight 1"));
     auto waiting = probe(); // due 2.2 s after it came, so it must start within 0.7 s
     ASSERT_TRUE(metricsShow("orvane_exporter_probes_queued 1"));
-    EXPECT_TRUE(metricsShow("orvane_exporter_probes_in_flight 1"));
 
     const Answer full = get("/probe?target=127.0.4.37");
     EXPECT_EQ(full.status, 503);

@@ -77,18 +77,17 @@ bool hasLine(const std::string &text, const std::string &line) {
 class ExporterTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { orvaneexporter::receiveRepliesOnTime(); }
+    // Short bounds, so that the tests reach them quickly: two workers, and two probes taken at
+    // once.
     void SetUp() override {
-        server = std::make_unique<orvaneexporter::ExporterServer>(limits());
-        std::string error;
-        ASSERT_TRUE(server->start(kExporter, 0, &error)) << error;
-    }
-
-    // Short bounds, so that the tests reach them quickly.
-    virtual orvaneexporter::ExporterLimits limits() const {
         orvaneexporter::ExporterLimits limits;
         limits.maxTimeoutMs = 2200;
         limits.http.requestDeadline = 500ms;
-        return limits;
+        limits.probeWorkers = 2;
+        limits.probesTaken = 2;
+        server = std::make_unique<orvaneexporter::ExporterServer>(limits);
+        std::string error;
+        ASSERT_TRUE(server->start(kExporter, 0, &error)) << error;
     }
 
     Answer get(const std::string &path, const std::string &headers = "") {
@@ -115,17 +114,6 @@ protected:
 
     std::unique_ptr<orvaneexporter::ExporterServer> server;
     std::vector<std::unique_ptr<simdevice::SimulatedDevice>> devices;
-};
-
-// Two workers, and two probes taken at once.
-class BusyExporterTest : public ExporterTest {
-protected:
-    orvaneexporter::ExporterLimits limits() const override {
-        orvaneexporter::ExporterLimits limits = ExporterTest::limits();
-        limits.probeWorkers = 2;
-        limits.probesTaken = 2;
-        return limits;
-    }
 };
 
 TEST_F(ExporterTest, BadRequestsGet400WithOneLineAndProbeNothing) {
@@ -213,7 +201,7 @@ TEST_F(ExporterTest, ScrapeTimeoutHeaderAndTheMaximumCapTheWaitForASilentDevice)
 // A second probe of a device waits for the first, although a worker is free; a probe that finds
 // the queue full, or could not start in time to wait its whole time-out, is answered 503 and
 // says so; stopping answers a probe in flight at once, as refused.
-TEST_F(BusyExporterTest, OverloadAndStopAreAnswered503NeverAsADeviceDown) {
+TEST_F(ExporterTest, OverloadAndStopAreAnswered503NeverAsADeviceDown) {
     startDevice("127.0.4.37", nullptr);
     const auto probe = [this] {
         return std::async(std::launch::async,
@@ -223,7 +211,6 @@ TEST_F(BusyExporterTest, OverloadAndStopAreAnswered503NeverAsADeviceDown) {
     ASSERT_TRUE(metricsShow("orvane_exporter_probes_in_flight 1"));
     auto waiting = probe(); // due 2.2 s after it came, so it must start within 0.7 s
     ASSERT_TRUE(metricsShow("orvane_exporter_probes_queued 1"));
-    EXPECT_TRUE(metricsShow("orvane_exporter_probes_in_flight 1"));
 
     const Answer full = get("/probe?target=127.0.4.37");
     EXPECT_EQ(full.status, 503);

@@ -18,7 +18,7 @@ const WallClock::time_point t0 = WallClock::from_time_t(1796738400); // 2026-12-
 ProbeResult answered(OrvaneState state, const std::string &holder = "") {
     ProbeResult result;
     result.answer.eState = state;
-    result.answer.sName = "CAPTURE-12";
+    result.answer.sName = state == ORVANE_NOT_REACHABLE ? "" : "CAPTURE-12"; // as the query gives
     result.answer.sUser = holder;
     return result;
 }

@@ -77,14 +77,14 @@ bool hasLine(const std::string &text, const std::string &line) {
 class ExporterTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { orvaneexporter::receiveRepliesOnTime(); }
-    // Short bounds, so that the tests reach them quickly: two workers, and two probes taken at
+    // Short bounds, so that the tests reach them quickly: two workers, and four probes taken at
     // once.
     void SetUp() override {
         orvaneexporter::ExporterLimits limits;
         limits.maxTimeoutMs = 2200;
         limits.http.requestDeadline = 500ms;
         limits.probeWorkers = 2;
-        limits.probesTaken = 2;
+        limits.probesTaken = 4;
         server = std::make_unique<orvaneexporter::ExporterServer>(limits);
         std::string error;
         ASSERT_TRUE(server->start(kExporter, 0, &error)) << error;
@@ -198,27 +198,41 @@ TEST_F(ExporterTest, ScrapeTimeoutHeaderAndTheMaximumCapTheWaitForASilentDevice)
     }
 }
 
-// A second probe of a device waits for the first, although a worker is free; a probe that finds
-// the queue full, or could not start in time to wait its whole time-out, is answered 503 and
-// says so; stopping answers a probe in flight at once, as refused.
+// A second probe of a device waits for the first, although a worker is free, and a third as
+// well; a probe that finds two of its device waiting, or the queue full, or could not start in
+// time to wait its whole time-out, is answered 503 and says so; stopping answers a probe in
+// flight at once, as refused.
 TEST_F(ExporterTest, OverloadAndStopAreAnswered503NeverAsADeviceDown) {
     startDevice("127.0.4.37", nullptr);
-    const auto probe = [this] {
-        return std::async(std::launch::async,
-                          [this] { return get("/probe?target=127.0.4.37&timeout=1.5"); });
+    startDevice("127.0.4.38", nullptr);
+    const auto probe = [this](const char *target = "127.0.4.37") {
+        return std::async(std::launch::async, [this, target] {
+            return get(std::string("/probe?target=") + target + "&timeout=1.5");
+        });
     };
     auto running = probe();
     ASSERT_TRUE(metricsShow("orvane_exporter_probes_in_flight 1"));
-    auto waiting = probe(); // due 2.2 s after it came, so it must start within 0.7 s
-    ASSERT_TRUE(metricsShow("orvane_exporter_probes_queued 1"));
+    // Each due 2.2 s after it came, so each must start within 0.7 s.
+    auto waiting = probe();
+    auto waitingToo = probe();
+    ASSERT_TRUE(metricsShow("orvane_exporter_probes_queued 2"));
+    const Answer sameDevice = get("/probe?target=127.0.4.37");
+    EXPECT_EQ(sameDevice.status, 503);
+    EXPECT_NE(sameDevice.body.find("probes of this device are waiting already"), std::string::npos)
+        << sameDevice.body;
+    auto other = probe("127.0.4.38");
+    ASSERT_TRUE(metricsShow("orvane_exporter_probes_in_flight 2"));
 
-    const Answer full = get("/probe?target=127.0.4.37");
+    const Answer full = get("/probe?target=127.0.4.39");
     EXPECT_EQ(full.status, 503);
     EXPECT_NE(full.body.find("running or waiting already"), std::string::npos) << full.body;
-    const Answer late = waiting.get();
-    EXPECT_EQ(late.status, 503);
-    EXPECT_NE(late.body.find("could not start in time"), std::string::npos) << late.body;
+    for (auto *late : {&waiting, &waitingToo}) {
+        const Answer answer = late->get();
+        EXPECT_EQ(answer.status, 503);
+        EXPECT_NE(answer.body.find("could not start in time"), std::string::npos) << answer.body;
+    }
     EXPECT_TRUE(hasLine(running.get().body, "orvane_probe_success 0")); // the silent device
+    EXPECT_TRUE(hasLine(other.get().body, "orvane_probe_success 0"));
 
     auto inFlight = probe();
     ASSERT_TRUE(metricsShow("orvane_exporter_probes_in_flight 1"));
@@ -278,8 +292,9 @@ TEST_F(ExporterTest, RepliesReachTheLabelsEscapedAndFailuresAreCountedByCause) {
                                 [](char c) { return c == '\n' || (c >= 0x20 && c < 0x7f); }));
         EXPECT_EQ(body.find("orvane_state") == std::string::npos, i >= 4) << body;
     }
-    // Every probe reaches the series of the holder and the page at /, its texts as text.
-    EXPECT_NE(get("/probe?target=127.0.4.31")
+    // Every probe reaches the series of the holder and the page at /, its texts as text; an
+    // address written another way is the same device, in the same row.
+    EXPECT_NE(get("/probe?target=127.0.04.31")
                   .body.find("\norvane_holder_info{holder=\"192.0.2.7\",holder_name=\""),
               std::string::npos);
     const Answer page = get("/");
@@ -290,6 +305,7 @@ TEST_F(ExporterTest, RepliesReachTheLabelsEscapedAndFailuresAreCountedByCause) {
                              "<td data-label=\"Address\">127.0.4.36</td>"}) {
         EXPECT_NE(page.body.find(cell), std::string::npos) << cell << page.body;
     }
+    EXPECT_EQ(page.body.find("127.0.04.31"), std::string::npos);
     const std::string metrics = get("/metrics").body;
     for (const char *line : {"orvane_exporter_probes_total 7",
                              "orvane_exporter_probe_failures_total{cause=\"bad_reply\"} 1",

@@ -18,7 +18,7 @@ source "$lib_dir/resolver.sh"
 exporter=${1:?usage: prometheus_engine.sh ORVANE_EXPORTER ORVANE_SIMDEVICE EXAMPLES_DIR}
 simdevice=${2:?}
 examples=${3:?}
-require_tools prometheus promtool
+require_tools prometheus promtool curl
 printf '%s\n' '127.0.0.1 localhost' '192.0.2.7 labpc-07' >"$scratch/hosts"
 script_with_own_resolver "$scratch/hosts" local "$0" "$@"
 

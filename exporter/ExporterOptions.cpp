@@ -173,7 +173,8 @@ std::string exporterHelpText() {
            count(limits.probeWorkers) + " run at once (one at a time per device), at most " +
            count(limits.probesTaken) +
            "\n"
-           "               running or waiting; a probe that finds the queue full, or cannot\n"
+           "               running or waiting, two of them at most waiting for one device; a\n"
+           "               probe that finds the queue or its device's place full, or cannot\n"
            "               start in time to wait its whole time-out before its answer is due\n"
            "               (the scrape time-out less 0.5 s, or --max-timeout), gets HTTP 503\n"
            "               with the reason, never a probe result\n"

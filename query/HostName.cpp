@@ -9,8 +9,6 @@
 #include <future>
 #include <memory>
 #include <regex>
-#include <system_error>
-#include <thread>
 
 namespace orvane {
 
@@ -59,16 +57,11 @@ bool lookUpHostName(std::uint32_t ipv4Address,
                     std::function<void(const std::string &sName)> fnDone) {
     // The function, not the table, goes to the thread: a test may put its table back meanwhile.
     const auto hostNameOf = platform().hostNameOf;
-    try {
-        std::thread([hostNameOf, ipv4Address, fnDone = std::move(fnDone)] {
-            const std::string name = hostNameOf(ipv4Address);
-            fnDone(isValidHostName(name) ? name : "");
-        }).detach();
-        return true;
-    } catch (const std::system_error &) {
-        // No thread to be had: no name, rather than a wait without a limit.
-        return false;
-    }
+    // No thread to be had: no name, rather than a wait without a limit.
+    return startDetachedThread([hostNameOf, ipv4Address, fnDone = std::move(fnDone)] {
+        const std::string name = hostNameOf(ipv4Address);
+        fnDone(isValidHostName(name) ? name : "");
+    });
 }
 
 std::string holderHostName(const std::string &holderText,

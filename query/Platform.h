@@ -13,6 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,9 @@ struct PlatformLayer {
     // takes it, making the place's folder when missing; nullptr when none does.
     std::FILE *(*openLogFile)();
 };
+
+// Runs the work on a thread of its own that nothing waits for; false when no thread could be had.
+bool startDetachedThread(std::function<void()> work);
 
 // The table of the platform the program was built for.
 const PlatformLayer &nativePlatform();

@@ -13,6 +13,8 @@
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/time.h>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace orvane {
@@ -146,6 +148,15 @@ std::FILE *openLogFile() {
 }
 
 } // namespace
+
+bool startDetachedThread(std::function<void()> work) {
+    try {
+        std::thread(std::move(work)).detach();
+        return true;
+    } catch (const std::system_error &) {
+        return false;
+    }
+}
 
 const PlatformLayer &nativePlatform() {
     static const PlatformLayer layer = {
